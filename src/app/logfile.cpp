@@ -1,0 +1,38 @@
+#include "logfile.h"
+
+#include "config/cp1251.h"
+
+#include <QFile>
+
+LogFile::LogFile(QString path) : m_path(std::move(path)) {}
+
+void LogFile::append(const QString &message) const noexcept
+{
+    try {
+        const QByteArray line =
+            message.isEmpty() ? QByteArray() : formatLine(QDateTime::currentDateTime(), message);
+        QFile file(m_path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+            return;
+        file.write(line);
+        file.close();
+    } catch (...) {
+        // The log never disturbs its caller, not even when memory runs out.
+    }
+}
+
+QByteArray LogFile::formatLine(const QDateTime &stamp, const QString &message)
+{
+    const QString text = stamp.toString(QStringLiteral("dd.MM.yy hh:mm:ss:zzz")) + u'\t' +
+                         message + QStringLiteral("\r\n");
+    return Cp1251::fromUnicode(text);
+}
+
+QString LogFile::removeCrLfPairs(QString message)
+{
+    // Repeated until none is left: deleting one pair can join a CR and an LF into a new one.
+    qsizetype at;
+    while ((at = message.indexOf(QStringLiteral("\r\n"))) >= 0)
+        message.remove(at, 2);
+    return message;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+// The file half of the activity log: "Log.txt" beside the program, one line per message,
+// "dd.mm.yy hh:mm:ss:zzz", TAB, the message, CR LF, in Windows-1251. The file is opened,
+// appended to and closed for every line, so each line is on disk when the call returns; it is
+// never truncated. A file that cannot be written loses the line and disturbs nobody.
+class LogFile
+{
+public:
+    explicit LogFile(QString path);
+
+    const QString &path() const { return m_path; }
+
+    // The message as it stands; an empty message writes nothing (the file is still created).
+    void append(const QString &message) const noexcept;
+
+    static QByteArray formatLine(const QDateTime &stamp, const QString &message);
+    // Deletes every CR LF pair; a lone CR or LF stays.
+    static QString removeCrLfPairs(QString message);
+
+private:
+    QString m_path;
+};

@@ -1,0 +1,155 @@
+#include "tform1.h"
+
+#include "app/widgets/radiogroup.h"
+#include "app/widgets/stringgrid.h"
+#include "config/connectionsettings.h"
+#include "link/comport.h"
+#include "link/listcomports.h"
+#include "protocol/settingsrows.h"
+#include "protocol/settingstable.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTimer>
+
+namespace {
+
+const QString kFullModeSwitch = QStringLiteral("-pelnax");
+const QString kSettingsFileName = QStringLiteral("TavixConfig.ini");
+const QString kLogFileName = QStringLiteral("Log.txt");
+
+enum Page { SettingsPage = 0, SensorsPage = 1, CorrectorsPage = 2, ServicePage = 3 };
+
+} // namespace
+
+TForm1::TForm1(const StartOptions &options, QWidget *parent)
+    : QMainWindow(parent), m_options(options),
+      m_logFile(QDir(options.programDir).filePath(kLogFileName)),
+      ComPort1(std::make_unique<TComPort>())
+{
+    if (!m_options.listPorts)
+        m_options.listPorts = [] { return listSerialPorts(); };
+    setupUi();
+    if (const QScreen *where = screen())
+        move(where->availableGeometry().center() - rect().center());
+    FormCreate(m_options.arguments);
+}
+
+TForm1::~TForm1() = default;
+
+ProfileFile TForm1::settingsFile() const
+{
+    return ProfileFile(QDir(m_options.programDir).filePath(kSettingsFileName));
+}
+
+void TForm1::FormCreate(const QStringList &arguments)
+{
+    PageControl1->setCurrentIndex(SettingsPage);
+    const ProfileFile settings = settingsFile();
+
+    const QStringList ports = m_options.listPorts();
+    CmbComNum->addItems(ports);
+    const GsmSet::Stored stored = GsmSet::read(settings);
+    CmbComNum->setCurrentIndex(GsmSet::portIndexFor(ports, stored.numbCom));
+
+    m_connectionType = stored.typeConnect;
+
+    const QString firstArgument = arguments.value(0);
+    if (firstArgument == kFullModeSwitch) {
+        int item = -1;
+        if (m_connectionType == GsmSet::kTypeLine || m_connectionType.isEmpty())
+            item = 0;
+        else if (m_connectionType == GsmSet::kTypeGsm)
+            item = 1;
+        RadioGroup1->setItemIndex(item);
+        if (item >= 0)
+            RadioGroup1Click();
+        Edit2->setText(stored.phone);
+        RadioGroup1->show();
+        PageControl1->setTabVisible(ServicePage, true);
+    } else {
+        m_connectionType = GsmSet::kTypeGsm;
+        const QString phone = firstArgument.trimmed();
+        Edit2->setText(phone.isEmpty() ? stored.phone : phone);
+        RadioGroup1->setItemIndex(-1);
+        RadioGroup1->hide();
+        PageControl1->setTabVisible(ServicePage, false);
+    }
+
+    ComboBox1->setCurrentIndex(GsmSet::speedIndexFor(stored.speed));
+
+    using namespace SettingsRows;
+    for (const int row : {GsmStart, GprsStart})
+        VLESetting->setEditMask(row, kTimeMask);
+    for (const int row : {Phone1, Phone2, Phone3})
+        VLESetting->setEditMask(row, kPhoneMask);
+    for (const int row : {DeviceClock, ArchiveStart}) {
+        VLESetting->setReadOnly(row, true);
+        VLESetting->setEllipsisButton(row, true);
+    }
+
+    const QStringList sensorHeadings = {QString(), QStringLiteral("Состояние датчика"),
+                                        QStringLiteral("Сигнал тревоги"),
+                                        QStringLiteral("Реакция на срабатывание")};
+    for (int c = 0; c < sensorHeadings.size(); ++c)
+        StringGrid1->setCell(c, 0, sensorHeadings[c]);
+    for (int r = 1; r <= 6; ++r)
+        StringGrid1->setCell(0, r, QStringLiteral("Датчик") + QString::number(r));
+    StringGrid1->setRowHeights(ComboBox2->sizeHint().height());
+    StringGrid1->setRowHeights(ComboBox3->sizeHint().height());
+    ComboBox2->hide();
+    ComboBox3->hide();
+
+    const QStringList correctorHeadings = {
+        QStringLiteral("Разъем"),  QStringLiteral("Тип"),      QStringLiteral("Серийный номер"),
+        QStringLiteral("Версия"),  QStringLiteral("Скорость"), QStringLiteral("Нач. дата считывания")};
+    for (int c = 0; c < correctorHeadings.size(); ++c)
+        StringGrid2->setCell(c, 0, correctorHeadings[c]);
+    const QStringList connectors = {QStringLiteral("X10"), QStringLiteral("X15"),
+                                    QStringLiteral("X11")};
+    for (int r = 1; r <= 3; ++r)
+        StringGrid2->setCell(0, r, connectors[r - 1]);
+    StringGrid2->setRowHeights(ComboBox5->sizeHint().height());
+    ComboBox5->hide();
+
+    ComboBox6->setCurrentIndex(0);
+    Button14->setEnabled(false);
+    SetButtonEnable(false);
+}
+
+void TForm1::RadioGroup1Click()
+{
+    switch (RadioGroup1->itemIndex()) {
+    case 0:
+        Edit2->setEnabled(false);
+        m_connectionType = GsmSet::kTypeLine;
+        break;
+    case 1:
+        Edit2->setEnabled(true);
+        m_connectionType = GsmSet::kTypeGsm;
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::SetButtonEnable(bool Val)
+{
+    for (int i = 1; i <= 11; ++i) {
+        if (auto *b = findChild<QPushButton *>(QStringLiteral("Button%1").arg(i)))
+            b->setEnabled(Val);
+    }
+    if (m_connectionType == GsmSet::kTypeLine) {
+        for (QPushButton *b : {Button15, Button7, Button19})
+            b->setEnabled(Val);
+        Button16->setEnabled(false);
+    } else if (m_connectionType == GsmSet::kTypeGsm) {
+        for (QPushButton *b : {Button15, Button7, Button19})
+            b->setEnabled(false);
+        Button16->setEnabled(Val);
+    }
+}

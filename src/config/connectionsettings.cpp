@@ -1,0 +1,62 @@
+#include "connectionsettings.h"
+
+namespace GsmSet {
+
+Stored read(const ProfileFile &file)
+{
+    Stored stored;
+    stored.numbCom = file.readString(kSection, kNumbCom, QStringLiteral("COM0"));
+    stored.speed = file.readInteger(kSection, kSpeed, 0);
+    stored.typeConnect = file.readString(kSection, kTypeConnect, QString());
+    stored.phone = file.readString(kSection, kPhone, QString());
+    return stored;
+}
+
+int portIndexFor(const QStringList &ports, const QString &numbCom)
+{
+    const QString wanted = numbCom.trimmed();
+    if (!wanted.isEmpty()) {
+        for (int i = 0; i < ports.size(); ++i) {
+            if (ports[i].trimmed() == wanted)
+                return i;
+        }
+    }
+    return ports.isEmpty() ? -1 : 0;
+}
+
+int speedIndexFor(int bitsPerSecond)
+{
+    for (int i = 0; i < kSpeedItems.size(); ++i) {
+        if (bitsPerSecond == (1200 << i))
+            return i;
+    }
+    return -1;
+}
+
+bool save(ProfileFile &file, const Choice &choice, const std::function<void()> &reportBadSpeed)
+{
+    if (choice.port)
+        file.writeString(kSection, kNumbCom, choice.port->trimmed());
+
+    const std::optional<int> speed = ProfileFile::parseInteger(choice.speedText);
+    if (speed)
+        file.writeInteger(kSection, kSpeed, *speed);
+    else
+        reportBadSpeed();
+
+    if (choice.typeIndex == 0)
+        file.writeString(kSection, kTypeConnect, kTypeLine);
+    else if (choice.typeIndex == 1)
+        file.writeString(kSection, kTypeConnect, kTypeGsm);
+
+    file.writeString(kSection, kPhone, choice.phone);
+    return speed.has_value();
+}
+
+ModemLines readModemLines(const ProfileFile &file)
+{
+    return {file.readString(kSection, kDtr, QStringLiteral("0")),
+            file.readString(kSection, kRts, QStringLiteral("0"))};
+}
+
+} // namespace GsmSet

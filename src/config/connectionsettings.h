@@ -1,0 +1,70 @@
+#pragma once
+
+#include "profilefile.h"
+
+#include <functional>
+#include <optional>
+
+// Section GSMSET of the settings file: the connection choices restored at start-up and saved
+// at every connection attempt, and the DTR and RTS keys kept for hand editing.
+namespace GsmSet {
+
+inline const QString kSection = QStringLiteral("GSMSET");
+inline const QString kNumbCom = QStringLiteral("NumbCom");
+inline const QString kSpeed = QStringLiteral("Speed");
+inline const QString kTypeConnect = QStringLiteral("TypeConnect");
+inline const QString kPhone = QStringLiteral("Phone");
+inline const QString kDtr = QStringLiteral("DTR");
+inline const QString kRts = QStringLiteral("RTS");
+
+inline const QString kTypeLine = QStringLiteral("line");
+inline const QString kTypeGsm = QStringLiteral("gsm");
+
+// The line speeds offered, item i standing for 1200 * 2^i bit/s.
+inline const QStringList kSpeedItems = {QStringLiteral("1200"), QStringLiteral("2400"),
+                                        QStringLiteral("4800"), QStringLiteral("9600"),
+                                        QStringLiteral("19200")};
+
+struct Stored
+{
+    QString numbCom;
+    int speed = 0;
+    QString typeConnect;
+    QString phone;
+};
+
+Stored read(const ProfileFile &file);
+
+// The first port whose name equals NumbCom, both trimmed, letter case counting; else the first
+// port; -1 for an empty list.
+int portIndexFor(const QStringList &ports, const QString &numbCom);
+// The speed item of a stored rate; -1 when the rate is none of the five.
+int speedIndexFor(int bitsPerSecond);
+
+// What the connection panel holds when Connect is pressed.
+struct Choice
+{
+    std::optional<QString> port; // the selected port's text, if any
+    QString speedText;           // the selected speed item's text, empty when none
+    int typeIndex = -1;          // 0 direct line, 1 GSM modem, -1 none chosen
+    QString phone;
+};
+
+// Writes NumbCom, Speed, TypeConnect and Phone in this order, each key one write of the file.
+// A speed text that is no integer writes no Speed: reportBadSpeed is called at that point, the
+// other keys are still written, and the result is false.
+bool save(ProfileFile &file, const Choice &choice, const std::function<void()> &reportBadSpeed);
+
+// DTR and RTS as the file holds them ("0" when absent); only "1" asserts a line.
+struct ModemLines
+{
+    QString dtr;
+    QString rts;
+
+    bool dtrOn() const { return dtr == QLatin1String("1"); }
+    bool rtsOn() const { return rts == QLatin1String("1"); }
+};
+
+ModemLines readModemLines(const ProfileFile &file);
+
+} // namespace GsmSet

@@ -1,0 +1,214 @@
+#include "profilefile.h"
+
+#include "atomicfile.h"
+#include "cp1251.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+bool isBlank(QChar ch)
+{
+    return ch == u' ' || ch == u'\t' || ch == u'\v' || ch == u'\f' || ch == u'\r';
+}
+
+QStringView trimBlanks(QStringView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlank(text[begin]))
+        ++begin;
+    while (end > begin && isBlank(text[end - 1]))
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
+// The section name of a "[NAME]" line, or nothing for any other line.
+std::optional<QStringView> sectionName(QStringView line)
+{
+    const QStringView body = trimBlanks(line);
+    if (!body.startsWith(u'['))
+        return std::nullopt;
+    const qsizetype close = body.indexOf(u']');
+    if (close < 0)
+        return std::nullopt;
+    return body.sliced(1, close - 1);
+}
+
+struct Entry
+{
+    QStringView key;
+    QStringView value;
+};
+
+// An entry line gives its key and raw value; a line without "=" is a key without value.
+std::optional<Entry> entryOf(QStringView line)
+{
+    const qsizetype eq = line.indexOf(u'=');
+    const QStringView key = trimBlanks(eq < 0 ? line : line.first(eq));
+    if (key.isEmpty())
+        return std::nullopt;
+    return Entry{key, eq < 0 ? QStringView() : line.sliced(eq + 1)};
+}
+
+QString cleanValue(QStringView raw)
+{
+    QStringView value = trimBlanks(raw);
+    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
+        value.back() == value.front())
+        value = value.sliced(1, value.size() - 2);
+    return value.first(std::min<qsizetype>(value.size(), ProfileFile::kMaxValueLength))
+        .toString();
+}
+
+bool sameName(QStringView a, QStringView b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// Where a section's lines are: its header line and one past its last line.
+struct SectionSpan
+{
+    qsizetype header = -1;
+    qsizetype end = -1;
+};
+
+SectionSpan findSection(const QStringList &lines, const QString &section)
+{
+    SectionSpan span;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const auto name = sectionName(lines[i]);
+        if (!name)
+            continue;
+        if (span.header >= 0) {
+            span.end = i;
+            return span;
+        }
+        if (sameName(*name, section))
+            span.header = i;
+    }
+    if (span.header >= 0)
+        span.end = lines.size();
+    return span;
+}
+
+qsizetype findKey(const QStringList &lines, SectionSpan span, const QString &key)
+{
+    for (qsizetype i = span.header + 1; i < span.end; ++i) {
+        const auto entry = entryOf(lines[i]);
+        if (entry && sameName(entry->key, key))
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+ProfileFile::ProfileFile(QString path) : m_path(std::move(path)) {}
+
+QStringList ProfileFile::readLines() const
+{
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines = Cp1251::toUnicode(file.readAll()).split(u'\n');
+    for (QString &line : lines) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+    }
+    // The text after the last line end is a line only when it holds something.
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+QString ProfileFile::readString(const QString &section, const QString &key,
+                                const QString &defaultValue) const
+{
+    const QStringList lines = readLines();
+    const SectionSpan span = findSection(lines, section);
+    if (span.header < 0)
+        return defaultValue;
+    const qsizetype at = findKey(lines, span, key);
+    if (at < 0)
+        return defaultValue;
+    return cleanValue(entryOf(lines[at])->value);
+}
+
+int ProfileFile::readInteger(const QString &section, const QString &key, int defaultValue) const
+{
+    const QString text = readString(section, key, QString());
+    return parseInteger(text).value_or(defaultValue);
+}
+
+void ProfileFile::writeString(const QString &section, const QString &key, const QString &value)
+{
+    QStringList lines = readLines();
+    const SectionSpan span = findSection(lines, section);
+    if (span.header < 0) {
+        lines.append(u'[' + section + u']');
+        lines.append(key + u'=' + value);
+    } else if (const qsizetype at = findKey(lines, span, key); at >= 0) {
+        lines[at] = entryOf(lines[at])->key.toString() + u'=' + value;
+    } else {
+        // After the section's last non-blank line, so a blank separator stays between sections.
+        qsizetype insertAt = span.end;
+        while (insertAt > span.header + 1 && trimBlanks(lines[insertAt - 1]).isEmpty())
+            --insertAt;
+        lines.insert(insertAt, key + u'=' + value);
+    }
+
+    QByteArray bytes;
+    for (const QString &line : std::as_const(lines)) {
+        bytes += Cp1251::fromUnicode(line);
+        bytes += "\r\n";
+    }
+
+    if (!replaceFileContents(m_path, bytes)) {
+        const QString fullPath = QDir::toNativeSeparators(QFileInfo(m_path).absoluteFilePath());
+        throw ProfileWriteError(QStringLiteral("Unable to write to %1").arg(fullPath).toStdString());
+    }
+}
+
+void ProfileFile::writeInteger(const QString &section, const QString &key, int value)
+{
+    writeString(section, key, QString::number(value));
+}
+
+std::optional<int> ProfileFile::parseInteger(QStringView text)
+{
+    bool negative = false;
+    if (text.startsWith(u'-') || text.startsWith(u'+')) {
+        negative = text.front() == u'-';
+        text = text.sliced(1);
+    }
+    int base = 10;
+    if (text.startsWith(u'$')) {
+        base = 16;
+        text = text.sliced(1);
+    } else if (text.startsWith(u"0x", Qt::CaseInsensitive)) {
+        base = 16;
+        text = text.sliced(2);
+    }
+    if (text.isEmpty())
+        return std::nullopt;
+
+    const long long limit = base == 16 ? 0xFFFFFFFFLL : (negative ? 0x80000000LL : 0x7FFFFFFFLL);
+    long long magnitude = 0;
+    for (const QChar ch : text) {
+        const int digit = ch.isDigit() && ch.unicode() < 0x80 ? ch.unicode() - u'0'
+                          : base == 16 && ch.toLower() >= u'a' && ch.toLower() <= u'f'
+                              ? ch.toLower().unicode() - u'a' + 10
+                              : -1;
+        if (digit < 0)
+            return std::nullopt;
+        magnitude = magnitude * base + digit;
+        if (magnitude > limit)
+            return std::nullopt;
+    }
+    const auto bits = static_cast<unsigned int>(magnitude);
+    const int value = static_cast<int>(bits);
+    return negative ? static_cast<int>(0u - bits) : value;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <stdexcept>
+
+// A write to the settings file that the file system refused.
+class ProfileWriteError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// One private-profile (INI) file: sections in square brackets, key=value entries,
+// Windows-1251 bytes, CR LF line ends.
+//
+// Every call opens the file afresh, so a change made by hand while the program runs shows at
+// the next read. Section and key names match without regard to case; values lose the blanks
+// around them and one pair of enclosing quotes, and at most 2047 characters are read. A write
+// replaces an existing entry where it stands, adds a new entry at the end of its section and a
+// new section at the end of the file. It writes a whole new file beside the old one and renames
+// it over, so a crash or a full disk never leaves half a file.
+class ProfileFile
+{
+public:
+    static constexpr int kMaxValueLength = 2047;
+
+    explicit ProfileFile(QString path);
+
+    const QString &path() const { return m_path; }
+
+    QString readString(const QString &section, const QString &key,
+                       const QString &defaultValue) const;
+    // Decimal, or hexadecimal after "0x" or "$"; the default when absent or no integer.
+    int readInteger(const QString &section, const QString &key, int defaultValue) const;
+
+    // Both throw ProfileWriteError "Unable to write to <full path>" when the file cannot be
+    // written.
+    void writeString(const QString &section, const QString &key, const QString &value);
+    void writeInteger(const QString &section, const QString &key, int value);
+
+    // The integer syntax of the file: optional sign, then decimal digits, or hexadecimal
+    // digits after "$", "0x" or "0X". Hexadecimal wraps to 32 bits as it does on the reference
+    // platform ("$FFFFFFFF" is -1).
+    static std::optional<int> parseInteger(QStringView text);
+
+private:
+    QStringList readLines() const;
+
+    QString m_path;
+};

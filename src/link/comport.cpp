@@ -1,0 +1,128 @@
+#include "comport.h"
+
+#include "ecomport.h"
+
+int bitsPerSecond(BaudRate rate)
+{
+    return 1200 << static_cast<int>(rate);
+}
+
+TComPort::TComPort() : TComPort(createSerialDevice()) {}
+
+TComPort::TComPort(std::unique_ptr<SerialDevice> device) : m_device(std::move(device)) {}
+
+TComPort::~TComPort()
+{
+    Close();
+}
+
+void TComPort::SetPort(const QString &name)
+{
+    if (name == m_port)
+        return;
+    m_port = name;
+    if (m_connected) {
+        Close();
+        Open();
+    }
+}
+
+void TComPort::SetBaudRate(BaudRate rate)
+{
+    m_line.baudRate = rate;
+    applyLineIfOpen();
+}
+
+void TComPort::SetDataBits(DataBits bits)
+{
+    m_line.dataBits = bits;
+    applyLineIfOpen();
+}
+
+void TComPort::SetStopBits(StopBits bits)
+{
+    m_line.stopBits = bits;
+    applyLineIfOpen();
+}
+
+void TComPort::SetParity(ParityBits parity)
+{
+    m_line.parity = parity;
+    applyLineIfOpen();
+}
+
+void TComPort::SetControlDTR(DtrControl control)
+{
+    m_line.dtr = control;
+    applyLineIfOpen();
+}
+
+void TComPort::SetControlRTS(RtsControl control)
+{
+    m_line.rts = control;
+    applyLineIfOpen();
+}
+
+void TComPort::applyLineIfOpen()
+{
+    if (m_connected)
+        m_device->configure(m_line);
+}
+
+void TComPort::Open()
+{
+    if (m_connected)
+        return;
+    m_device->open(m_port);
+    m_connected = true;
+    try {
+        m_device->configure(m_line);
+    } catch (...) {
+        m_device->close();
+        m_connected = false;
+        throw;
+    }
+}
+
+void TComPort::Close() noexcept
+{
+    if (!m_connected)
+        return;
+    m_device->close();
+    m_connected = false;
+}
+
+int TComPort::WriteStr(const QString &text)
+{
+    if (text.isEmpty())
+        return 0;
+    if (!m_device->isOpen())
+        throw EComPort(EComPort::NotOpen);
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i)
+        bytes[i] = static_cast<char>(text[i].unicode() & 0xFF);
+    return static_cast<int>(m_device->write(bytes, m_writeTimeouts.forBytes(bytes.size())));
+}
+
+int TComPort::Read(char *buffer, int count)
+{
+    if (!m_device->isOpen())
+        throw EComPort(EComPort::NotOpen);
+    const QByteArray got = m_device->read(count);
+    std::copy(got.cbegin(), got.cend(), buffer);
+    return static_cast<int>(got.size());
+}
+
+int TComPort::ReadStr(QString &text, int count)
+{
+    if (!m_device->isOpen())
+        throw EComPort(EComPort::NotOpen);
+    const QByteArray got = m_device->read(count);
+    text = QString::fromLatin1(got);
+    return static_cast<int>(got.size());
+}
+
+void TComPort::ClearBuffer(bool input, bool output)
+{
+    m_device->purge(input, output);
+}

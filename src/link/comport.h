@@ -1,0 +1,57 @@
+#pragma once
+
+#include "linesettings.h"
+#include "serialdevice.h"
+
+#include <QString>
+
+#include <memory>
+
+// The connection's serial port: a device name, its line settings, and the exchange of raw
+// bytes, one byte per character both ways (the low 8 bits of a character go out; a byte read
+// becomes the character with the same code, 0 to 255). Reads never wait; a write waits at most
+// 1000 ms + 100 ms per byte. Failures throw EComPort.
+//
+// Settings made while the port is closed are only stored; made while it is open, they are
+// applied at once (a new name reopens the port).
+class TComPort
+{
+public:
+    TComPort();
+    explicit TComPort(std::unique_ptr<SerialDevice> device);
+    ~TComPort();
+
+    TComPort(const TComPort &) = delete;
+    TComPort &operator=(const TComPort &) = delete;
+
+    const QString &Port() const { return m_port; }
+    void SetPort(const QString &name);
+    BaudRate baudRate() const { return m_line.baudRate; }
+    void SetBaudRate(BaudRate rate);
+    void SetDataBits(DataBits bits);
+    void SetStopBits(StopBits bits);
+    void SetParity(ParityBits parity);
+    void SetControlDTR(DtrControl control);
+    void SetControlRTS(RtsControl control);
+    const LineSettings &lineSettings() const { return m_line; }
+
+    // Does nothing when already open; on failure the port stays closed.
+    void Open();
+    // Does nothing when closed; never throws.
+    void Close() noexcept;
+    bool Connected() const { return m_connected; }
+
+    int WriteStr(const QString &text);
+    int Read(char *buffer, int count);
+    int ReadStr(QString &text, int count);
+    void ClearBuffer(bool input, bool output);
+
+private:
+    void applyLineIfOpen();
+
+    std::unique_ptr<SerialDevice> m_device;
+    QString m_port = QStringLiteral("COM1");
+    LineSettings m_line;
+    WriteTimeouts m_writeTimeouts;
+    bool m_connected = false;
+};

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QStringList>
+
+// The rows of the device-parameters table, in order; row i of 0..13 carries protocol key i,
+// row 14 the archive start date of the unit.
+namespace SettingsRows {
+
+enum Row {
+    ApnAddress = 0,
+    ApnLogin,
+    ApnPassword,
+    FtpAddress,
+    FtpLogin,
+    FtpPassword,
+    GsmStart,
+    GsmLength,
+    GprsStart,
+    GprsLength,
+    Phone1,
+    Phone2,
+    Phone3,
+    DeviceClock,
+    ArchiveStart,
+    Count
+};
+
+inline const QStringList kKeys = {
+    QStringLiteral("APN адрес"),
+    QStringLiteral("APN логин"),
+    QStringLiteral("APN пароль"),
+    QStringLiteral("FTP адрес"),
+    QStringLiteral("FTP логин"),
+    QStringLiteral("FTP пароль"),
+    QStringLiteral("Начало GSM окна"),
+    QStringLiteral("Длина GSM окна (минуты)"),
+    QStringLiteral("Начало GPRS окна"),
+    QStringLiteral("Длина GPRS окна (минуты)"),
+    QStringLiteral("Номер телефона 1"),
+    QStringLiteral("Номер телефона 2"),
+    QStringLiteral("Номер телефона 3"),
+    QStringLiteral("Дата/время устройства"),
+    QStringLiteral("Нач. дата считывания архива Тавикс-М"),
+};
+
+inline const QString kTimeMask = QStringLiteral("!00:00:00;1;_");
+inline const QString kPhoneMask = QStringLiteral("8!-0000000000;1;_");
+
+} // namespace SettingsRows

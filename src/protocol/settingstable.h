@@ -1,0 +1,49 @@
+#pragma once
+
+#include "editmask.h"
+
+#include <QHash>
+#include <QTableWidget>
+
+// The key/value table of the device parameters: a fixed key column and an editable value
+// column, no heading row. Rows are addressed by index (0 is the first key) or by key text.
+// A row may carry an edit mask, be read-only, and show an ellipsis button while selected.
+class SettingsTable : public QTableWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int kKeyColumnWidth = 250;
+
+    explicit SettingsTable(const QStringList &keys, QWidget *parent = nullptr);
+
+    int rowOfKey(const QString &key) const;
+    QString key(int row) const;
+    QString value(int row) const;
+    void setValue(int row, const QString &text);
+
+    void setEditMask(int row, const QString &mask);
+    EditMask editMask(int row) const;
+    void setReadOnly(int row, bool readOnly);
+    bool isReadOnly(int row) const;
+    void setEllipsisButton(int row, bool shown);
+    bool hasEllipsisButton(int row) const;
+
+Q_SIGNALS:
+    // The ellipsis button of the row was pressed.
+    void editButtonClicked(int row);
+
+private:
+    struct RowProps
+    {
+        EditMask mask;
+        bool readOnly = false;
+        bool ellipsis = false;
+    };
+
+    void updateEditable(int row);
+    RowProps props(int row) const { return m_props.value(row); }
+
+    QHash<int, RowProps> m_props;
+
+    friend class SettingsValueDelegate;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "app/userprompt.h"
+
+#include <QList>
+#include <QString>
+
+// Answers the program's message boxes in tests and records what they said.
+class RecordingPrompt : public UserPrompt
+{
+public:
+    struct Box
+    {
+        QString kind; // "inform", "ask" or "error"
+        QString caption;
+        QString text;
+    };
+
+    RecordingPrompt() { UserPrompt::install(this); }
+    ~RecordingPrompt() override { UserPrompt::install(nullptr); }
+
+    void inform(QWidget *, const QString &caption, const QString &text) override
+    {
+        boxes.append({QStringLiteral("inform"), caption, text});
+    }
+    bool askYesNo(QWidget *, const QString &caption, const QString &text) override
+    {
+        boxes.append({QStringLiteral("ask"), caption, text});
+        return answerYes;
+    }
+    void showError(QWidget *, const QString &caption, const QString &text) override
+    {
+        boxes.append({QStringLiteral("error"), caption, text});
+    }
+
+    QList<Box> boxes;
+    bool answerYes = true;
+};
