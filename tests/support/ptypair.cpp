@@ -77,3 +77,8 @@ QByteArray PtyPair::receiveFromSlave(int minBytes, int timeoutMs)
         ::poll(&wait, 1, 20);
     }
 }
+
+bool PtyPair::lineSettings(termios *out) const
+{
+    return ::tcgetattr(m_master, out) == 0;
+}

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+struct termios;
+
 // A pseudo-terminal pair for tests: the slave is the port under test, the master plays the
 // other end of the line.
 class PtyPair
@@ -23,6 +25,9 @@ public:
     QByteArray receiveFromSlave(int minBytes, int timeoutMs = 2000);
 
     void closeMaster();
+
+    // The line settings the port under test has put on the pseudo-terminal.
+    bool lineSettings(struct termios *out) const;
 
 private:
     int m_master = -1;

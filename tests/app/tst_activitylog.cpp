@@ -1,0 +1,142 @@
+#include "app/logcolors.h"
+#include "support/formfixture.h"
+
+#include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+
+namespace {
+
+QStringList paneLines(const TForm1 &form)
+{
+    return form.LogRichEdit->toPlainText().split(u'\n');
+}
+
+QColor lastLineColor(const TForm1 &form)
+{
+    const QTextBlock last = form.LogRichEdit->document()->lastBlock();
+    return last.begin().fragment().charFormat().foreground().color();
+}
+
+const QRegularExpression kPaneStamp(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d  "));
+const QRegularExpression kFileStamp(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d\\d \\d\\d:\\d\\d:\\d\\d:\\d{3}\\t"));
+
+} // namespace
+
+class ActivityLogTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void shouldWriteLineToPaneAndFile_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("pane");   // pane lines after the stamp
+        QTest::addColumn<QByteArray>("file");    // file bytes after the stamp and TAB
+
+        QTest::newRow("plain") << "Считывание настроек..." << QStringList{"Считывание настроек..."}
+                               << QByteArray("\xD1\xF7\xE8\xF2\xFB\xE2\xE0\xED\xE8\xE5 "
+                                             "\xED\xE0\xF1\xF2\xF0\xEE\xE5\xEA...\r\n");
+        QTest::newRow("CR LF inside") << "first\r\nsecond" << QStringList{"first", "second"}
+                                      << QByteArray("firstsecond\r\n");
+        QTest::newRow("lone LF at the end") << "text\n" << QStringList{"text", ""}
+                                            << QByteArray("text\n\r\n");
+        QTest::newRow("empty") << "" << QStringList{""} << QByteArray();
+    }
+
+    void shouldWriteLineToPaneAndFile()
+    {
+        QFETCH(QString, message);
+        QFETCH(QStringList, pane);
+        QFETCH(QByteArray, file);
+        FormFixture fixture;
+        auto form = fixture.start({});
+
+        form->_Outlog(message, LogColor::Blue);
+
+        const QStringList lines = paneLines(*form);
+        QCOMPARE(lines.first(), QString()); // the pane starts with one empty line
+        const QStringList added = lines.mid(1);
+        QCOMPARE(added.size(), pane.size());
+        QVERIFY(kPaneStamp.match(added.first()).hasMatch());
+        QCOMPARE(added.first().mid(10), pane.first());
+        QCOMPARE(added.mid(1), pane.mid(1));
+
+        QVERIFY(QFile::exists(fixture.logPath()));
+        const QByteArray written = readBytes(fixture.logPath());
+        if (file.isEmpty()) {
+            QCOMPARE(written, QByteArray());
+        } else {
+            QVERIFY(kFileStamp.match(QString::fromLatin1(written)).hasMatch());
+            QCOMPARE(written.mid(22), file);
+        }
+    }
+
+    void shouldShowLineInItsColour_data()
+    {
+        QTest::addColumn<int>("color");
+        QTest::addColumn<QColor>("expected");
+        QTest::newRow("red") << LogColor::Red << QColor(255, 0, 0);
+        QTest::newRow("dark green") << LogColor::Green << QColor(0, 128, 0);
+        QTest::newRow("blue") << LogColor::Blue << QColor(0, 0, 255);
+    }
+
+    void shouldShowLineInItsColour()
+    {
+        QFETCH(int, color);
+        QFETCH(QColor, expected);
+        FormFixture fixture;
+        auto form = fixture.start({});
+        form->_Outlog(QStringLiteral("x"), color);
+        QCOMPARE(lastLineColor(*form), expected);
+        QCOMPARE(form->LogRichEdit->currentCharFormat().foreground().color(),
+                 form->LogRichEdit->palette().text().color());
+    }
+
+    void shouldWriteFileOnlyLinesUnchanged()
+    {
+        FormFixture fixture;
+        auto form = fixture.start({});
+        form->WriteToLog(QStringLiteral("reply\r\nOK\r\n"));
+        QCOMPARE(paneLines(*form), QStringList{QString()});
+        QVERIFY(readBytes(fixture.logPath()).endsWith("\treply\r\nOK\r\n\r\n"));
+    }
+
+    void shouldReplaceCountdownLine()
+    {
+        FormFixture fixture;
+        auto form = fixture.start({});
+        form->_Outlog(QStringLiteral("Набор номера..."), LogColor::Green);
+        for (int left = 40; left >= 38; --left) {
+            form->DeleteLastLogLine();
+            form->OutlogDisplay(QStringLiteral("wait (%1)").arg(left), LogColor::Green);
+        }
+        const QStringList lines = paneLines(*form);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY(lines.last().endsWith(QStringLiteral("  wait (38)")));
+        QVERIFY(readBytes(fixture.logPath()).contains("\xCD\xE0\xE1\xEE\xF0")); // "Набор"
+        QVERIFY(!readBytes(fixture.logPath()).contains("wait"));
+    }
+
+    void shouldShowLineWhenLogFileCannotBeWritten()
+    {
+        FormFixture fixture;
+        QVERIFY(QDir(fixture.dir.path()).mkdir(QStringLiteral("Log.txt")));
+        auto form = fixture.start({});
+        form->_Outlog(QStringLiteral("still shown"), LogColor::Red);
+        QVERIFY(paneLines(*form).last().endsWith(QStringLiteral("  still shown")));
+    }
+
+    void shouldAppendAcrossRuns()
+    {
+        FormFixture fixture;
+        fixture.start({})->_Outlog(QStringLiteral("first run"), LogColor::Blue);
+        fixture.start({})->_Outlog(QStringLiteral("second run"), LogColor::Blue);
+        const QByteArray written = readBytes(fixture.logPath());
+        QVERIFY(written.indexOf("first run\r\n") >= 0);
+        QVERIFY(written.indexOf("first run\r\n") < written.indexOf("second run\r\n"));
+    }
+};
+
+QTEST_MAIN(ActivityLogTest)
+#include "tst_activitylog.moc"

@@ -1,0 +1,113 @@
+#include "app/logfile.h"
+#include "support/filebytes.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+class LogFileTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString logPath() const { return m_dir.filePath(QStringLiteral("Log.txt")); }
+
+private Q_SLOTS:
+    void init()
+    {
+        QFile::setPermissions(logPath(), QFile::ReadOwner | QFile::WriteOwner);
+        QFile::remove(logPath());
+        QDir(m_dir.path()).rmdir(QStringLiteral("Log.txt"));
+    }
+
+    void shouldFormatFileLine_data()
+    {
+        QTest::addColumn<QDateTime>("stamp");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QByteArray>("line");
+        const QDateTime march(QDate(2016, 3, 5), QTime(14, 9, 7, 45));
+        QTest::newRow("stamp fields") << march << "OK" << QByteArray("05.03.16 14:09:07:045\tOK\r\n");
+        QTest::newRow("midnight") << QDateTime(QDate(2031, 12, 31), QTime(0, 0))
+                                  << "x" << QByteArray("31.12.31 00:00:00:000\tx\r\n");
+        QTest::newRow("Cyrillic in Windows-1251")
+            << march << QStringLiteral("Связь")
+            << QByteArray("05.03.16 14:09:07:045\t\xD1\xE2\xFF\xE7\xFC\r\n");
+        QTest::newRow("CR LF inside kept") << march << "a\r\nb"
+                                           << QByteArray("05.03.16 14:09:07:045\ta\r\nb\r\n");
+    }
+
+    void shouldFormatFileLine()
+    {
+        QFETCH(QDateTime, stamp);
+        QFETCH(QString, message);
+        QFETCH(QByteArray, line);
+        QCOMPARE(LogFile::formatLine(stamp, message), line);
+    }
+
+    void shouldRemoveCrLfPairsOnly_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("pair in the middle, halves joined") << "first\r\nsecond" << "firstsecond";
+        QTest::newRow("lone LF at the end stays") << "text\n" << "text\n";
+        QTest::newRow("lone CR stays") << "a\rb" << "a\rb";
+        QTest::newRow("LF CR is no pair") << "a\n\rb" << "a\n\rb";
+        QTest::newRow("pairs that appear after a deletion go too") << "\r\r\n\n" << "";
+        QTest::newRow("only pairs") << "\r\n\r\n" << "";
+    }
+
+    void shouldRemoveCrLfPairsOnly()
+    {
+        QFETCH(QString, message);
+        QFETCH(QString, expected);
+        QCOMPARE(LogFile::removeCrLfPairs(message), expected);
+    }
+
+    void shouldAppendAcrossInstances()
+    {
+        QVERIFY(writeBytes(logPath(), "earlier run\r\n"));
+        LogFile(logPath()).append(QStringLiteral("one"));
+        LogFile(logPath()).append(QStringLiteral("two"));
+        const QList<QByteArray> lines = readBytes(logPath()).split('\n');
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines[0], QByteArray("earlier run\r"));
+        QVERIFY(lines[1].endsWith("\tone\r"));
+        QVERIFY(lines[2].endsWith("\ttwo\r"));
+    }
+
+    void shouldCreateFileButWriteNothingForEmptyMessage()
+    {
+        LogFile(logPath()).append(QString());
+        QVERIFY(QFile::exists(logPath()));
+        QCOMPARE(readBytes(logPath()), QByteArray());
+    }
+
+    void shouldNotDisturbCallerWhenFileCannotBeWritten_data()
+    {
+        QTest::addColumn<bool>("readOnlyFile");
+        QTest::newRow("Log.txt is a folder") << false;
+        QTest::newRow("Log.txt read-only") << true;
+    }
+
+    void shouldNotDisturbCallerWhenFileCannotBeWritten()
+    {
+        QFETCH(bool, readOnlyFile);
+        if (readOnlyFile) {
+            if (::geteuid() == 0)
+                QSKIP("root writes read-only files");
+            QVERIFY(writeBytes(logPath(), "kept\r\n"));
+            QFile::setPermissions(logPath(), QFile::ReadOwner);
+        } else {
+            QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("Log.txt")));
+        }
+        LogFile(logPath()).append(QStringLiteral("lost"));
+        if (readOnlyFile)
+            QCOMPARE(readBytes(logPath()), QByteArray("kept\r\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(LogFileTest)
+#include "tst_logfile.moc"

@@ -1,0 +1,322 @@
+#include "app/widgets/radiogroup.h"
+#include "app/widgets/stringgrid.h"
+#include "link/comport.h"
+#include "protocol/settingstable.h"
+#include "support/formfixture.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+const QStringList kPorts = {QStringLiteral("COM1"), QStringLiteral("COM10"), QStringLiteral("COM3")};
+
+QPushButton *button(const TForm1 &form, int number)
+{
+    return form.findChild<QPushButton *>(QStringLiteral("Button%1").arg(number));
+}
+
+} // namespace
+
+class StartupTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void shouldRestoreConnectionPanel_data();
+    void shouldRestoreConnectionPanel();
+    void shouldLeaveOperationButtonsOff_data();
+    void shouldLeaveOperationButtonsOff();
+    void shouldLayOutPagesAndTables();
+    void shouldKeepMaskedValuesInStoredForm_data();
+    void shouldKeepMaskedValuesInStoredForm();
+    void shouldOfferEllipsisOnClockRows();
+    void shouldFollowOperatorsConnectionTypeChoice();
+};
+
+void StartupTest::shouldRestoreConnectionPanel_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<QStringList>("ports");
+    QTest::addColumn<bool>("fullMode");
+    QTest::addColumn<int>("typeItem");
+    QTest::addColumn<QString>("connectionType");
+    QTest::addColumn<QString>("phone");
+    QTest::addColumn<bool>("phoneEnabled");
+    QTest::addColumn<int>("portItem");
+    QTest::addColumn<int>("speedItem");
+
+    const QByteArray stored = "[GSMSET]\r\nNumbCom=COM3\r\nSpeed=9600\r\nPhone=89160000001\r\n";
+    const QString storedPhone = QStringLiteral("89160000001");
+
+    QTest::newRow("no file, no argument: modem-only")
+        << QStringList() << QByteArray() << kPorts << false << -1 << "gsm" << "" << true << 0 << -1;
+    QTest::newRow("no file, full mode: direct line")
+        << QStringList{"-pelnax"} << QByteArray() << kPorts << true << 0 << "line" << "" << false
+        << 0 << -1;
+    QTest::newRow("modem-only shows stored phone")
+        << QStringList() << stored << kPorts << false << -1 << "gsm" << storedPhone << true << 2 << 3;
+    QTest::newRow("modem-only ignores stored TypeConnect")
+        << QStringList() << QByteArray("[GSMSET]\r\nTypeConnect=line\r\n") << kPorts << false << -1
+        << "gsm" << "" << true << 0 << -1;
+    QTest::newRow("phone argument trimmed")
+        << QStringList{"  89161234567 "} << stored << kPorts << false << -1 << "gsm"
+        << "89161234567" << true << 2 << 3;
+    QTest::newRow("blank argument falls back to stored phone")
+        << QStringList{"   "} << stored << kPorts << false << -1 << "gsm" << storedPhone << true << 2
+        << 3;
+    QTest::newRow("switch in other case is a phone number")
+        << QStringList{"-PELNAX"} << stored << kPorts << false << -1 << "gsm" << "-PELNAX" << true
+        << 2 << 3;
+    QTest::newRow("full mode, line")
+        << QStringList{"-pelnax"} << QByteArray(stored + "TypeConnect=line\r\n") << kPorts << true
+        << 0 << "line" << storedPhone << false << 2 << 3;
+    QTest::newRow("full mode, gsm")
+        << QStringList{"-pelnax", "ignored"} << QByteArray(stored + "TypeConnect=gsm\r\n") << kPorts
+        << true << 1 << "gsm" << storedPhone << true << 2 << 3;
+    QTest::newRow("full mode, GSM in capitals selects nothing")
+        << QStringList{"-pelnax"} << QByteArray("[GSMSET]\r\nTypeConnect=GSM\r\n") << kPorts << true
+        << -1 << "GSM" << "" << true << 0 << -1;
+    QTest::newRow("NumbCom with blanks inside quotes")
+        << QStringList{"-pelnax"} << QByteArray("[GSMSET]\r\nNumbCom=\"  COM3 \"\r\n") << kPorts
+        << true << 0 << "line" << "" << false << 2 << -1;
+    QTest::newRow("NumbCom in lower case matches nothing")
+        << QStringList{"-pelnax"} << QByteArray("[gsmset]\r\nnumbcom=com3\r\n") << kPorts << true << 0
+        << "line" << "" << false << 0 << -1;
+    QTest::newRow("no ports present")
+        << QStringList{"-pelnax"} << stored << QStringList() << true << 0 << "line" << storedPhone
+        << false << -1 << 3;
+    QTest::newRow("Speed in hexadecimal")
+        << QStringList{"-pelnax"} << QByteArray("[GSMSET]\r\nSpeed=0x2580\r\n") << kPorts << true << 0
+        << "line" << "" << false << 0 << 3;
+    QTest::newRow("Speed 19200") << QStringList{"-pelnax"} << QByteArray("[GSMSET]\r\nSpeed=19200\r\n")
+                                 << kPorts << true << 0 << "line" << "" << false << 0 << 4;
+    QTest::newRow("Speed 9601 selects nothing")
+        << QStringList{"-pelnax"} << QByteArray("[GSMSET]\r\nSpeed=9601\r\n") << kPorts << true << 0
+        << "line" << "" << false << 0 << -1;
+    QTest::newRow("Speed 115200 selects nothing")
+        << QStringList{"-pelnax"} << QByteArray("[GSMSET]\r\nSpeed=115200\r\n") << kPorts << true
+        << 0 << "line" << "" << false << 0 << -1;
+}
+
+void StartupTest::shouldRestoreConnectionPanel()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, ini);
+    QFETCH(QStringList, ports);
+    QFETCH(bool, fullMode);
+    QFETCH(int, typeItem);
+    QFETCH(QString, connectionType);
+    QFETCH(QString, phone);
+    QFETCH(bool, phoneEnabled);
+    QFETCH(int, portItem);
+    QFETCH(int, speedItem);
+
+    FormFixture fixture;
+    auto form = fixture.start(arguments, ports, ini);
+    form->show();
+
+    QCOMPARE(form->RadioGroup1->isVisible(), fullMode);
+    QCOMPARE(form->PageControl1->isTabVisible(3), fullMode);
+    QCOMPARE(form->RadioGroup1->itemIndex(), typeItem);
+    QCOMPARE(form->connectionType(), connectionType);
+    QCOMPARE(form->Edit2->text(), phone);
+    QCOMPARE(form->Edit2->isEnabled(), phoneEnabled);
+    QCOMPARE(form->CmbComNum->count(), ports.size());
+    QCOMPARE(form->CmbComNum->currentIndex(), portItem);
+    QCOMPARE(form->ComboBox1->currentIndex(), speedItem);
+
+    // The start-up reads only; it writes neither the settings file nor the log.
+    QCOMPARE(QFile::exists(fixture.iniPath()), !ini.isNull());
+    QVERIFY(!QFile::exists(fixture.logPath()));
+}
+
+void StartupTest::shouldLeaveOperationButtonsOff_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<bool>("maintenanceOn"); // Button15, Button19: kept from construction
+    QTest::addColumn<bool>("autodetectOn");  // Button16
+
+    QTest::newRow("modem-only") << QStringList() << QByteArray() << false << false;
+    QTest::newRow("full mode, line") << QStringList{"-pelnax"} << QByteArray() << false << false;
+    QTest::newRow("full mode, gsm") << QStringList{"-pelnax"}
+                                    << QByteArray("[GSMSET]\r\nTypeConnect=gsm\r\n") << false << false;
+    QTest::newRow("full mode, damaged type leaves three buttons alone")
+        << QStringList{"-pelnax"} << QByteArray("[GSMSET]\r\nTypeConnect=GSM\r\n") << true << true;
+}
+
+void StartupTest::shouldLeaveOperationButtonsOff()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, ini);
+    QFETCH(bool, maintenanceOn);
+    QFETCH(bool, autodetectOn);
+
+    FormFixture fixture;
+    auto form = fixture.start(arguments, kPorts, ini);
+
+    for (const int number : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11})
+        QVERIFY2(!button(*form, number)->isEnabled(), qPrintable(QString::number(number)));
+    QCOMPARE(form->Button15->isEnabled(), maintenanceOn);
+    QCOMPARE(form->Button19->isEnabled(), maintenanceOn);
+    QCOMPARE(form->Button16->isEnabled(), autodetectOn);
+    QVERIFY(form->Button12->isEnabled());
+    QVERIFY(!form->Button14->isEnabled());
+    QVERIFY(form->ButtonDefVals->isEnabled());
+    QVERIFY(form->ButtonSaveParams->isEnabled());
+    QVERIFY(form->PageControl1->isEnabled());
+    QCOMPARE(form->PageControl1->currentIndex(), 0);
+    QVERIFY(!form->Timer1->isActive());
+    QCOMPARE(form->Timer1->interval(), 10000);
+    QVERIFY(!form->comPort().Connected());
+}
+
+void StartupTest::shouldLayOutPagesAndTables()
+{
+    FormFixture fixture;
+    auto form = fixture.start({QStringLiteral("-pelnax")});
+
+    QCOMPARE(form->windowTitle(), QStringLiteral("Конфигуратор Тавикс-М (1.1)"));
+    const QStringList pages = {"Параметры устройства", "Датчики", "Корректоры", "Сервис"};
+    QCOMPARE(form->PageControl1->count(), pages.size());
+    for (int i = 0; i < pages.size(); ++i)
+        QCOMPARE(form->PageControl1->tabText(i), pages[i]);
+
+    QCOMPARE(form->VLESetting->rowCount(), 15);
+    QCOMPARE(form->VLESetting->key(0), QStringLiteral("APN адрес"));
+    QCOMPARE(form->VLESetting->key(14), QStringLiteral("Нач. дата считывания архива Тавикс-М"));
+    QCOMPARE(form->VLESetting->rowOfKey(QStringLiteral("Номер телефона 2")), 11);
+    for (int row = 0; row < 15; ++row) {
+        const bool timeRow = row == 6 || row == 8;
+        const bool phoneRow = row >= 10 && row <= 12;
+        const bool clockRow = row >= 13;
+        QCOMPARE(form->VLESetting->editMask(row).qtMask(),
+                 timeRow ? QStringLiteral("99:99:99;_")
+                         : phoneRow ? QStringLiteral("8-9999999999;_") : QString());
+        QCOMPARE(form->VLESetting->isReadOnly(row), clockRow);
+        QCOMPARE(form->VLESetting->hasEllipsisButton(row), clockRow);
+    }
+
+    const StringGrid &sensors = *form->StringGrid1;
+    QCOMPARE(sensors.columnCount(), 4);
+    QCOMPARE(sensors.rowCount(), 7);
+    QCOMPARE(sensors.cell(0, 0), QString());
+    QCOMPARE(sensors.cell(1, 0), QStringLiteral("Состояние датчика"));
+    QCOMPARE(sensors.cell(3, 0), QStringLiteral("Реакция на срабатывание"));
+    QCOMPARE(sensors.cell(0, 1), QStringLiteral("Датчик1"));
+    QCOMPARE(sensors.cell(0, 6), QStringLiteral("Датчик6"));
+    QCOMPARE(sensors.columnWidth(3), 192);
+    QCOMPARE(sensors.rowHeight(4), form->ComboBox3->sizeHint().height());
+
+    const StringGrid &correctors = *form->StringGrid2;
+    QCOMPARE(correctors.columnCount(), 6);
+    QCOMPARE(correctors.rowCount(), 4);
+    QCOMPARE(correctors.cell(5, 0), QStringLiteral("Нач. дата считывания"));
+    QCOMPARE(correctors.cell(0, 1), QStringLiteral("X10"));
+    QCOMPARE(correctors.cell(0, 2), QStringLiteral("X15"));
+    QCOMPARE(correctors.cell(0, 3), QStringLiteral("X11"));
+    QCOMPARE(correctors.columnWidth(5), 147);
+
+    form->show();
+    QVERIFY(!form->ComboBox2->isVisible());
+    QVERIFY(!form->ComboBox3->isVisible());
+    QVERIFY(!form->ComboBox5->isVisible());
+    QCOMPARE(form->ComboBox6->currentText(), QStringLiteral("Нет реакции"));
+    QCOMPARE(form->ComboBox6->count(), 4);
+    QCOMPARE(form->ComboBox1->count(), 5);
+}
+
+void StartupTest::shouldKeepMaskedValuesInStoredForm_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("untouched time") << 6 << "" << "  :  :  ";
+    QTest::newRow("partly typed time") << 8 << "1234" << "12:34:  ";
+    QTest::newRow("full time") << 6 << "235959" << "23:59:59";
+    QTest::newRow("untouched phone") << 10 << "" << "8-          ";
+    QTest::newRow("full phone") << 12 << "9161234567" << "8-9161234567";
+    QTest::newRow("letters refused by the mask") << 11 << "91a6" << "8-916       ";
+    QTest::newRow("free text row") << 0 << "internet.apn" << "internet.apn";
+}
+
+void StartupTest::shouldKeepMaskedValuesInStoredForm()
+{
+    QFETCH(int, row);
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    FormFixture fixture;
+    auto form = fixture.start({QStringLiteral("-pelnax")});
+    form->show();
+    SettingsTable *table = form->VLESetting;
+
+    const QModelIndex index = table->model()->index(row, 1);
+    table->setCurrentIndex(index);
+    table->edit(index);
+    auto *editor = table->viewport()->findChild<QLineEdit *>();
+    QVERIFY(editor);
+    editor->setCursorPosition(0);
+    if (row >= 10)
+        editor->setCursorPosition(2);
+    QTest::keyClicks(editor, typed);
+    table->itemDelegateForColumn(1)->setModelData(editor, table->model(), index);
+
+    QCOMPARE(table->value(row), stored);
+}
+
+void StartupTest::shouldOfferEllipsisOnClockRows()
+{
+    FormFixture fixture;
+    auto form = fixture.start({QStringLiteral("-pelnax")});
+    form->show();
+    SettingsTable *table = form->VLESetting;
+    table->setValue(13, QStringLiteral("01.02.2026 10:00:00"));
+    QSignalSpy pressed(table, &SettingsTable::editButtonClicked);
+
+    const QModelIndex index = table->model()->index(13, 1);
+    table->setCurrentIndex(index);
+    table->edit(index);
+    auto *ellipsis = table->viewport()->findChild<QToolButton *>(QStringLiteral("EllipsisButton"));
+    QVERIFY(ellipsis);
+    auto *text = table->viewport()->findChild<QLineEdit *>();
+    QVERIFY(text->isReadOnly());
+    QTest::keyClicks(text, QStringLiteral("99"));
+    QTest::mouseClick(ellipsis, Qt::LeftButton);
+
+    QCOMPARE(pressed.count(), 1);
+    QCOMPARE(pressed.first().first().toInt(), 13);
+    table->itemDelegateForColumn(1)->setModelData(table->viewport()->findChild<QWidget *>(),
+                                                  table->model(), index);
+    QCOMPARE(table->value(13), QStringLiteral("01.02.2026 10:00:00"));
+}
+
+void StartupTest::shouldFollowOperatorsConnectionTypeChoice()
+{
+    FormFixture fixture;
+    auto form = fixture.start({QStringLiteral("-pelnax")});
+    form->show();
+    const auto radios = form->RadioGroup1->findChildren<QAbstractButton *>();
+    QCOMPARE(radios.size(), 2);
+
+    QTest::mouseClick(radios[1], Qt::LeftButton);
+    QCOMPARE(form->connectionType(), QStringLiteral("gsm"));
+    QVERIFY(form->Edit2->isEnabled());
+    QTest::mouseClick(radios[0], Qt::LeftButton);
+    QCOMPARE(form->connectionType(), QStringLiteral("line"));
+    QVERIFY(!form->Edit2->isEnabled());
+
+    // The choice changes neither the buttons nor the settings file.
+    QVERIFY(!form->Button15->isEnabled());
+    QVERIFY(!QFile::exists(fixture.iniPath()));
+}
+
+QTEST_MAIN(StartupTest)
+#include "tst_startup.moc"

@@ -1,0 +1,92 @@
+#include "app/tavixapplication.h"
+#include "app/widgets/radiogroup.h"
+#include "support/formfixture.h"
+#include "support/recordingprompt.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTextEdit>
+
+namespace {
+
+const QStringList kPorts = {QStringLiteral("COM1"), QStringLiteral("COM3")};
+
+} // namespace
+
+// Pressing Connect first saves the connection panel to section GSMSET.
+class ConnectSaveTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void shouldSaveConnectionPanel()
+    {
+        RecordingPrompt prompt;
+        FormFixture fixture;
+        auto form = fixture.start({QStringLiteral("-pelnax")}, kPorts,
+                                  "[GSMSET]\r\nDTR=1\r\nTypeConnect=line\r\n");
+        form->show();
+        form->CmbComNum->setCurrentIndex(1);
+        form->ComboBox1->setCurrentIndex(4);
+        form->RadioGroup1->findChildren<QAbstractButton *>()[1]->click();
+        form->Edit2->setText(QStringLiteral("89161234567"));
+
+        QTest::mouseClick(form->Button12, Qt::LeftButton);
+
+        QCOMPARE(readBytes(fixture.iniPath()),
+                 QByteArray("[GSMSET]\r\nDTR=1\r\nTypeConnect=gsm\r\nNumbCom=COM3\r\n"
+                            "Speed=19200\r\nPhone=89161234567\r\n"));
+        QVERIFY(prompt.boxes.isEmpty());
+    }
+
+    void shouldStopWithMessageWhenNoSpeedChosen()
+    {
+        RecordingPrompt prompt;
+        FormFixture fixture;
+        auto form = fixture.start({QStringLiteral("-pelnax")}, kPorts);
+        form->show();
+        QCOMPARE(form->ComboBox1->currentIndex(), -1);
+
+        QTest::mouseClick(form->Button12, Qt::LeftButton);
+
+        QCOMPARE(prompt.boxes.size(), 1);
+        QCOMPARE(prompt.boxes[0].kind, QStringLiteral("inform"));
+        QCOMPARE(prompt.boxes[0].caption, QStringLiteral("Сохранение настроек СОМ порта"));
+        QCOMPARE(prompt.boxes[0].text, QStringLiteral("Некорректная скорость!"));
+        QVERIFY(form->LogRichEdit->toPlainText().endsWith(QStringLiteral("  Некорректная скорость!")));
+        QCOMPARE(readBytes(fixture.iniPath()),
+                 QByteArray("[GSMSET]\r\nNumbCom=COM1\r\nTypeConnect=line\r\nPhone=\r\n"));
+        QVERIFY(form->Button12->isEnabled());
+    }
+
+    void shouldShowRefusedWriteInErrorBox()
+    {
+        RecordingPrompt prompt;
+        FormFixture fixture;
+        auto form = fixture.start({QStringLiteral("-pelnax")}, kPorts);
+        form->show();
+        form->ComboBox1->setCurrentIndex(3);
+        // The settings file's name taken by a folder: the write is refused even for root.
+        QVERIFY(QDir(fixture.dir.path()).mkdir(QStringLiteral("TavixConfig.ini")));
+
+        QTest::mouseClick(form->Button12, Qt::LeftButton);
+
+        QCOMPARE(prompt.boxes.size(), 1);
+        QCOMPARE(prompt.boxes[0].kind, QStringLiteral("error"));
+        QCOMPARE(prompt.boxes[0].text, QStringLiteral("Unable to write to ") + fixture.iniPath());
+        // The window goes on working.
+        QVERIFY(form->Button12->isEnabled());
+    }
+};
+
+int main(int argc, char **argv)
+{
+    TavixApplication app(argc, argv);
+    ConnectSaveTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_connectsave.moc"
