@@ -9,6 +9,7 @@
 #include "protocol/settingsrows.h"
 #include "protocol/settingstable.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -66,6 +67,11 @@ QHBoxLayout *buttonRow(std::initializer_list<QWidget *> buttons)
 void TForm1::setupUi()
 {
     setWindowTitle(QStringLiteral("Конфигуратор Тавикс-М (1.1)"));
+    // The pixel geometry of the window (546 px wide, a 250 px key column) is laid out for an
+    // 8-point interface font.
+    QFont compact = font();
+    compact.setPointSizeF(std::min(compact.pointSizeF(), 8.0));
+    setFont(compact);
 
     auto *client = new QWidget(this);
     auto *regions = new QVBoxLayout(client);
@@ -110,8 +116,10 @@ QWidget *TForm1::createConnectionPanel()
     GroupBox5 = named(new QGroupBox(QStringLiteral("Настройка COM-порта")), "GroupBox5");
     Label1 = named(new QLabel(QStringLiteral("№ COM порта:")), "Label1");
     CmbComNum = named(new QComboBox, "CmbComNum");
-    CmbComNum->setMinimumWidth(110);
+    // Long device paths are elided in the box and shown whole in its list.
     CmbComNum->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    CmbComNum->setMinimumContentsLength(8);
+    CmbComNum->view()->setMinimumWidth(180);
     Label2 = named(new QLabel(QStringLiteral("Скорость:")), "Label2");
     ComboBox1 = dropDownList("ComboBox1", GsmSet::kSpeedItems);
     auto *portGrid = new QGridLayout(GroupBox5);
@@ -143,9 +151,11 @@ QWidget *TForm1::createConnectionPanel()
     auto *row = new QHBoxLayout(TabSheet6);
     row->setContentsMargins(4, 2, 4, 2);
     row->setSpacing(4);
-    row->addWidget(GroupBox5, 3);
-    row->addWidget(RadioGroup1, 2);
-    row->addWidget(GroupBox3, 2);
+    GroupBox5->setFixedWidth(190);
+    RadioGroup1->setFixedWidth(112);
+    row->addWidget(GroupBox5);
+    row->addWidget(RadioGroup1);
+    row->addWidget(GroupBox3, 1);
     row->addLayout(buttons);
     return PageControl2;
 }
