@@ -4,7 +4,9 @@
 
 #include <QFile>
 
-LogFile::LogFile(QString path) : m_path(std::move(path)) {}
+LogFile::LogFile(QString path) : m_path(std::move(path))
+{
+}
 
 void LogFile::append(const QString &message) const noexcept
 {
@@ -23,8 +25,8 @@ void LogFile::append(const QString &message) const noexcept
 
 QByteArray LogFile::formatLine(const QDateTime &stamp, const QString &message)
 {
-    const QString text = stamp.toString(QStringLiteral("dd.MM.yy hh:mm:ss:zzz")) + u'\t' +
-                         message + QStringLiteral("\r\n");
+    const QString text = stamp.toString(QStringLiteral("dd.MM.yy hh:mm:ss:zzz")) + u'\t' + message +
+                         QStringLiteral("\r\n");
     return Cp1251::fromUnicode(text);
 }
 

@@ -5,7 +5,9 @@
 
 #include <exception>
 
-TavixApplication::TavixApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+TavixApplication::TavixApplication(int &argc, char **argv) : QApplication(argc, argv)
+{
+}
 
 bool TavixApplication::notify(QObject *receiver, QEvent *event)
 {

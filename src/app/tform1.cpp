@@ -32,7 +32,9 @@ TForm1::TForm1(const StartOptions &options, QWidget *parent)
       ComPort1(std::make_unique<TComPort>())
 {
     if (!m_options.listPorts)
-        m_options.listPorts = [] { return listSerialPorts(); };
+        m_options.listPorts = [] {
+            return listSerialPorts();
+        };
     setupUi();
     if (const QScreen *where = screen())
         move(where->availableGeometry().center() - rect().center());
@@ -105,8 +107,9 @@ void TForm1::FormCreate(const QStringList &arguments)
     ComboBox3->hide();
 
     const QStringList correctorHeadings = {
-        QStringLiteral("Разъем"),  QStringLiteral("Тип"),      QStringLiteral("Серийный номер"),
-        QStringLiteral("Версия"),  QStringLiteral("Скорость"), QStringLiteral("Нач. дата считывания")};
+        QStringLiteral("Разъем"),         QStringLiteral("Тип"),
+        QStringLiteral("Серийный номер"), QStringLiteral("Версия"),
+        QStringLiteral("Скорость"),       QStringLiteral("Нач. дата считывания")};
     for (int c = 0; c < correctorHeadings.size(); ++c)
         StringGrid2->setCell(c, 0, correctorHeadings[c]);
     const QStringList connectors = {QStringLiteral("X10"), QStringLiteral("X15"),

@@ -27,8 +27,8 @@ class TComPort;
 // What the program was started with.
 struct StartOptions
 {
-    QString programDir;          // holds TavixConfig.ini and Log.txt
-    QStringList arguments;       // the command line after the program name
+    QString programDir;                     // holds TavixConfig.ini and Log.txt
+    QStringList arguments;                  // the command line after the program name
     std::function<QStringList()> listPorts; // the serial ports present; empty: the real ones
 };
 

@@ -193,7 +193,8 @@ QWidget *TForm1::createSensorsPage()
     TabSheet3 = named(new QWidget, "TabSheet3");
     StringGrid1 = named(new StringGrid(4, 7), "StringGrid1");
     StringGrid1->setColumnWidths({64, 131, 138, 192});
-    ComboBox2 = dropDownList("ComboBox2", {QStringLiteral("Замыкание"), QStringLiteral("Размыкание")});
+    ComboBox2 =
+        dropDownList("ComboBox2", {QStringLiteral("Замыкание"), QStringLiteral("Размыкание")});
     ComboBox3 = dropDownList("ComboBox3", reactionItems());
     ComboBox2->setParent(StringGrid1->viewport());
     ComboBox3->setParent(StringGrid1->viewport());

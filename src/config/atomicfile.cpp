@@ -14,8 +14,8 @@ bool writeAll(int fd, const QByteArray &bytes)
 {
     qsizetype written = 0;
     while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written,
-                                  static_cast<size_t>(bytes.size() - written));
+        const ssize_t n =
+            ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -35,7 +35,9 @@ bool replaceFileContents(const QString &path, const QByteArray &bytes)
         ::umask(mask);
         return mask;
     }();
-    struct stat existing {};
+    struct stat existing
+    {
+    };
     if (::stat(target.constData(), &existing) == 0) {
         // A file marked read-only stays unwritten, as it would on the reference platform.
         if (!S_ISREG(existing.st_mode) || ::access(target.constData(), W_OK) != 0)

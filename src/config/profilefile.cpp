@@ -59,8 +59,7 @@ QString cleanValue(QStringView raw)
     if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
         value.back() == value.front())
         value = value.sliced(1, value.size() - 2);
-    return value.first(std::min<qsizetype>(value.size(), ProfileFile::kMaxValueLength))
-        .toString();
+    return value.first(std::min<qsizetype>(value.size(), ProfileFile::kMaxValueLength)).toString();
 }
 
 bool sameName(QStringView a, QStringView b)
@@ -106,7 +105,9 @@ qsizetype findKey(const QStringList &lines, SectionSpan span, const QString &key
 
 } // namespace
 
-ProfileFile::ProfileFile(QString path) : m_path(std::move(path)) {}
+ProfileFile::ProfileFile(QString path) : m_path(std::move(path))
+{
+}
 
 QStringList ProfileFile::readLines() const
 {
@@ -168,7 +169,8 @@ void ProfileFile::writeString(const QString &section, const QString &key, const 
 
     if (!replaceFileContents(m_path, bytes)) {
         const QString fullPath = QDir::toNativeSeparators(QFileInfo(m_path).absoluteFilePath());
-        throw ProfileWriteError(QStringLiteral("Unable to write to %1").arg(fullPath).toStdString());
+        throw ProfileWriteError(
+            QStringLiteral("Unable to write to %1").arg(fullPath).toStdString());
     }
 }
 

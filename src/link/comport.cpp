@@ -7,9 +7,13 @@ int bitsPerSecond(BaudRate rate)
     return 1200 << static_cast<int>(rate);
 }
 
-TComPort::TComPort() : TComPort(createSerialDevice()) {}
+TComPort::TComPort() : TComPort(createSerialDevice())
+{
+}
 
-TComPort::TComPort(std::unique_ptr<SerialDevice> device) : m_device(std::move(device)) {}
+TComPort::TComPort(std::unique_ptr<SerialDevice> device) : m_device(std::move(device))
+{
+}
 
 TComPort::~TComPort()
 {

@@ -23,7 +23,8 @@ bool isPhantomUart(const QString &ttyEntry)
 void addHardwarePorts(const PortScanRoots &roots, QStringList &ports)
 {
     const QDir classDir(roots.sysClassTty);
-    const QStringList entries = classDir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System);
+    const QStringList entries =
+        classDir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System);
     for (const QString &name : entries) {
         const QString entry = classDir.filePath(name);
         if (!QFileInfo::exists(entry + QStringLiteral("/device")) || isPhantomUart(entry))
@@ -37,7 +38,9 @@ void addHardwarePorts(const PortScanRoots &roots, QStringList &ports)
 // UNIX 98 pseudo-terminal slaves have the majors 136 to 143.
 bool isPseudoTerminal(const QString &path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISCHR(st.st_mode))
         return false;
     const unsigned int devMajor = major(st.st_rdev);

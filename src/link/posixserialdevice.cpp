@@ -171,8 +171,8 @@ qsizetype PosixSerialDevice::write(const QByteArray &bytes, int timeoutMs)
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     qsizetype written = 0;
     while (written < bytes.size()) {
-        const ssize_t put = ::write(m_fd, bytes.constData() + written,
-                                    static_cast<size_t>(bytes.size() - written));
+        const ssize_t put =
+            ::write(m_fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
         if (put > 0) {
             written += put;
             continue;
@@ -180,8 +180,8 @@ qsizetype PosixSerialDevice::write(const QByteArray &bytes, int timeoutMs)
         if (put < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
             throw EComPort(EComPort::WriteFailed, errno);
 
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - Clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0)
             break;
         pollfd waitFor{m_fd, POLLOUT, 0};

@@ -52,7 +52,8 @@ private:
 class SettingsValueDelegate : public QStyledItemDelegate
 {
 public:
-    explicit SettingsValueDelegate(SettingsTable *table) : QStyledItemDelegate(table), m_table(table)
+    explicit SettingsValueDelegate(SettingsTable *table)
+        : QStyledItemDelegate(table), m_table(table)
     {
     }
 

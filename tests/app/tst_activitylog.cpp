@@ -19,7 +19,8 @@ QColor lastLineColor(const TForm1 &form)
 }
 
 const QRegularExpression kPaneStamp(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d  "));
-const QRegularExpression kFileStamp(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d\\d \\d\\d:\\d\\d:\\d\\d:\\d{3}\\t"));
+const QRegularExpression
+    kFileStamp(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d\\d \\d\\d:\\d\\d:\\d\\d:\\d{3}\\t"));
 
 } // namespace
 
@@ -31,16 +32,16 @@ private Q_SLOTS:
     void shouldWriteLineToPaneAndFile_data()
     {
         QTest::addColumn<QString>("message");
-        QTest::addColumn<QStringList>("pane");   // pane lines after the stamp
-        QTest::addColumn<QByteArray>("file");    // file bytes after the stamp and TAB
+        QTest::addColumn<QStringList>("pane"); // pane lines after the stamp
+        QTest::addColumn<QByteArray>("file");  // file bytes after the stamp and TAB
 
         QTest::newRow("plain") << "Считывание настроек..." << QStringList{"Считывание настроек..."}
                                << QByteArray("\xD1\xF7\xE8\xF2\xFB\xE2\xE0\xED\xE8\xE5 "
                                              "\xED\xE0\xF1\xF2\xF0\xEE\xE5\xEA...\r\n");
-        QTest::newRow("CR LF inside") << "first\r\nsecond" << QStringList{"first", "second"}
-                                      << QByteArray("firstsecond\r\n");
-        QTest::newRow("lone LF at the end") << "text\n" << QStringList{"text", ""}
-                                            << QByteArray("text\n\r\n");
+        QTest::newRow("CR LF inside")
+            << "first\r\nsecond" << QStringList{"first", "second"} << QByteArray("firstsecond\r\n");
+        QTest::newRow("lone LF at the end") << "text\n"
+                                            << QStringList{"text", ""} << QByteArray("text\n\r\n");
         QTest::newRow("empty") << "" << QStringList{""} << QByteArray();
     }
 

@@ -29,14 +29,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QByteArray>("line");
         const QDateTime march(QDate(2016, 3, 5), QTime(14, 9, 7, 45));
-        QTest::newRow("stamp fields") << march << "OK" << QByteArray("05.03.16 14:09:07:045\tOK\r\n");
-        QTest::newRow("midnight") << QDateTime(QDate(2031, 12, 31), QTime(0, 0))
-                                  << "x" << QByteArray("31.12.31 00:00:00:000\tx\r\n");
+        QTest::newRow("stamp fields")
+            << march << "OK" << QByteArray("05.03.16 14:09:07:045\tOK\r\n");
+        QTest::newRow("midnight") << QDateTime(QDate(2031, 12, 31), QTime(0, 0)) << "x"
+                                  << QByteArray("31.12.31 00:00:00:000\tx\r\n");
         QTest::newRow("Cyrillic in Windows-1251")
             << march << QStringLiteral("Связь")
             << QByteArray("05.03.16 14:09:07:045\t\xD1\xE2\xFF\xE7\xFC\r\n");
-        QTest::newRow("CR LF inside kept") << march << "a\r\nb"
-                                           << QByteArray("05.03.16 14:09:07:045\ta\r\nb\r\n");
+        QTest::newRow("CR LF inside kept")
+            << march << "a\r\nb" << QByteArray("05.03.16 14:09:07:045\ta\r\nb\r\n");
     }
 
     void shouldFormatFileLine()
@@ -51,12 +52,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("pair in the middle, halves joined") << "first\r\nsecond" << "firstsecond";
-        QTest::newRow("lone LF at the end stays") << "text\n" << "text\n";
-        QTest::newRow("lone CR stays") << "a\rb" << "a\rb";
-        QTest::newRow("LF CR is no pair") << "a\n\rb" << "a\n\rb";
-        QTest::newRow("pairs that appear after a deletion go too") << "\r\r\n\n" << "";
-        QTest::newRow("only pairs") << "\r\n\r\n" << "";
+        QTest::newRow("pair in the middle, halves joined") << "first\r\nsecond"
+                                                           << "firstsecond";
+        QTest::newRow("lone LF at the end stays") << "text\n"
+                                                  << "text\n";
+        QTest::newRow("lone CR stays") << "a\rb"
+                                       << "a\rb";
+        QTest::newRow("LF CR is no pair") << "a\n\rb"
+                                          << "a\n\rb";
+        QTest::newRow("pairs that appear after a deletion go too") << "\r\r\n\n"
+                                                                   << "";
+        QTest::newRow("only pairs") << "\r\n\r\n"
+                                    << "";
     }
 
     void shouldRemoveCrLfPairsOnly()

@@ -15,7 +15,8 @@
 
 namespace {
 
-const QStringList kPorts = {QStringLiteral("COM1"), QStringLiteral("COM10"), QStringLiteral("COM3")};
+const QStringList kPorts = {QStringLiteral("COM1"), QStringLiteral("COM10"),
+                            QStringLiteral("COM3")};
 
 QPushButton *button(const TForm1 &form, int number)
 {
@@ -57,24 +58,26 @@ void StartupTest::shouldRestoreConnectionPanel_data()
     const QString storedPhone = QStringLiteral("89160000001");
 
     QTest::newRow("no file, no argument: modem-only")
-        << QStringList() << QByteArray() << kPorts << false << -1 << "gsm" << "" << true << 0 << -1;
+        << QStringList() << QByteArray() << kPorts << false << -1 << "gsm"
+        << "" << true << 0 << -1;
     QTest::newRow("no file, full mode: direct line")
-        << QStringList{"-pelnax"} << QByteArray() << kPorts << true << 0 << "line" << "" << false
-        << 0 << -1;
-    QTest::newRow("modem-only shows stored phone")
-        << QStringList() << stored << kPorts << false << -1 << "gsm" << storedPhone << true << 2 << 3;
+        << QStringList{"-pelnax"} << QByteArray() << kPorts << true << 0 << "line"
+        << "" << false << 0 << -1;
+    QTest::newRow("modem-only shows stored phone") << QStringList() << stored << kPorts << false
+                                                   << -1 << "gsm" << storedPhone << true << 2 << 3;
     QTest::newRow("modem-only ignores stored TypeConnect")
         << QStringList() << QByteArray("[GSMSET]\r\nTypeConnect=line\r\n") << kPorts << false << -1
-        << "gsm" << "" << true << 0 << -1;
+        << "gsm"
+        << "" << true << 0 << -1;
     QTest::newRow("phone argument trimmed")
         << QStringList{"  89161234567 "} << stored << kPorts << false << -1 << "gsm"
         << "89161234567" << true << 2 << 3;
     QTest::newRow("blank argument falls back to stored phone")
-        << QStringList{"   "} << stored << kPorts << false << -1 << "gsm" << storedPhone << true << 2
-        << 3;
-    QTest::newRow("switch in other case is a phone number")
-        << QStringList{"-PELNAX"} << stored << kPorts << false << -1 << "gsm" << "-PELNAX" << true
+        << QStringList{"   "} << stored << kPorts << false << -1 << "gsm" << storedPhone << true
         << 2 << 3;
+    QTest::newRow("switch in other case is a phone number")
+        << QStringList{"-PELNAX"} << stored << kPorts << false << -1 << "gsm"
+        << "-PELNAX" << true << 2 << 3;
     QTest::newRow("full mode, line")
         << QStringList{"-pelnax"} << QByteArray(stored + "TypeConnect=line\r\n") << kPorts << true
         << 0 << "line" << storedPhone << false << 2 << 3;
@@ -83,27 +86,34 @@ void StartupTest::shouldRestoreConnectionPanel_data()
         << true << 1 << "gsm" << storedPhone << true << 2 << 3;
     QTest::newRow("full mode, GSM in capitals selects nothing")
         << QStringList{"-pelnax"} << QByteArray("[GSMSET]\r\nTypeConnect=GSM\r\n") << kPorts << true
-        << -1 << "GSM" << "" << true << 0 << -1;
+        << -1 << "GSM"
+        << "" << true << 0 << -1;
     QTest::newRow("NumbCom with blanks inside quotes")
         << QStringList{"-pelnax"} << QByteArray("[GSMSET]\r\nNumbCom=\"  COM3 \"\r\n") << kPorts
-        << true << 0 << "line" << "" << false << 2 << -1;
+        << true << 0 << "line"
+        << "" << false << 2 << -1;
     QTest::newRow("NumbCom in lower case matches nothing")
-        << QStringList{"-pelnax"} << QByteArray("[gsmset]\r\nnumbcom=com3\r\n") << kPorts << true << 0
-        << "line" << "" << false << 0 << -1;
-    QTest::newRow("no ports present")
-        << QStringList{"-pelnax"} << stored << QStringList() << true << 0 << "line" << storedPhone
-        << false << -1 << 3;
+        << QStringList{"-pelnax"} << QByteArray("[gsmset]\r\nnumbcom=com3\r\n") << kPorts << true
+        << 0 << "line"
+        << "" << false << 0 << -1;
+    QTest::newRow("no ports present") << QStringList{"-pelnax"} << stored << QStringList() << true
+                                      << 0 << "line" << storedPhone << false << -1 << 3;
     QTest::newRow("Speed in hexadecimal")
-        << QStringList{"-pelnax"} << QByteArray("[GSMSET]\r\nSpeed=0x2580\r\n") << kPorts << true << 0
-        << "line" << "" << false << 0 << 3;
-    QTest::newRow("Speed 19200") << QStringList{"-pelnax"} << QByteArray("[GSMSET]\r\nSpeed=19200\r\n")
-                                 << kPorts << true << 0 << "line" << "" << false << 0 << 4;
+        << QStringList{"-pelnax"} << QByteArray("[GSMSET]\r\nSpeed=0x2580\r\n") << kPorts << true
+        << 0 << "line"
+        << "" << false << 0 << 3;
+    QTest::newRow("Speed 19200") << QStringList{"-pelnax"}
+                                 << QByteArray("[GSMSET]\r\nSpeed=19200\r\n") << kPorts << true << 0
+                                 << "line"
+                                 << "" << false << 0 << 4;
     QTest::newRow("Speed 9601 selects nothing")
         << QStringList{"-pelnax"} << QByteArray("[GSMSET]\r\nSpeed=9601\r\n") << kPorts << true << 0
-        << "line" << "" << false << 0 << -1;
+        << "line"
+        << "" << false << 0 << -1;
     QTest::newRow("Speed 115200 selects nothing")
         << QStringList{"-pelnax"} << QByteArray("[GSMSET]\r\nSpeed=115200\r\n") << kPorts << true
-        << 0 << "line" << "" << false << 0 << -1;
+        << 0 << "line"
+        << "" << false << 0 << -1;
 }
 
 void StartupTest::shouldRestoreConnectionPanel()
@@ -147,8 +157,9 @@ void StartupTest::shouldLeaveOperationButtonsOff_data()
 
     QTest::newRow("modem-only") << QStringList() << QByteArray() << false << false;
     QTest::newRow("full mode, line") << QStringList{"-pelnax"} << QByteArray() << false << false;
-    QTest::newRow("full mode, gsm") << QStringList{"-pelnax"}
-                                    << QByteArray("[GSMSET]\r\nTypeConnect=gsm\r\n") << false << false;
+    QTest::newRow("full mode, gsm")
+        << QStringList{"-pelnax"} << QByteArray("[GSMSET]\r\nTypeConnect=gsm\r\n") << false
+        << false;
     QTest::newRow("full mode, damaged type leaves three buttons alone")
         << QStringList{"-pelnax"} << QByteArray("[GSMSET]\r\nTypeConnect=GSM\r\n") << true << true;
 }
@@ -198,9 +209,10 @@ void StartupTest::shouldLayOutPagesAndTables()
         const bool timeRow = row == 6 || row == 8;
         const bool phoneRow = row >= 10 && row <= 12;
         const bool clockRow = row >= 13;
-        QCOMPARE(form->VLESetting->editMask(row).qtMask(),
-                 timeRow ? QStringLiteral("99:99:99;_")
-                         : phoneRow ? QStringLiteral("8-9999999999;_") : QString());
+        QCOMPARE(form->VLESetting->editMask(row).qtMask(), timeRow ? QStringLiteral("99:99:99;_")
+                                                           : phoneRow
+                                                               ? QStringLiteral("8-9999999999;_")
+                                                               : QString());
         QCOMPARE(form->VLESetting->isReadOnly(row), clockRow);
         QCOMPARE(form->VLESetting->hasEllipsisButton(row), clockRow);
     }
@@ -239,13 +251,20 @@ void StartupTest::shouldKeepMaskedValuesInStoredForm_data()
     QTest::addColumn<int>("row");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("stored");
-    QTest::newRow("untouched time") << 6 << "" << "  :  :  ";
-    QTest::newRow("partly typed time") << 8 << "1234" << "12:34:  ";
-    QTest::newRow("full time") << 6 << "235959" << "23:59:59";
-    QTest::newRow("untouched phone") << 10 << "" << "8-          ";
-    QTest::newRow("full phone") << 12 << "9161234567" << "8-9161234567";
-    QTest::newRow("letters refused by the mask") << 11 << "91a6" << "8-916       ";
-    QTest::newRow("free text row") << 0 << "internet.apn" << "internet.apn";
+    QTest::newRow("untouched time") << 6 << ""
+                                    << "  :  :  ";
+    QTest::newRow("partly typed time") << 8 << "1234"
+                                       << "12:34:  ";
+    QTest::newRow("full time") << 6 << "235959"
+                               << "23:59:59";
+    QTest::newRow("untouched phone") << 10 << ""
+                                     << "8-          ";
+    QTest::newRow("full phone") << 12 << "9161234567"
+                                << "8-9161234567";
+    QTest::newRow("letters refused by the mask") << 11 << "91a6"
+                                                 << "8-916       ";
+    QTest::newRow("free text row") << 0 << "internet.apn"
+                                   << "internet.apn";
 }
 
 void StartupTest::shouldKeepMaskedValuesInStoredForm()

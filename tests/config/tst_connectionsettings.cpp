@@ -72,9 +72,10 @@ private Q_SLOTS:
     {
         ProfileFile ini(iniPath());
         bool reported = false;
-        const bool saved = GsmSet::save(ini, {QStringLiteral(" COM3 "), QStringLiteral("19200"), 1,
-                                              QStringLiteral("89161234567")},
-                                        [&] { reported = true; });
+        const bool saved = GsmSet::save(
+            ini,
+            {QStringLiteral(" COM3 "), QStringLiteral("19200"), 1, QStringLiteral("89161234567")},
+            [&] { reported = true; });
         QVERIFY(saved);
         QVERIFY(!reported);
         QCOMPARE(readBytes(iniPath()), QByteArray("[GSMSET]\r\nNumbCom=COM3\r\nSpeed=19200\r\n"

@@ -23,7 +23,8 @@ private Q_SLOTS:
         QTest::newRow("small а..я") << QStringLiteral("ая") << QByteArray("\xE0\xFF");
         QTest::newRow("Ё ё") << QStringLiteral("Ёё") << QByteArray("\xA8\xB8");
         QTest::newRow("numero sign") << QStringLiteral("№") << QByteArray("\xB9");
-        QTest::newRow("euro, dash, quotes") << QStringLiteral("€—«»") << QByteArray("\x88\x97\xAB\xBB");
+        QTest::newRow("euro, dash, quotes")
+            << QStringLiteral("€—«»") << QByteArray("\x88\x97\xAB\xBB");
         QTest::newRow("ASCII unchanged") << QStringLiteral("OK\r\n\t") << QByteArray("OK\r\n\t");
     }
 
@@ -41,8 +42,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("Latin-1 letter") << QStringLiteral("é") << QByteArray("?");
         QTest::newRow("Chinese") << QStringLiteral("中") << QByteArray("?");
-        QTest::newRow("outside the basic plane is one character") << QStringLiteral("a😀b")
-                                                                   << QByteArray("a?b");
+        QTest::newRow("outside the basic plane is one character")
+            << QStringLiteral("a😀b") << QByteArray("a?b");
     }
 
     void shouldReplaceWhatTheCodePageLacks()

@@ -41,42 +41,63 @@ void ProfileFileTest::shouldReadValueByTheFileRules_data()
     QTest::addColumn<QString>("expected");
 
     const QString absent = QStringLiteral("<default>");
-    QTest::newRow("no file") << QByteArray() << "GSMSET" << "Phone" << absent;
+    QTest::newRow("no file") << QByteArray() << "GSMSET"
+                             << "Phone" << absent;
     QTest::newRow("section absent") << QByteArray("[PARAMS]\r\nPhone=1\r\n") << "GSMSET"
                                     << "Phone" << absent;
     QTest::newRow("key only in another section")
-        << QByteArray("[A]\r\nPhone=1\r\n[GSMSET]\r\nSpeed=2\r\n") << "GSMSET" << "Phone" << absent;
+        << QByteArray("[A]\r\nPhone=1\r\n[GSMSET]\r\nSpeed=2\r\n") << "GSMSET"
+        << "Phone" << absent;
     QTest::newRow("names ignore case") << QByteArray("[gsmset]\r\nNUMBCOM=COM3\r\n") << "GSMSET"
-                                       << "NumbCom" << "COM3";
+                                       << "NumbCom"
+                                       << "COM3";
     QTest::newRow("blanks around value and key")
-        << QByteArray("[GSMSET]\r\n  Phone \t=  8916 123 \t\r\n") << "GSMSET" << "Phone"
+        << QByteArray("[GSMSET]\r\n  Phone \t=  8916 123 \t\r\n") << "GSMSET"
+        << "Phone"
         << "8916 123";
     QTest::newRow("double quotes dropped, inner blanks kept")
-        << QByteArray("[S]\r\nk=\"  a b \"\r\n") << "S" << "k" << "  a b ";
-    QTest::newRow("single quotes dropped") << QByteArray("[S]\r\nk='x'\r\n") << "S" << "k" << "x";
-    QTest::newRow("only one pair of quotes") << QByteArray("[S]\r\nk=\"\"x\"\"\r\n") << "S" << "k"
+        << QByteArray("[S]\r\nk=\"  a b \"\r\n") << "S"
+        << "k"
+        << "  a b ";
+    QTest::newRow("single quotes dropped") << QByteArray("[S]\r\nk='x'\r\n") << "S"
+                                           << "k"
+                                           << "x";
+    QTest::newRow("only one pair of quotes") << QByteArray("[S]\r\nk=\"\"x\"\"\r\n") << "S"
+                                             << "k"
                                              << "\"x\"";
-    QTest::newRow("unmatched quotes kept") << QByteArray("[S]\r\nk=\"x'\r\n") << "S" << "k"
+    QTest::newRow("unmatched quotes kept") << QByteArray("[S]\r\nk=\"x'\r\n") << "S"
+                                           << "k"
                                            << "\"x'";
-    QTest::newRow("empty value is a value") << QByteArray("[S]\r\nk=\r\n") << "S" << "k" << "";
-    QTest::newRow("first of two entries") << QByteArray("[S]\r\nk=1\r\nK=2\r\n") << "S" << "k"
+    QTest::newRow("empty value is a value") << QByteArray("[S]\r\nk=\r\n") << "S"
+                                            << "k"
+                                            << "";
+    QTest::newRow("first of two entries") << QByteArray("[S]\r\nk=1\r\nK=2\r\n") << "S"
+                                          << "k"
                                           << "1";
-    QTest::newRow("value holding '='") << QByteArray("[S]\r\nk=a=b\r\n") << "S" << "k" << "a=b";
-    QTest::newRow("lines ended by LF alone") << QByteArray("[S]\nk=v\n") << "S" << "k" << "v";
-    QTest::newRow("last line without line end") << QByteArray("[S]\r\nk=v") << "S" << "k" << "v";
+    QTest::newRow("value holding '='") << QByteArray("[S]\r\nk=a=b\r\n") << "S"
+                                       << "k"
+                                       << "a=b";
+    QTest::newRow("lines ended by LF alone") << QByteArray("[S]\nk=v\n") << "S"
+                                             << "k"
+                                             << "v";
+    QTest::newRow("last line without line end") << QByteArray("[S]\r\nk=v") << "S"
+                                                << "k"
+                                                << "v";
     QTest::newRow("at most 2047 characters")
-        << QByteArray("[S]\r\nk=" + QByteArray(3000, 'x') + "\r\n") << "S" << "k"
-        << QString(2047, u'x');
+        << QByteArray("[S]\r\nk=" + QByteArray(3000, 'x') + "\r\n") << "S"
+        << "k" << QString(2047, u'x');
     // Windows-1251 written by hand, byte by byte: "Замыкание", "Ёлка №5".
     QTest::newRow("Windows-1251 Cyrillic")
         << QByteArray("[SENSORS]\r\nSensorAlarm1=\xC7\xE0\xEC\xFB\xEA\xE0\xED\xE8\xE5\r\n"
                       "SensorReaction1=\xA8\xEB\xEA\xE0 \xB9"
                       "5\r\n")
-        << "sensors" << "SensorAlarm1" << QStringLiteral("Замыкание");
+        << "sensors"
+        << "SensorAlarm1" << QStringLiteral("Замыкание");
     QTest::newRow("Windows-1251 Ё and №")
         << QByteArray("[SENSORS]\r\nSensorReaction1=\xA8\xEB\xEA\xE0 \xB9"
                       "5\r\n")
-        << "SENSORS" << "sensorreaction1" << QStringLiteral("Ёлка №5");
+        << "SENSORS"
+        << "sensorreaction1" << QStringLiteral("Ёлка №5");
     QTest::newRow("Cyrillic section and key names ignore case")
         << Cp1251::fromUnicode(u"[Раздел]\r\nКлюч=1\r\n") << QStringLiteral("РАЗДЕЛ")
         << QStringLiteral("ключ") << "1";
@@ -122,8 +143,9 @@ void ProfileFileTest::shouldReadIntegers()
     QFETCH(int, expected);
     QVERIFY(writeBytes(iniPath(), "[GSMSET]\r\nSpeed=" + value + "\r\n"));
 
-    QCOMPARE(ProfileFile(iniPath()).readInteger(QStringLiteral("GSMSET"), QStringLiteral("Speed"), -7),
-             expected);
+    QCOMPARE(
+        ProfileFile(iniPath()).readInteger(QStringLiteral("GSMSET"), QStringLiteral("Speed"), -7),
+        expected);
 }
 
 void ProfileFileTest::shouldWriteEntryInItsPlace_data()
@@ -134,30 +156,39 @@ void ProfileFileTest::shouldWriteEntryInItsPlace_data()
     QTest::addColumn<QString>("value");
     QTest::addColumn<QByteArray>("after");
 
-    QTest::newRow("new file") << QByteArray() << "GSMSET" << "NumbCom" << "COM3"
-                              << QByteArray("[GSMSET]\r\nNumbCom=COM3\r\n");
+    QTest::newRow("new file") << QByteArray() << "GSMSET"
+                              << "NumbCom"
+                              << "COM3" << QByteArray("[GSMSET]\r\nNumbCom=COM3\r\n");
     QTest::newRow("existing entry replaced where it stands")
-        << QByteArray("[GSMSET]\r\nNumbCom=COM1\r\nSpeed=9600\r\n") << "GSMSET" << "NumbCom"
+        << QByteArray("[GSMSET]\r\nNumbCom=COM1\r\nSpeed=9600\r\n") << "GSMSET"
+        << "NumbCom"
         << "COM3" << QByteArray("[GSMSET]\r\nNumbCom=COM3\r\nSpeed=9600\r\n");
     QTest::newRow("existing key keeps its spelling")
-        << QByteArray("[gsmset]\r\n numbcom = COM1\r\n") << "GSMSET" << "NumbCom" << "COM3"
-        << QByteArray("[gsmset]\r\nnumbcom=COM3\r\n");
+        << QByteArray("[gsmset]\r\n numbcom = COM1\r\n") << "GSMSET"
+        << "NumbCom"
+        << "COM3" << QByteArray("[gsmset]\r\nnumbcom=COM3\r\n");
     QTest::newRow("new entry at the end of its section")
-        << QByteArray("[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n") << "a" << "z" << "3"
-        << QByteArray("[A]\r\nx=1\r\nz=3\r\n\r\n[B]\r\ny=2\r\n");
+        << QByteArray("[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n") << "a"
+        << "z"
+        << "3" << QByteArray("[A]\r\nx=1\r\nz=3\r\n\r\n[B]\r\ny=2\r\n");
     QTest::newRow("new entry in an empty section")
-        << QByteArray("[A]\r\n[B]\r\ny=2\r\n") << "A" << "z" << "3"
-        << QByteArray("[A]\r\nz=3\r\n[B]\r\ny=2\r\n");
+        << QByteArray("[A]\r\n[B]\r\ny=2\r\n") << "A"
+        << "z"
+        << "3" << QByteArray("[A]\r\nz=3\r\n[B]\r\ny=2\r\n");
     QTest::newRow("new section at the end of the file")
-        << QByteArray("[A]\r\nx=1\r\n") << "B" << "y" << "2"
-        << QByteArray("[A]\r\nx=1\r\n[B]\r\ny=2\r\n");
+        << QByteArray("[A]\r\nx=1\r\n") << "B"
+        << "y"
+        << "2" << QByteArray("[A]\r\nx=1\r\n[B]\r\ny=2\r\n");
     QTest::newRow("other lines kept, line ends become CR LF")
-        << QByteArray("; note\n[A]\nx=1\ngarbage\n") << "A" << "x" << "5"
-        << QByteArray("; note\r\n[A]\r\nx=5\r\ngarbage\r\n");
-    QTest::newRow("empty value") << QByteArray("[A]\r\nx=1\r\n") << "A" << "x" << ""
-                                 << QByteArray("[A]\r\nx=\r\n");
+        << QByteArray("; note\n[A]\nx=1\ngarbage\n") << "A"
+        << "x"
+        << "5" << QByteArray("; note\r\n[A]\r\nx=5\r\ngarbage\r\n");
+    QTest::newRow("empty value") << QByteArray("[A]\r\nx=1\r\n") << "A"
+                                 << "x"
+                                 << "" << QByteArray("[A]\r\nx=\r\n");
     QTest::newRow("Cyrillic value in Windows-1251")
-        << QByteArray() << "SENSORS" << "SensorAlarm1" << QStringLiteral("Размыкание")
+        << QByteArray() << "SENSORS"
+        << "SensorAlarm1" << QStringLiteral("Размыкание")
         << QByteArray("[SENSORS]\r\nSensorAlarm1=\xD0\xE0\xE7\xEC\xFB\xEA\xE0\xED\xE8\xE5\r\n");
 }
 

@@ -76,7 +76,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("wire");
         QTest::newRow("command line") << QStringLiteral("header\r\n") << QByteArray("header\r\n");
         QTest::newRow("every byte value") << allCodes() << allBytes();
-        QTest::newRow("Cyrillic Te goes as its low byte") << QStringLiteral("Т") << QByteArray("\x22");
+        QTest::newRow("Cyrillic Te goes as its low byte")
+            << QStringLiteral("Т") << QByteArray("\x22");
         QTest::newRow("NUL kept") << QString(QChar(0)) + u'A' << QByteArray("\0A", 2);
     }
 

@@ -56,7 +56,8 @@ private Q_SLOTS:
         QCOMPARE(prompt.boxes[0].kind, QStringLiteral("inform"));
         QCOMPARE(prompt.boxes[0].caption, QStringLiteral("Сохранение настроек СОМ порта"));
         QCOMPARE(prompt.boxes[0].text, QStringLiteral("Некорректная скорость!"));
-        QVERIFY(form->LogRichEdit->toPlainText().endsWith(QStringLiteral("  Некорректная скорость!")));
+        QVERIFY(
+            form->LogRichEdit->toPlainText().endsWith(QStringLiteral("  Некорректная скорость!")));
         QCOMPARE(readBytes(fixture.iniPath()),
                  QByteArray("[GSMSET]\r\nNumbCom=COM1\r\nTypeConnect=line\r\nPhone=\r\n"));
         QVERIFY(form->Button12->isEnabled());

@@ -40,8 +40,8 @@ private Q_SLOTS:
         addTty(sys, dev, QStringLiteral("ttyUSB0"), true);
         addTty(sys, dev, QStringLiteral("ttyACM0"), true);
         addTty(sys, dev, QStringLiteral("ttyS0"), true, "4");
-        addTty(sys, dev, QStringLiteral("ttyS1"), true, "0");  // phantom UART
-        addTty(sys, dev, QStringLiteral("tty1"), false);        // virtual console
+        addTty(sys, dev, QStringLiteral("ttyS1"), true, "0"); // phantom UART
+        addTty(sys, dev, QStringLiteral("tty1"), false);      // virtual console
         addTty(sys, dev, QStringLiteral("COM10"), true);
         addTty(sys, dev, QStringLiteral("COM2"), true);
         addTty(sys, dev, QStringLiteral("com1"), true);
@@ -49,7 +49,9 @@ private Q_SLOTS:
 
         PortScanRoots roots{sys.path(), dev.path(), {}};
         const QStringList ports = listSerialPorts(roots);
-        const auto node = [&](const char *name) { return dev.filePath(QString::fromLatin1(name)); };
+        const auto node = [&](const char *name) {
+            return dev.filePath(QString::fromLatin1(name));
+        };
         QCOMPARE(ports, (QStringList{node("com1"), node("COM10"), node("COM2"), node("ttyACM0"),
                                      node("ttyS0"), node("ttyUSB0")}));
     }
@@ -62,15 +64,16 @@ private Q_SLOTS:
         QTemporaryDir other;
         QFile::link(pty.slavePath(), links.filePath(QStringLiteral("ttyV0")));
         touch(other.filePath(QStringLiteral("plain")));
-        QFile::link(other.filePath(QStringLiteral("plain")), links.filePath(QStringLiteral("file")));
+        QFile::link(other.filePath(QStringLiteral("plain")),
+                    links.filePath(QStringLiteral("file")));
         QFile::link(QStringLiteral("/dev/null"), links.filePath(QStringLiteral("null")));
         QFile::link(QStringLiteral("/nowhere"), links.filePath(QStringLiteral("dangling")));
         QFile::link(QStringLiteral("/proc/self/fd/0"), links.filePath(QStringLiteral("stdin")));
         QDir(links.path()).mkdir(QStringLiteral("sub"));
         QFile::link(pty.slavePath(), links.filePath(QStringLiteral("sub/ttyV1")));
 
-        PortScanRoots roots{QStringLiteral("/nonexistent"), QStringLiteral("/nonexistent"),
-                            {links.path()}};
+        PortScanRoots roots{
+            QStringLiteral("/nonexistent"), QStringLiteral("/nonexistent"), {links.path()}};
         QCOMPARE(listSerialPorts(roots), QStringList{links.filePath(QStringLiteral("ttyV0"))});
     }
 
@@ -78,7 +81,8 @@ private Q_SLOTS:
     {
         PtyPair pty;
         QVERIFY(pty.isValid());
-        const QString link = QStringLiteral("/tmp/ttyTestList%1").arg(QCoreApplication::applicationPid());
+        const QString link =
+            QStringLiteral("/tmp/ttyTestList%1").arg(QCoreApplication::applicationPid());
         QVERIFY(QFile::link(pty.slavePath(), link));
         QStringList ports = {QStringLiteral("stale entry")};
         ListComPorts(ports);

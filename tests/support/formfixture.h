@@ -26,7 +26,9 @@ struct FormFixture
         StartOptions options;
         options.programDir = dir.path();
         options.arguments = arguments;
-        options.listPorts = [ports] { return ports; };
+        options.listPorts = [ports] {
+            return ports;
+        };
         return std::make_unique<TForm1>(options);
     }
 };
