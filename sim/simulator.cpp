@@ -1,0 +1,254 @@
+#include "simulator.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// The slave stays raw even when nobody has opened it yet, so a terminal program sees bytes
+// as they are.
+void makeSlaveRaw(const QString &slave)
+{
+    const int fd = ::open(QFile::encodeName(slave).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return;
+    termios tio{};
+    if (::tcgetattr(fd, &tio) == 0) {
+        ::cfmakeraw(&tio);
+        tio.c_cflag |= CLOCAL | CREAD;
+        ::tcsetattr(fd, TCSANOW, &tio);
+    }
+    ::close(fd);
+}
+
+QByteArray printable(const QByteArray &bytes)
+{
+    QByteArray out;
+    for (const char byte : bytes) {
+        const auto b = static_cast<unsigned char>(byte);
+        if (b >= 0x20 && b != 0x7F)
+            out.append(byte);
+        else
+            out.append(QByteArray("<") + QByteArray::number(b, 16).rightJustified(2, '0') + ">");
+    }
+    return out;
+}
+
+} // namespace
+
+Simulator::Simulator(SimOptions options) : m_options(std::move(options))
+{
+    SimLine &line = *this;
+    m_unit = std::make_unique<UnitDevice>(line, m_options.unitOptions);
+    if (m_options.modem)
+        m_modem = std::make_unique<GsmModem>(line, m_options.modemOptions, *m_unit);
+}
+
+Simulator::~Simulator()
+{
+    stop();
+}
+
+bool Simulator::start(QString *error)
+{
+    const auto fail = [&](const QString &why) {
+        if (error)
+            *error = why;
+        if (m_master >= 0)
+            ::close(m_master);
+        m_master = -1;
+        return false;
+    };
+
+    m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0)
+        return fail(QStringLiteral("cannot open a pseudo-terminal: %1")
+                        .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    m_slavePath = QString::fromLocal8Bit(::ptsname(m_master));
+    makeSlaveRaw(m_slavePath);
+
+    const QFileInfo existing(m_options.link);
+    if (existing.isSymLink()) {
+        QFile::remove(m_options.link);
+    } else if (existing.exists()) {
+        return fail(QStringLiteral("%1 exists and is not a symbolic link").arg(m_options.link));
+    }
+    if (!QFile::link(m_slavePath, m_options.link))
+        return fail(QStringLiteral("cannot create the link %1").arg(m_options.link));
+
+    m_wake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    m_stopping = false;
+    m_thread = std::thread([this] { run(); });
+    return true;
+}
+
+void Simulator::stop()
+{
+    if (m_thread.joinable()) {
+        m_stopping = true;
+        const quint64 one = 1;
+        [[maybe_unused]] const ssize_t n = ::write(m_wake, &one, sizeof one);
+        m_thread.join();
+    }
+    if (!m_slavePath.isEmpty() && QFileInfo(m_options.link).symLinkTarget() == m_slavePath)
+        QFile::remove(m_options.link);
+    if (m_master >= 0)
+        ::close(m_master);
+    if (m_wake >= 0)
+        ::close(m_wake);
+    m_master = m_wake = -1;
+}
+
+void Simulator::send(const QByteArray &bytes)
+{
+    if (m_peerOpen)
+        m_out.append(bytes);
+}
+
+void Simulator::after(milliseconds delay, std::function<void()> action)
+{
+    m_timers.push({SimClock::now() + delay, m_timerOrder++, std::move(action)});
+}
+
+void Simulator::run()
+{
+    char buffer[4096];
+    while (!m_stopping) {
+        runDueTimers();
+        writeOutput();
+
+        pollfd fds[2] = {{m_master, POLLIN, 0}, {m_wake, POLLIN, 0}};
+        const int ready = ::poll(fds, 2, pollTimeoutMs());
+        if (ready < 0 && errno != EINTR)
+            break;
+        if (fds[0].revents & POLLHUP) {
+            // Nobody holds the port: poll would report this at once again, so wait instead.
+            peerClosed();
+            ::poll(&fds[1], 1, 50);
+            continue;
+        }
+        m_peerOpen = true;
+        if (fds[0].revents & POLLIN) {
+            const ssize_t got = ::read(m_master, buffer, sizeof buffer);
+            if (got > 0)
+                received(QByteArray(buffer, got));
+        }
+    }
+}
+
+int Simulator::pollTimeoutMs() const
+{
+    SimClock::time_point wake = SimClock::time_point::max();
+    if (!m_timers.empty())
+        wake = m_timers.top().due;
+    if (!m_out.isEmpty())
+        wake = std::min(wake, m_nextWrite);
+    if (wake == SimClock::time_point::max())
+        return -1;
+    const auto left = std::chrono::ceil<milliseconds>(wake - SimClock::now()).count();
+    return static_cast<int>(std::clamp<long long>(left, 0, 60000));
+}
+
+void Simulator::runDueTimers()
+{
+    while (!m_timers.empty() && m_timers.top().due <= SimClock::now()) {
+        const std::function<void()> action = m_timers.top().action;
+        m_timers.pop();
+        action();
+    }
+}
+
+void Simulator::writeOutput()
+{
+    while (!m_out.isEmpty()) {
+        const SimClock::time_point now = SimClock::now();
+        if (now < m_nextWrite)
+            return;
+        qsizetype piece = m_out.size();
+        if (m_options.chunk > 0)
+            piece = std::min<qsizetype>(piece, m_options.chunk);
+        if (m_options.baud > 0)
+            piece = std::min<qsizetype>(piece, 16);
+        const ssize_t written = ::write(m_master, m_out.constData(), static_cast<size_t>(piece));
+        if (written <= 0) {
+            // The other side's queue is full: try again shortly.
+            m_nextWrite = now + milliseconds(10);
+            return;
+        }
+        m_out.remove(0, written);
+
+        SimClock::time_point next = now;
+        if (m_options.baud > 0) {
+            const auto wire =
+                std::chrono::microseconds(written * 10LL * 1'000'000 / m_options.baud);
+            m_lineFree = std::max(m_lineFree, now) + wire;
+            next = m_lineFree;
+        }
+        if (m_options.chunk > 0 && !m_out.isEmpty())
+            next = std::max(next, now + milliseconds(m_options.chunkGapMs));
+        m_nextWrite = next;
+    }
+}
+
+void Simulator::received(const QByteArray &bytes)
+{
+    trace(bytes);
+    if (m_modem)
+        m_modem->receive(bytes);
+    else
+        m_unit->receive(bytes);
+}
+
+void Simulator::peerClosed()
+{
+    if (!m_peerOpen)
+        return;
+    m_peerOpen = false;
+    m_out.clear();
+    if (!m_traceLine.isEmpty())
+        trace("\n");
+    if (m_modem)
+        m_modem->portClosed();
+    else
+        m_unit->reset();
+}
+
+void Simulator::trace(const QByteArray &bytes)
+{
+    if (m_options.traceFile.isEmpty())
+        return;
+    QByteArray lines;
+    for (const char byte : bytes) {
+        if (byte == '\n' || byte == '\r') {
+            if (!m_traceLine.isEmpty())
+                lines +=
+                    QDateTime::currentDateTime().toString(u"yyyy-MM-dd hh:mm:ss.zzz").toLatin1() +
+                    "  " + printable(m_traceLine) + "\n";
+            m_traceLine.clear();
+        } else {
+            m_traceLine.append(byte);
+        }
+    }
+    // The escape sequence has no line end of its own.
+    if (m_traceLine == "+++") {
+        lines += QDateTime::currentDateTime().toString(u"yyyy-MM-dd hh:mm:ss.zzz").toLatin1() +
+                 "  +++\n";
+        m_traceLine.clear();
+    }
+    if (lines.isEmpty())
+        return;
+    QFile file(m_options.traceFile);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+        file.write(lines);
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "simline.h"
+#include "unitstate.h"
+
+#include <QString>
+
+#include <functional>
+
+struct UnitOptions
+{
+    int latencyMs = 0;    // before each reply
+    int stepMs = 700;     // between the progress lines of a procedure
+    int silentAfter = -1; // answer no command after this many; -1 answers all
+    QString stateFile;    // loaded at start, saved after every change
+};
+
+// The simulated Тавикс-М on its service port: one command line in, one reply out. Queries,
+// assignments, the actions, the two block queries, the two procedures and the exit.
+class UnitDevice
+{
+public:
+    UnitDevice(SimLine &line, UnitOptions options);
+
+    // Bytes from the line; each line ending in CR or LF is one command.
+    void receive(const QByteArray &bytes);
+    // The line went dead: a half-received command is forgotten.
+    void reset() { m_pending.clear(); }
+
+    // Behind a modem the exit command ends the data call instead of answering.
+    void setDataCallExit(std::function<void()> endCall) { m_endCall = std::move(endCall); }
+
+    const UnitState &state() const { return m_state; }
+    int commandCount() const { return m_commands; }
+
+    // The correctors plugged into X10, X15 and X11, as detection reports them.
+    static QString attachedCorrector(int connector);
+
+private:
+    void handle(const QString &command);
+    void reply(const QString &text);
+    void replyLines(const QStringList &lines, int firstStep);
+    void stored();
+    QString groupInfo() const;
+    QString header() const;
+    bool assign(int key, const QString &value);
+
+    SimLine &m_line;
+    UnitOptions m_options;
+    UnitState m_state;
+    QByteArray m_pending;
+    int m_commands = 0;
+    std::function<void()> m_endCall;
+};
