@@ -178,8 +178,22 @@ void Simulator::writeOutput()
         qsizetype piece = m_out.size();
         if (m_options.chunk > 0)
             piece = std::min<qsizetype>(piece, m_options.chunk);
-        if (m_options.baud > 0)
+        if (m_options.baud > 0) {
+            // A paced slice is handed over when its last byte would have arrived on the wire.
             piece = std::min<qsizetype>(piece, 16);
+            if (!m_sliceArrives) {
+                const auto wire =
+                    std::chrono::microseconds(piece * 10LL * 1'000'000 / m_options.baud);
+                // Back to back with the slice before unless the line was idle: waking up a
+                // little late must not slow the line down.
+                const bool continuous = now - m_lineFree < milliseconds(20);
+                m_sliceArrives = (continuous ? m_lineFree : now) + wire;
+            }
+            if (now < *m_sliceArrives) {
+                m_nextWrite = *m_sliceArrives;
+                return;
+            }
+        }
         const ssize_t written = ::write(m_master, m_out.constData(), static_cast<size_t>(piece));
         if (written <= 0) {
             // The other side's queue is full: try again shortly.
@@ -187,17 +201,13 @@ void Simulator::writeOutput()
             return;
         }
         m_out.remove(0, written);
-
-        SimClock::time_point next = now;
-        if (m_options.baud > 0) {
-            const auto wire =
-                std::chrono::microseconds(written * 10LL * 1'000'000 / m_options.baud);
-            m_lineFree = std::max(m_lineFree, now) + wire;
-            next = m_lineFree;
+        if (m_sliceArrives) {
+            m_lineFree = *m_sliceArrives;
+            m_sliceArrives.reset();
         }
+        m_nextWrite = now;
         if (m_options.chunk > 0 && !m_out.isEmpty())
-            next = std::max(next, now + milliseconds(m_options.chunkGapMs));
-        m_nextWrite = next;
+            m_nextWrite = now + milliseconds(m_options.chunkGapMs);
     }
 }
 
@@ -216,6 +226,7 @@ void Simulator::peerClosed()
         return;
     m_peerOpen = false;
     m_out.clear();
+    m_sliceArrives.reset();
     if (!m_traceLine.isEmpty())
         trace("\n");
     if (m_modem)

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <queue>
 #include <thread>
 #include <vector>
@@ -80,5 +81,6 @@ private:
     QByteArray m_out;
     SimClock::time_point m_nextWrite{};
     SimClock::time_point m_lineFree{};
+    std::optional<SimClock::time_point> m_sliceArrives;
     QByteArray m_traceLine;
 };
