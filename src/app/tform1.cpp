@@ -43,6 +43,16 @@ TForm1::TForm1(const StartOptions &options, QWidget *parent)
 
 TForm1::~TForm1() = default;
 
+bool TForm1::portConnected() const
+{
+    return ComPort1 && ComPort1->Connected();
+}
+
+void TForm1::setKeepAliveIntervalForTests(int ms)
+{
+    Timer1->setInterval(ms);
+}
+
 ProfileFile TForm1::settingsFile() const
 {
     return ProfileFile(QDir(m_options.programDir).filePath(kSettingsFileName));

@@ -2,6 +2,8 @@
 
 #include "app/logfile.h"
 #include "config/profilefile.h"
+#include "link/linkclock.h"
+#include "protocol/baselines.h"
 
 #include <QMainWindow>
 
@@ -30,6 +32,7 @@ struct StartOptions
     QString programDir;                     // holds TavixConfig.ini and Log.txt
     QStringList arguments;                  // the command line after the program name
     std::function<QStringList()> listPorts; // the serial ports present; empty: the real ones
+    std::shared_ptr<LinkClock> clock;       // the link's time; empty: the computer's clock
 };
 
 // The main window: the connection panel, the parameter-set strip, the four pages and the log
@@ -50,9 +53,48 @@ public:
 
     void SetButtonEnable(bool Val);
 
+    // Operation runner and keep-alive
+    void ExecuteReadOrWrite(QPushButton *ButtonPointer, std::function<void()> FuncPointer1);
+    void Timer1Timer();
+    void BusyCursorOn();
+    void BusyCursorOff();
+    // Returns after at least this long, handling window events all along.
+    void Delay(unsigned Milliseconds);
+
+    // Reply readers on the connection's port
+    void Readotv(int time_otv, QString &sOut, bool &rez);
+    void Readotv_timer(int time_otv, QString &sOut, bool &rez);
+    void Readotv_exit(int time_otv, QString &sOut, const QString &sOtvet, bool &rez);
+    void Readotv_header(int time_otv, int size_otv, QString &sOut, const QString &sEnd, bool &rez);
+    void ReadParametrization(int time_otv, QString &sOut, bool &rez);
+
+    // Connection
+    bool NoCarier(const QString &Str);
+    void Button12Click();
+    bool SetComPort();
+    void Button14Click();
+    void ExitForm();
+    bool ConnectToPhone(const QString &Phone);
+    void Read_otv_ConnectToPhone(int time_otv, QString &sOut, bool &rez, const QString &Phone);
+
+    // Settings
+    bool ReadAllParam();
+    void ReadParamConnect();
+
     const QString &connectionType() const { return m_connectionType; }
+    bool modemSessionActive() const { return m_modemSessionActive; }
+    bool carrierLost() const { return m_carrierLost; }
+    bool tickInProgress() const { return m_tickInProgress; }
+    bool settingsReadOk() const { return m_settingsReadOk; }
+    const Baselines &baselines() const { return m_baselines; }
+    const DeviceIdentity &identity() const { return m_identity; }
     ProfileFile settingsFile() const;
-    TComPort &comPort() const { return *ComPort1; }
+    // The connection's port object; none after a lost carrier or a failed open.
+    TComPort *comPort() const { return ComPort1.get(); }
+    bool portConnected() const;
+
+    // Tests only: the program always keeps the line alive every 10 000 ms.
+    void setKeepAliveIntervalForTests(int ms);
 
     // Connection panel
     QTabWidget *PageControl2 = nullptr;
@@ -121,6 +163,9 @@ public:
 
     QTimer *Timer1 = nullptr;
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     void setupUi();
     QWidget *createConnectionPanel();
@@ -132,13 +177,45 @@ private:
 
     void FormCreate(const QStringList &arguments);
     void RadioGroup1Click();
-    void Button12Click();
     bool SaveConnectionSettings();
+    void FormClose();
+    void releasePort();
+    void applyGroupInfoLine(int key, const QString &value);
+
+    // The port to read through: kept alive for the whole read even if the connection lets go
+    // of it meanwhile (a disconnect or a close handled inside the wait).
+    std::shared_ptr<TComPort> readingPort() const;
+    struct ReaderContext readerContext();
+
+    // Stops the keep-alive and disables the pages for the length of one page operation.
+    class OperationFrame
+    {
+    public:
+        explicit OperationFrame(TForm1 &form);
+        ~OperationFrame();
+
+    private:
+        TForm1 &m_form;
+    };
 
     StartOptions m_options;
     LogFile m_logFile;
-    std::unique_ptr<TComPort> ComPort1;
+    std::shared_ptr<TComPort> ComPort1;
 
     QString m_connectionType;
+    bool m_modemSessionActive = false;
     bool m_carrierLost = false;
+    bool m_portCreated = false;
+    bool m_settingsReadOk = false;
+    bool m_closing = false;
+
+    bool m_tickInProgress = false;
+    struct PendingOperation
+    {
+        std::function<void()> operation;
+        QPushButton *button = nullptr;
+    } m_pending;
+
+    Baselines m_baselines;
+    DeviceIdentity m_identity;
 };

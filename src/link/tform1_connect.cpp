@@ -1,19 +1,78 @@
-// Connect: the connection settings are saved before anything else happens.
+// Connect, disconnect and closing the window.
 #include "app/tform1.h"
 
+#include "app/apptitle.h"
 #include "app/logcolors.h"
 #include "app/userprompt.h"
 #include "app/widgets/radiogroup.h"
 #include "config/connectionsettings.h"
+#include "link/comport.h"
+#include "link/ecomport.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
 
 void TForm1::Button12Click()
 {
     m_carrierLost = false;
     if (!SaveConnectionSettings())
         return;
+
+    BusyCursorOn();
+    PageControl1->setEnabled(false);
+    try {
+        Button12->setEnabled(false);
+        if (!SetComPort()) {
+            _Outlog(QStringLiteral("Соединение по СОМ - порту не установлено!"), LogColor::Red);
+            Button12->setEnabled(true);
+        } else {
+            _Outlog(QStringLiteral("Соединение по СОМ - порту установлено"), LogColor::Blue);
+            if (m_connectionType == GsmSet::kTypeGsm) {
+                if (ConnectToPhone(Edit2->text())) {
+                    m_modemSessionActive = true;
+                    ReadAllParam();
+                    // A carrier lost during the first read has already put the window back to
+                    // not connected; it must stay so.
+                    if (!m_carrierLost) {
+                        SetButtonEnable(true);
+                        Timer1->start();
+                        RadioGroup1->setEnabled(false);
+                        Button14->setEnabled(true);
+                    }
+                } else {
+                    Button12->setEnabled(true);
+                }
+            } else if (m_connectionType == GsmSet::kTypeLine) {
+                if (ReadAllParam()) {
+                    Button14->setEnabled(true);
+                    SetButtonEnable(true);
+                } else {
+                    Button12->setEnabled(true);
+                    Button14->setEnabled(false);
+                    Edit2->setEnabled(true);
+                    SetButtonEnable(false);
+                    Timer1->stop();
+                    RadioGroup1->setEnabled(true);
+                    releasePort();
+                    m_portCreated = false;
+                    _Outlog(QStringLiteral("Соединение по СОМ - порту завершено!"), LogColor::Red);
+                }
+            }
+        }
+    } catch (const EComPort &) {
+        Button12->setEnabled(true);
+    } catch (const std::exception &error) {
+        // Anything but a port error (a reply the settings read cannot convert) is reported,
+        // not swallowed.
+        Button12->setEnabled(true);
+        _Outlog(QString::fromUtf8(error.what()), LogColor::Red);
+    }
+    BusyCursorOff();
+    PageControl1->setEnabled(true);
 }
 
 bool TForm1::SaveConnectionSettings()
@@ -33,4 +92,165 @@ bool TForm1::SaveConnectionSettings()
         UserPrompt::current().inform(this, QStringLiteral("Сохранение настроек СОМ порта"),
                                      badSpeed);
     });
+}
+
+bool TForm1::SetComPort()
+{
+    if (CmbComNum->currentIndex() < 0) {
+        const QString choose = QStringLiteral("Выберите COM-порт!");
+        UserPrompt::current().inform(this, appTitle(), choose);
+        _Outlog(choose, LogColor::Red);
+        return false;
+    }
+    auto port = std::make_shared<TComPort>();
+    ComPort1 = port;
+
+    QString speedText;
+    if (const int item = ComboBox1->currentIndex(); item >= 0) {
+        port->SetBaudRate(static_cast<BaudRate>(item));
+        speedText = GsmSet::kSpeedItems[item];
+    }
+    port->SetPort(CmbComNum->currentText());
+    port->SetDataBits(DataBits::dbEight);
+    port->SetStopBits(StopBits::sbOneStopBit);
+    port->SetParity(ParityBits::prNone);
+    const GsmSet::ModemLines lines = GsmSet::readModemLines(settingsFile());
+    port->SetControlDTR(lines.dtrOn() ? DtrControl::dtrEnable : DtrControl::dtrDisable);
+    port->SetControlRTS(lines.rtsOn() ? RtsControl::rtsEnable : RtsControl::rtsDisable);
+    WriteToLog(QStringLiteral(" --- Connect to Com: ") + port->Port() + QStringLiteral("; Speed: ") +
+               speedText + QStringLiteral("; DTR: ") + lines.dtr + QStringLiteral("; RTS: ") +
+               lines.rts);
+
+    port->Close();
+    try {
+        port->Open();
+        m_portCreated = true;
+        return true;
+    } catch (const EComPort &) {
+        m_portCreated = false;
+        releasePort();
+        const QString failed = QStringLiteral("Не удалось открыть COM-порт!");
+        UserPrompt::current().inform(this, QStringLiteral("Считывание данных"), failed);
+        _Outlog(failed, LogColor::Red);
+        return false;
+    }
+}
+
+void TForm1::Button14Click()
+{
+    Button14->setEnabled(false);
+    BusyCursorOn();
+    if (m_tickInProgress) {
+        m_pending = {[this] { ExitForm(); }, Button14};
+        return;
+    }
+    try {
+        ExitForm();
+    } catch (...) {
+        BusyCursorOff();
+        throw;
+    }
+    BusyCursorOff();
+}
+
+void TForm1::ExitForm()
+{
+    _Outlog(QStringLiteral("Завершение соединения..."), LogColor::Green);
+    Timer1->stop();
+
+    if (!portConnected()) {
+        _Outlog(QStringLiteral("СОМ-порт закрыт!"), LogColor::Red);
+    } else {
+        const std::shared_ptr<TComPort> port = ComPort1;
+        try {
+            m_options.clock->sleep(500);
+            port->WriteStr(QStringLiteral("exit\r\n"));
+            QString sOut;
+            bool rez = false;
+            if (m_connectionType == GsmSet::kTypeGsm) {
+                Readotv_exit(3, sOut, QStringLiteral("+++"), rez);
+                const bool unitHungUp = rez;
+                if (unitHungUp)
+                    _Outlog(QStringLiteral("Cоединение завершено. Модем повесил трубку."),
+                            LogColor::Blue);
+                m_modemSessionActive = false;
+                RadioGroup1->setEnabled(true);
+                Button14->setEnabled(false);
+                Button12->setEnabled(true);
+                if (RadioGroup1->itemIndex() == 0)
+                    Edit2->setEnabled(false);
+                else if (RadioGroup1->itemIndex() == 1)
+                    Edit2->setEnabled(true);
+                SetButtonEnable(false);
+                if (!unitHungUp) {
+                    port->WriteStr(QStringLiteral("+++"));
+                    Readotv_exit(3, sOut, QStringLiteral("OK"), rez);
+                    port->WriteStr(QStringLiteral("ATH\r\n"));
+                    Readotv_exit(3, sOut, QStringLiteral("OK"), rez);
+                    if (rez)
+                        _Outlog(QStringLiteral("Cоединение завершено!"), LogColor::Blue);
+                    else
+                        _Outlog(QStringLiteral("Cоединение завершено некорректно!"), LogColor::Red);
+                }
+            }
+            if (m_connectionType == GsmSet::kTypeLine) {
+                Readotv_exit(3, sOut, QStringLiteral("End service mode"), rez);
+                if (rez)
+                    _Outlog(QStringLiteral("Выход из командного режима выполнен успешно."),
+                            LogColor::Blue);
+                Edit2->setEnabled(false);
+                Button14->setEnabled(false);
+                Button12->setEnabled(true);
+                SetButtonEnable(false);
+                if (!rez)
+                    _Outlog(QStringLiteral("Выход из командного режима выполнен некорректно"),
+                            LogColor::Red);
+            }
+        } catch (const EComPort &) {
+            WriteToLog(QStringLiteral("Ошибка открытия порта!"));
+            _Outlog(QStringLiteral("Ошибка открытия порта!"), LogColor::Red);
+            SetButtonEnable(false);
+            if (m_connectionType == GsmSet::kTypeGsm) {
+                m_modemSessionActive = false;
+                Edit2->setEnabled(true);
+                RadioGroup1->setEnabled(true);
+            } else if (m_connectionType == GsmSet::kTypeLine) {
+                Edit2->setEnabled(false);
+            }
+            Button14->setEnabled(false);
+            Button12->setEnabled(true);
+        }
+    }
+    // The port object stays held until the next Connect replaces it or the window closes.
+    if (ComPort1)
+        ComPort1->Close();
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    if (!m_closing)
+        FormClose();
+    QMainWindow::closeEvent(event);
+}
+
+void TForm1::FormClose()
+{
+    m_closing = true;
+    BusyCursorOn();
+    if (m_tickInProgress) {
+        // The tick finishes its exchange, then disconnects and lets go of the port.
+        m_pending = {[this] {
+                         ExitForm();
+                         releasePort();
+                     },
+                     Button14};
+        return;
+    }
+    try {
+        ExitForm();
+    } catch (...) {
+        // The program is ending; a failed goodbye to the unit changes nothing.
+    }
+    BusyCursorOff();
+    releasePort();
 }

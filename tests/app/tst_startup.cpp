@@ -187,7 +187,7 @@ void StartupTest::shouldLeaveOperationButtonsOff()
     QCOMPARE(form->PageControl1->currentIndex(), 0);
     QVERIFY(!form->Timer1->isActive());
     QCOMPARE(form->Timer1->interval(), 10000);
-    QVERIFY(!form->comPort().Connected());
+    QVERIFY(!form->comPort()->Connected());
 }
 
 void StartupTest::shouldLayOutPagesAndTables()

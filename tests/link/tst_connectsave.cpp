@@ -39,7 +39,15 @@ private Q_SLOTS:
         QCOMPARE(readBytes(fixture.iniPath()),
                  QByteArray("[GSMSET]\r\nDTR=1\r\nTypeConnect=gsm\r\nNumbCom=COM3\r\n"
                             "Speed=19200\r\nPhone=89161234567\r\n"));
-        QVERIFY(prompt.boxes.isEmpty());
+        // There is no COM3 here: the attempt goes on and fails to open it.
+        QCOMPARE(prompt.boxes.size(), 1);
+        QCOMPARE(prompt.boxes[0].caption, QStringLiteral("Считывание данных"));
+        QCOMPARE(prompt.boxes[0].text, QStringLiteral("Не удалось открыть COM-порт!"));
+        const QStringList log = form->LogRichEdit->toPlainText().split(u'\n');
+        QVERIFY(log.at(log.size() - 2).endsWith(QStringLiteral("  Не удалось открыть COM-порт!")));
+        QVERIFY(log.last().endsWith(QStringLiteral("  Соединение по СОМ - порту не установлено!")));
+        QVERIFY(form->Button12->isEnabled());
+        QVERIFY(!form->comPort());
     }
 
     void shouldStopWithMessageWhenNoSpeedChosen()

@@ -1,0 +1,150 @@
+// The operation runner and the keep-alive. Everything runs on the window's thread and every
+// reply reader lets window events run while it waits, so a click or a keep-alive tick can
+// arrive in the middle of an exchange: operations are kept apart here.
+#include "tform1.h"
+
+#include "app/logcolors.h"
+#include "link/comport.h"
+#include "link/ecomport.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+
+void TForm1::ExecuteReadOrWrite(QPushButton *ButtonPointer, std::function<void()> FuncPointer1)
+{
+    ButtonPointer->setEnabled(false);
+    BusyCursorOn();
+    if (m_tickInProgress) {
+        // Runs when the tick's own exchange is over; a second request replaces the first.
+        m_pending = {std::move(FuncPointer1), ButtonPointer};
+        return;
+    }
+    const auto restore = [this, ButtonPointer] {
+        if (!m_carrierLost)
+            ButtonPointer->setEnabled(true);
+        BusyCursorOff();
+        setEnabled(true);
+    };
+    try {
+        FuncPointer1();
+    } catch (...) {
+        restore();
+        // An operation cut short by closing the window ends quietly: the program is exiting.
+        if (m_closing)
+            return;
+        throw;
+    }
+    restore();
+}
+
+void TForm1::Timer1Timer()
+{
+    m_tickInProgress = true;
+    Timer1->stop();
+
+    bool tickFailed = false;
+    const auto finish = [this] {
+        m_tickInProgress = false;
+        const bool disconnectParked = m_pending.button == Button14;
+        if (!disconnectParked && m_modemSessionActive)
+            Timer1->start();
+        m_pending = {};
+        BusyCursorOff();
+    };
+    try {
+        try {
+            if (portConnected()) {
+                QString sOut;
+                bool rez = false;
+                ComPort1->WriteStr(QStringLiteral("date\r\n"));
+                Readotv_timer(3, sOut, rez);
+                if (rez) {
+                    WriteToLog(QStringLiteral("Получен ответ от таймера. Дата прибора:  ") + sOut);
+                } else {
+                    WriteToLog(QStringLiteral("Получен некорректный ответ от таймера. Дата прибора:  ") +
+                               sOut);
+                    tickFailed = NoCarier(sOut);
+                }
+            }
+        } catch (const EComPort &) {
+            WriteToLog(QStringLiteral("Ошибка открытия порта!"));
+            _Outlog(QStringLiteral("Ошибка открытия порта!"), LogColor::Red);
+            tickFailed = true;
+        }
+
+        if (!tickFailed) {
+            m_tickInProgress = false;
+            if (m_pending.operation) {
+                const PendingOperation parked = m_pending;
+                const auto afterParked = [this, &parked] {
+                    if (parked.button == Button14) {
+                        Button14->setEnabled(false);
+                        Button12->setEnabled(true);
+                        BusyCursorOff();
+                    } else {
+                        parked.button->setEnabled(true);
+                    }
+                };
+                try {
+                    parked.operation();
+                } catch (...) {
+                    afterParked();
+                    throw;
+                }
+                afterParked();
+            }
+        }
+    } catch (...) {
+        finish();
+        if (m_closing)
+            return;
+        throw;
+    }
+    finish();
+}
+
+void TForm1::BusyCursorOn()
+{
+    if (QApplication::overrideCursor())
+        QApplication::changeOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void TForm1::BusyCursorOff()
+{
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+}
+
+void TForm1::Delay(unsigned Milliseconds)
+{
+    LinkClock &clock = *m_options.clock;
+    const qint64 start = clock.elapsedMs();
+    QCoreApplication::processEvents();
+    // Waits for events with a deadline instead of polling in a loop: the core stays idle.
+    for (;;) {
+        const qint64 left = qint64(Milliseconds) - (clock.elapsedMs() - start);
+        if (left <= 0)
+            return;
+        QEventLoop wait;
+        QTimer::singleShot(int(left), Qt::PreciseTimer, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
+}
+
+TForm1::OperationFrame::OperationFrame(TForm1 &form) : m_form(form)
+{
+    m_form.Timer1->stop();
+    m_form.PageControl1->setEnabled(false);
+}
+
+TForm1::OperationFrame::~OperationFrame()
+{
+    if (m_form.m_modemSessionActive)
+        m_form.Timer1->start();
+    m_form.PageControl1->setEnabled(true);
+}

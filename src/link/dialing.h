@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// The GSM modem's answers during dialling.
+namespace Dialing {
+
+// The registration answer: registered in the home network (with OK) lets dialling go on;
+// otherwise the log line that says why not.
+struct Registration
+{
+    bool registered = false;
+    QString logLine;
+    bool unrecognised = false; // none of the known states: the answer goes to the log file too
+};
+
+Registration registrationOf(const QString &answer);
+
+// The log lines for a dial answer that holds no CONNECT, one per failure text it contains.
+QStringList failureLines(const QString &answer, const QString &phone);
+
+// Collects the dial answer read by read: a read's LF ends the answer when the byte before it
+// in the same read is CR and at least three bytes of that read precede it. The rest of that
+// read is dropped.
+class AnswerScanner
+{
+public:
+    // Returns true once the answer is complete.
+    bool feed(const QByteArray &read);
+
+    bool complete() const { return m_complete; }
+    QString answer() const { return QString::fromLatin1(m_collected); }
+
+private:
+    QByteArray m_collected;
+    bool m_complete = false;
+};
+
+} // namespace Dialing

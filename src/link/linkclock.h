@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QtGlobal>
+
+// The time the link runs on: a monotonic millisecond count that never jumps with the wall
+// clock, and the blocking pauses between steps. Tests drive their own clock.
+class LinkClock
+{
+public:
+    virtual ~LinkClock() = default;
+
+    virtual qint64 elapsedMs() const = 0;
+    // Blocks; no window event runs meanwhile.
+    virtual void sleep(int ms) = 0;
+
+    qint64 wholeSeconds() const { return elapsedMs() / 1000; }
+};
+
+// The computer's monotonic clock.
+class SteadyLinkClock : public LinkClock
+{
+public:
+    qint64 elapsedMs() const override;
+    void sleep(int ms) override;
+};
