@@ -131,7 +131,8 @@ void TForm1::Delay(unsigned Milliseconds)
         if (left <= 0)
             return;
         QEventLoop wait;
-        QTimer::singleShot(int(left), Qt::PreciseTimer, &wait, &QEventLoop::quit);
+        QTimer::singleShot(int(std::max<qint64>(1, clock.realMs(left))), Qt::PreciseTimer, &wait,
+                           &QEventLoop::quit);
         wait.exec();
     }
 }

@@ -14,6 +14,10 @@ public:
     virtual void sleep(int ms) = 0;
 
     qint64 wholeSeconds() const { return elapsedMs() / 1000; }
+
+    // How many milliseconds of the computer's clock this many of ours take; a test clock that
+    // runs fast says less.
+    virtual qint64 realMs(qint64 ms) const { return ms; }
 };
 
 // The computer's monotonic clock.
