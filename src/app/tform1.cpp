@@ -29,13 +29,19 @@ enum Page { SettingsPage = 0, SensorsPage = 1, CorrectorsPage = 2, ServicePage =
 TForm1::TForm1(const StartOptions &options, QWidget *parent)
     : QMainWindow(parent), m_options(options),
       m_logFile(QDir(options.programDir).filePath(kLogFileName)),
-      ComPort1(std::make_unique<TComPort>())
+      ComPort1(std::make_shared<TComPort>())
 {
     if (!m_options.listPorts)
         m_options.listPorts = [] {
             return listSerialPorts();
         };
+    if (!m_options.clock)
+        m_options.clock = std::make_shared<SteadyLinkClock>();
     setupUi();
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    connect(Button14, &QPushButton::clicked, this, &TForm1::Button14Click);
+    connect(Button1, &QPushButton::clicked, this,
+            [this] { ExecuteReadOrWrite(Button1, [this] { ReadParamConnect(); }); });
     if (const QScreen *where = screen())
         move(where->availableGeometry().center() - rect().center());
     FormCreate(m_options.arguments);

@@ -64,8 +64,9 @@ void TForm1::Timer1Timer()
                 if (rez) {
                     WriteToLog(QStringLiteral("Получен ответ от таймера. Дата прибора:  ") + sOut);
                 } else {
-                    WriteToLog(QStringLiteral("Получен некорректный ответ от таймера. Дата прибора:  ") +
-                               sOut);
+                    WriteToLog(
+                        QStringLiteral("Получен некорректный ответ от таймера. Дата прибора:  ") +
+                        sOut);
                     tickFailed = NoCarier(sOut);
                 }
             }

@@ -117,9 +117,9 @@ bool TForm1::SetComPort()
     const GsmSet::ModemLines lines = GsmSet::readModemLines(settingsFile());
     port->SetControlDTR(lines.dtrOn() ? DtrControl::dtrEnable : DtrControl::dtrDisable);
     port->SetControlRTS(lines.rtsOn() ? RtsControl::rtsEnable : RtsControl::rtsDisable);
-    WriteToLog(QStringLiteral(" --- Connect to Com: ") + port->Port() + QStringLiteral("; Speed: ") +
-               speedText + QStringLiteral("; DTR: ") + lines.dtr + QStringLiteral("; RTS: ") +
-               lines.rts);
+    WriteToLog(QStringLiteral(" --- Connect to Com: ") + port->Port() +
+               QStringLiteral("; Speed: ") + speedText + QStringLiteral("; DTR: ") + lines.dtr +
+               QStringLiteral("; RTS: ") + lines.rts);
 
     port->Close();
     try {

@@ -87,11 +87,13 @@ void TForm1::Read_otv_ConnectToPhone(int time_otv, QString &sOut, bool &rez, con
 
         LogRichEdit->setUpdatesEnabled(false);
         DeleteLastLogLine();
-        OutlogDisplay(QStringLiteral("Набор номера ") + Phone + QStringLiteral(". Ожидание ответа (") +
+        OutlogDisplay(QStringLiteral("Набор номера ") + Phone +
+                          QStringLiteral(". Ожидание ответа (") +
                           QString::number(time_otv - elapsed) + QStringLiteral(" сек.)"),
                       LogColor::Green);
         if (pass == 0)
-            WriteToLog(QStringLiteral("Набор номера ") + Phone + QStringLiteral(". Ожидание ответа..."));
+            WriteToLog(QStringLiteral("Набор номера ") + Phone +
+                       QStringLiteral(". Ожидание ответа..."));
         LogRichEdit->setUpdatesEnabled(true);
 
         Delay(300);

@@ -17,7 +17,9 @@ std::shared_ptr<TComPort> TForm1::readingPort() const
 
 ReaderContext TForm1::readerContext()
 {
-    return {*m_options.clock, [] { QCoreApplication::processEvents(); }};
+    return {*m_options.clock, [] {
+                QCoreApplication::processEvents();
+            }};
 }
 
 void TForm1::Readotv(int time_otv, QString &sOut, bool &rez)

@@ -8,9 +8,9 @@
 // these; a value moves only when the unit confirmed it.
 struct Baselines
 {
-    std::array<QString, 15> settings;        // the rows of the settings table
-    std::array<QString, 6> sensorAlarm;      // "Замыкание" / "Размыкание"
-    std::array<QString, 6> sensorReaction;   // reaction texts
+    std::array<QString, 15> settings;      // the rows of the settings table
+    std::array<QString, 6> sensorAlarm;    // "Замыкание" / "Размыкание"
+    std::array<QString, 6> sensorReaction; // reaction texts
     QString batteryThreshold;
     QString batteryReaction;
     int samplePeriod = 0;

@@ -109,13 +109,14 @@ void TForm1::applyGroupInfoLine(int key, const QString &value)
     } else if (key == register_) {
         const QString bits = ValueChecks::BitsToText(decimalInteger(value), 6);
         for (int k = 1; k <= 6; ++k)
-            StringGrid1->setCell(1, k, bits[6 - k] == u'1' ? QStringLiteral("Тревога")
-                                                          : QStringLiteral("Норма"));
+            StringGrid1->setCell(
+                1, k, bits[6 - k] == u'1' ? QStringLiteral("Тревога") : QStringLiteral("Норма"));
     } else if (key == ESTATSENS) {
         const QString bits = ValueChecks::BitsToText(decimalInteger(value), 6);
         for (int k = 1; k <= 6; ++k) {
-            StringGrid1->setCell(2, k, bits[6 - k] == u'1' ? QStringLiteral("Размыкание")
-                                                          : QStringLiteral("Замыкание"));
+            StringGrid1->setCell(2, k,
+                                 bits[6 - k] == u'1' ? QStringLiteral("Размыкание")
+                                                     : QStringLiteral("Замыкание"));
             base.sensorAlarm[k - 1] = StringGrid1->cell(2, k);
         }
     } else if (key >= Mask1 && key <= Mask6) {
@@ -204,7 +205,8 @@ void TForm1::ReadParamConnect()
             } else if (i == 16) {
                 m_identity.DeviceVersion = value;
             } else if (value == QLatin1String("0")) {
-                for (const int row : {SettingsRows::Phone1, SettingsRows::Phone2, SettingsRows::Phone3})
+                for (const int row :
+                     {SettingsRows::Phone1, SettingsRows::Phone2, SettingsRows::Phone3})
                     VLESetting->setValue(row, QString());
             }
         }

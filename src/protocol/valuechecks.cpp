@@ -29,7 +29,8 @@ double ParseDate(const QString &text)
 {
     if (text.isEmpty() || text == QLatin1String("  .  .  "))
         return 0;
-    static const QRegularExpression form(QStringLiteral("^\\s*(\\d{1,2})\\.(\\d{1,2})\\.(\\d{1,4})\\s*$"));
+    static const QRegularExpression form(
+        QStringLiteral("^\\s*(\\d{1,2})\\.(\\d{1,2})\\.(\\d{1,4})\\s*$"));
     const QRegularExpressionMatch m = form.match(text);
     if (m.hasMatch()) {
         int year = *number(m.captured(3));

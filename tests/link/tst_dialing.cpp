@@ -13,27 +13,28 @@ private Q_SLOTS:
         QTest::addColumn<bool>("registered");
         QTest::addColumn<QString>("line");
         QTest::addColumn<bool>("unrecognised");
-        QTest::newRow("home network with echo")
-            << "AT+CREG?\r\r\n+CREG: 0,1\r\n\r\nOK\r\n" << true << "Модем зарегистрирован в сети!"
-            << false;
-        QTest::newRow("letter case ignored") << "+creg: 0,1\r\nok\r\n" << true
-                                             << "Модем зарегистрирован в сети!" << false;
-        QTest::newRow("registered but no OK yet") << "+CREG: 0,1\r\n" << false
-                                                  << "Нет ответа от модема!" << true;
-        QTest::newRow("not searching") << "+CREG: 0,0\r\nOK\r\n" << false
-                                       << "Модем не зарегистрирован в сети. Поиск сети не ведется"
-                                       << false;
-        QTest::newRow("searching") << "+CREG: 0,2\r\nOK\r\n" << false
-                                   << "Модем не зарегистрирован в сети. Идет поиск сети" << false;
-        QTest::newRow("denied") << "+CREG: 0,3\r\nOK\r\n" << false << "Регистрация модема отклонена"
-                                << false;
-        QTest::newRow("unknown") << "+CREG: 0,4\r\nOK\r\n" << false
-                                 << "Модем не отвечает. Причина - неизвестно" << false;
-        QTest::newRow("roaming refused") << "+CREG: 0,5\r\nOK\r\n" << false
-                                         << "Модем не зарегистрирован в сети. Роуминг" << false;
+        QTest::newRow("home network with echo") << "AT+CREG?\r\r\n+CREG: 0,1\r\n\r\nOK\r\n"
+                                                << true << "Модем зарегистрирован в сети!" << false;
+        QTest::newRow("letter case ignored") << "+creg: 0,1\r\nok\r\n"
+                                             << true << "Модем зарегистрирован в сети!" << false;
+        QTest::newRow("registered but no OK yet") << "+CREG: 0,1\r\n"
+                                                  << false << "Нет ответа от модема!" << true;
+        QTest::newRow("not searching")
+            << "+CREG: 0,0\r\nOK\r\n"
+            << false << "Модем не зарегистрирован в сети. Поиск сети не ведется" << false;
+        QTest::newRow("searching")
+            << "+CREG: 0,2\r\nOK\r\n"
+            << false << "Модем не зарегистрирован в сети. Идет поиск сети" << false;
+        QTest::newRow("denied") << "+CREG: 0,3\r\nOK\r\n"
+                                << false << "Регистрация модема отклонена" << false;
+        QTest::newRow("unknown") << "+CREG: 0,4\r\nOK\r\n"
+                                 << false << "Модем не отвечает. Причина - неизвестно" << false;
+        QTest::newRow("roaming refused")
+            << "+CREG: 0,5\r\nOK\r\n"
+            << false << "Модем не зарегистрирован в сети. Роуминг" << false;
         QTest::newRow("silence") << "" << false << "Нет ответа от модема!" << true;
-        QTest::newRow("other mode number") << "+CREG: 2,1\r\nOK\r\n" << false
-                                           << "Нет ответа от модема!" << true;
+        QTest::newRow("other mode number") << "+CREG: 2,1\r\nOK\r\n"
+                                           << false << "Нет ответа от модема!" << true;
     }
 
     void shouldReadRegistrationState()
@@ -62,8 +63,9 @@ private Q_SLOTS:
                                                    "вызываемая сторона дала отказ!"};
         QTest::newRow("two texts, two lines")
             << "BUSY NO CARRIER\r\n"
-            << QStringList{"Номер 8916 занят!",
-                           "Соединение по номеру 8916 не удалось или вызываемая сторона дала отказ!"};
+            << QStringList{
+                   "Номер 8916 занят!",
+                   "Соединение по номеру 8916 не удалось или вызываемая сторона дала отказ!"};
         QTest::newRow("nothing known") << "\r\nERROR\r\n" << QStringList();
     }
 
@@ -86,8 +88,7 @@ private Q_SLOTS:
             << L{"\r\nBUSY\r\ntrailing"} << true << "\r\nBUSY\r\n";
         QTest::newRow("line end alone in the next read")
             << L{"CONNECT 9600", "\r\n"} << false << "";
-        QTest::newRow("line end at position 2 is too early")
-            << L{"\r\nCO", "N\r\n"} << false << "";
+        QTest::newRow("line end at position 2 is too early") << L{"\r\nCO", "N\r\n"} << false << "";
         QTest::newRow("leading CR LF then the code in a later read")
             << L{"\r\n", "CONNECT 9600\r\n"} << true << "\r\nCONNECT 9600\r\n";
         QTest::newRow("LF without CR") << L{"CONNECT 9600\n"} << false << "";

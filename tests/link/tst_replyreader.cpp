@@ -38,7 +38,9 @@ private:
                 m_pty->sendToSlave(script[pause]);
         };
         m_pumps = 0;
-        return {*m_clock, [this] { ++m_pumps; }};
+        return {*m_clock, [this] {
+                    ++m_pumps;
+                }};
     }
 
     Reply run(Kind kind, int time_otv, const QString &text, int size, ReaderContext &context,
@@ -107,18 +109,16 @@ private Q_SLOTS:
             << int(Exit) << 3 << "+++" << 0 << L{"+++"} << true << 1;
         QTest::newRow("exit ignores NO CARRIER")
             << int(Exit) << 1 << "End service mode" << 0 << L{"\r\nNO CARRIER\r\n"} << false << 20;
-        QTest::newRow("block complete")
-            << int(Header) << 11 << "[END GROUP_INFO]" << 500 << L{block(600, "[END GROUP_INFO]")}
-            << true << 1;
-        QTest::newRow("block 1000 bytes a poll")
-            << int(Header) << 11 << "[END GROUP_INFO]" << 500
-            << L{block(1500, "[END GROUP_INFO]")} << true << 2;
+        QTest::newRow("block complete") << int(Header) << 11 << "[END GROUP_INFO]" << 500
+                                        << L{block(600, "[END GROUP_INFO]")} << true << 1;
+        QTest::newRow("block 1000 bytes a poll") << int(Header) << 11 << "[END GROUP_INFO]" << 500
+                                                 << L{block(1500, "[END GROUP_INFO]")} << true << 2;
         QTest::newRow("block shorter than its minimum")
             << int(Header) << 3 << "[END GROUP_INFO]" << 500 << L{block(450, "[END GROUP_INFO]")}
             << false << 40;
         QTest::newRow("block ending in CR without LF")
-            << int(Header) << 3 << "Sensor06: " << 300
-            << L{QByteArray(400, 'h') + "Sensor06: x\r"} << false << 40;
+            << int(Header) << 3 << "Sensor06: " << 300 << L{QByteArray(400, 'h') + "Sensor06: x\r"}
+            << false << 40;
         QTest::newRow("block complete in the poll of the time limit")
             << int(Header) << 3 << "Sensor06: " << 300
             << L(39, QByteArray()) + L{block(400, "Sensor06: ")} << false << 40;
@@ -162,7 +162,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<qint64>("startMs");
         QTest::addColumn<int>("polls");
-        // Limit 3: the wait ends at the first poll in the fifth whole second after the starting one.
+        // Limit 3: the wait ends at the first poll in the fifth whole second after the starting
+        // one.
         QTest::newRow("start at a whole second") << qint64(0) << 40;
         QTest::newRow("start just before a second") << qint64(999) << 31;
         QTest::newRow("start mid-second") << qint64(500) << 35;
@@ -200,7 +201,8 @@ private Q_SLOTS:
     void shouldDiscardQueuesAfterBlock()
     {
         ReaderContext context = feed({block(1000, "Sensor06: ") + QByteArray(200, 't')});
-        QVERIFY(ReplyReader::Readotv_header(*m_port, context, 8, 300, QStringLiteral("Sensor06: ")).rez);
+        QVERIFY(ReplyReader::Readotv_header(*m_port, context, 8, 300, QStringLiteral("Sensor06: "))
+                    .rez);
         char rest[300];
         QCOMPARE(m_port->Read(rest, 300), 0);
     }
@@ -226,7 +228,9 @@ private Q_SLOTS:
         QList<int> shownAtPoll;
         ReaderContext context =
             feed({"  first line \r\nsec", "ond\r\n\r\n[STOP CORRECTOR DETECT]\r\nleft"});
-        context.processEvents = [&] { shownAtPoll.append(int(shown.size())); };
+        context.processEvents = [&] {
+            shownAtPoll.append(int(shown.size()));
+        };
         const Reply reply = ReplyReader::ReadParametrization(
             *m_port, context, 50, [&](const QString &line) { shown.append(line); });
         QVERIFY(reply.rez);

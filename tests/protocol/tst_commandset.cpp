@@ -18,11 +18,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("value");
-        QTest::newRow("after the first TAB") << "GPRSapn\tinternet\r\n" << "internet";
-        QTest::newRow("second TAB kept") << "Mobile 1\t1\t89161234567\r\n" << "1\t89161234567";
-        QTest::newRow("no TAB: the whole line") << "DEVSERIAL\r\n" << "DEVSERIAL";
-        QTest::newRow("up to the first CR") << "k\tv\rx\r\n" << "v";
-        QTest::newRow("empty value") << "mobile3\t\r\n" << "";
+        QTest::newRow("after the first TAB") << "GPRSapn\tinternet\r\n"
+                                             << "internet";
+        QTest::newRow("second TAB kept") << "Mobile 1\t1\t89161234567\r\n"
+                                         << "1\t89161234567";
+        QTest::newRow("no TAB: the whole line") << "DEVSERIAL\r\n"
+                                                << "DEVSERIAL";
+        QTest::newRow("up to the first CR") << "k\tv\rx\r\n"
+                                            << "v";
+        QTest::newRow("empty value") << "mobile3\t\r\n"
+                                     << "";
     }
 
     void shouldTakeValueOfLine()
@@ -41,18 +46,24 @@ private Q_SLOTS:
     void shouldMatchKeysWithoutRegardToCase()
     {
         QVERIFY(CommandSet::lineHas(QStringLiteral("gprsapn\tx\r\n"), QStringLiteral("GPRSapn")));
-        QVERIFY(!CommandSet::lineHas(QStringLiteral("GPRSlogin\tx\r\n"), QStringLiteral("GPRSapn")));
+        QVERIFY(
+            !CommandSet::lineHas(QStringLiteral("GPRSlogin\tx\r\n"), QStringLiteral("GPRSapn")));
     }
 
     void shouldShowPhoneInTableForm_data()
     {
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("eleven digits from 8") << "89161234567" << "8-9161234567";
-        QTest::newRow("plus sign unchanged") << "+79161234567" << "+79161234567";
-        QTest::newRow("empty stays empty") << "" << "";
-        QTest::newRow("blanks stay") << "   " << "   ";
-        QTest::newRow("a lone 8") << "8" << "8-";
+        QTest::newRow("eleven digits from 8") << "89161234567"
+                                              << "8-9161234567";
+        QTest::newRow("plus sign unchanged") << "+79161234567"
+                                             << "+79161234567";
+        QTest::newRow("empty stays empty") << ""
+                                           << "";
+        QTest::newRow("blanks stay") << "   "
+                                     << "   ";
+        QTest::newRow("a lone 8") << "8"
+                                  << "8-";
     }
 
     void shouldShowPhoneInTableForm()

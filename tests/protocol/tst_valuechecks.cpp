@@ -33,14 +33,22 @@ private Q_SLOTS:
         QTest::addColumn<int>("parser"); // 0 date, 1 time, 2 fraction
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no such day") << 0 << "31.02.2016" << "Неправильная дата: '31.02.2016'";
-        QTest::newRow("apostrophe doubled") << 0 << "1'2" << "Неправильная дата: '1''2'";
-        QTest::newRow("slashes") << 0 << "01/02/2016" << "Неправильная дата: '01/02/2016'";
-        QTest::newRow("24 o'clock") << 1 << "24:00:00" << "Неправильное время: '24:00:00'";
-        QTest::newRow("empty time mask") << 1 << "  :  :  " << "Неправильное время: '  :  :  '";
-        QTest::newRow("60 minutes") << 1 << "12:60" << "Неправильное время: '12:60'";
-        QTest::newRow("letters") << 2 << " 3,6V " << "Неправильное дробное: '3.6V'";
-        QTest::newRow("two marks") << 2 << "3,6.1" << "Неправильное дробное: '3.6.1'";
+        QTest::newRow("no such day") << 0 << "31.02.2016"
+                                     << "Неправильная дата: '31.02.2016'";
+        QTest::newRow("apostrophe doubled") << 0 << "1'2"
+                                            << "Неправильная дата: '1''2'";
+        QTest::newRow("slashes") << 0 << "01/02/2016"
+                                 << "Неправильная дата: '01/02/2016'";
+        QTest::newRow("24 o'clock") << 1 << "24:00:00"
+                                    << "Неправильное время: '24:00:00'";
+        QTest::newRow("empty time mask") << 1 << "  :  :  "
+                                         << "Неправильное время: '  :  :  '";
+        QTest::newRow("60 minutes") << 1 << "12:60"
+                                    << "Неправильное время: '12:60'";
+        QTest::newRow("letters") << 2 << " 3,6V "
+                                 << "Неправильное дробное: '3.6V'";
+        QTest::newRow("two marks") << 2 << "3,6.1"
+                                   << "Неправильное дробное: '3.6.1'";
     }
 
     void shouldRefuseBadTexts()
@@ -122,8 +130,10 @@ private Q_SLOTS:
         QTest::newRow("second item") << "Передать СМС" << reactions << 1;
         QTest::newRow("absent: one past the last") << "Передать архив" << reactions << 2;
         QTest::newRow("letter case counts") << "передать смс" << reactions << 2;
-        QTest::newRow("last line without CR LF never compared") << "b" << "a\r\nb" << 1;
-        QTest::newRow("empty list") << "a" << "" << 0;
+        QTest::newRow("last line without CR LF never compared") << "b"
+                                                                << "a\r\nb" << 1;
+        QTest::newRow("empty list") << "a"
+                                    << "" << 0;
     }
 
     void shouldFindListIndex()
