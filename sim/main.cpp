@@ -108,5 +108,8 @@ int main(int argc, char **argv)
     int signal = 0;
     sigwait(&stopSignals, &signal);
     simulator.stop();
+    std::fprintf(stderr, "tavix-sim: received %lld bytes, sent %lld bytes\n",
+                 static_cast<long long>(simulator.bytesReceived()),
+                 static_cast<long long>(simulator.bytesSent()));
     return 0;
 }

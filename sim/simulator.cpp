@@ -201,6 +201,7 @@ void Simulator::writeOutput()
             return;
         }
         m_out.remove(0, written);
+        m_bytesOut += written;
         if (m_sliceArrives) {
             m_lineFree = *m_sliceArrives;
             m_sliceArrives.reset();
@@ -213,6 +214,7 @@ void Simulator::writeOutput()
 
 void Simulator::received(const QByteArray &bytes)
 {
+    m_bytesIn += bytes.size();
     trace(bytes);
     if (m_modem)
         m_modem->receive(bytes);

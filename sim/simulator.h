@@ -40,6 +40,9 @@ public:
 
     const QString &linkPath() const { return m_options.link; }
     const QString &slavePath() const { return m_slavePath; }
+    // Bytes taken from and handed to the line so far.
+    qint64 bytesReceived() const { return m_bytesIn; }
+    qint64 bytesSent() const { return m_bytesOut; }
 
 private:
     void send(const QByteArray &bytes) override;
@@ -75,6 +78,8 @@ private:
     bool m_peerOpen = false;
     std::thread m_thread;
     std::atomic<bool> m_stopping{false};
+    std::atomic<qint64> m_bytesIn{0};
+    std::atomic<qint64> m_bytesOut{0};
 
     std::priority_queue<Timer, std::vector<Timer>, std::greater<>> m_timers;
     quint64 m_timerOrder = 0;
