@@ -180,6 +180,8 @@ private:
     bool SaveConnectionSettings();
     void FormClose();
     void releasePort();
+    // Connect on, Disconnect and the operation buttons off, the connection panel editable.
+    void showNotConnected();
     void applyGroupInfoLine(int key, const QString &value);
 
     // The port to read through: kept alive for the whole read even if the connection lets go

@@ -19,15 +19,20 @@ bool TForm1::NoCarier(const QString &Str)
 
     m_modemSessionActive = false;
     _Outlog(QStringLiteral("Соединение прервано! Модем положил трубку!"), LogColor::Red);
+    showNotConnected();
+    m_carrierLost = true;
+    releasePort();
+    return true;
+}
+
+void TForm1::showNotConnected()
+{
     Button12->setEnabled(true);
     Button14->setEnabled(false);
     Edit2->setEnabled(true);
     SetButtonEnable(false);
     Timer1->stop();
     RadioGroup1->setEnabled(true);
-    m_carrierLost = true;
-    releasePort();
-    return true;
 }
 
 void TForm1::releasePort()

@@ -51,12 +51,7 @@ void TForm1::Button12Click()
                     Button14->setEnabled(true);
                     SetButtonEnable(true);
                 } else {
-                    Button12->setEnabled(true);
-                    Button14->setEnabled(false);
-                    Edit2->setEnabled(true);
-                    SetButtonEnable(false);
-                    Timer1->stop();
-                    RadioGroup1->setEnabled(true);
+                    showNotConnected();
                     releasePort();
                     m_portCreated = false;
                     _Outlog(QStringLiteral("Соединение по СОМ - порту завершено!"), LogColor::Red);

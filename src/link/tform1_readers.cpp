@@ -22,31 +22,35 @@ ReaderContext TForm1::readerContext()
             }};
 }
 
+namespace {
+
+void deliver(const Reply &reply, QString &sOut, bool &rez)
+{
+    sOut = reply.sOut;
+    rez = reply.rez;
+}
+
+} // namespace
+
 void TForm1::Readotv(int time_otv, QString &sOut, bool &rez)
 {
     const auto port = readingPort();
     ReaderContext context = readerContext();
-    const Reply reply = ReplyReader::Readotv(*port, context, time_otv);
-    sOut = reply.sOut;
-    rez = reply.rez;
+    deliver(ReplyReader::Readotv(*port, context, time_otv), sOut, rez);
 }
 
 void TForm1::Readotv_timer(int time_otv, QString &sOut, bool &rez)
 {
     const auto port = readingPort();
     ReaderContext context = readerContext();
-    const Reply reply = ReplyReader::Readotv_timer(*port, context, time_otv);
-    sOut = reply.sOut;
-    rez = reply.rez;
+    deliver(ReplyReader::Readotv_timer(*port, context, time_otv), sOut, rez);
 }
 
 void TForm1::Readotv_exit(int time_otv, QString &sOut, const QString &sOtvet, bool &rez)
 {
     const auto port = readingPort();
     ReaderContext context = readerContext();
-    const Reply reply = ReplyReader::Readotv_exit(*port, context, time_otv, sOtvet);
-    sOut = reply.sOut;
-    rez = reply.rez;
+    deliver(ReplyReader::Readotv_exit(*port, context, time_otv, sOtvet), sOut, rez);
 }
 
 void TForm1::Readotv_header(int time_otv, int size_otv, QString &sOut, const QString &sEnd,
@@ -54,17 +58,15 @@ void TForm1::Readotv_header(int time_otv, int size_otv, QString &sOut, const QSt
 {
     const auto port = readingPort();
     ReaderContext context = readerContext();
-    const Reply reply = ReplyReader::Readotv_header(*port, context, time_otv, size_otv, sEnd);
-    sOut = reply.sOut;
-    rez = reply.rez;
+    deliver(ReplyReader::Readotv_header(*port, context, time_otv, size_otv, sEnd), sOut, rez);
 }
 
 void TForm1::ReadParametrization(int time_otv, QString &sOut, bool &rez)
 {
     const auto port = readingPort();
     ReaderContext context = readerContext();
-    const Reply reply = ReplyReader::ReadParametrization(
-        *port, context, time_otv, [this](const QString &line) { _Outlog(line, LogColor::Blue); });
-    sOut = reply.sOut;
-    rez = reply.rez;
+    const auto show = [this](const QString &line) {
+        _Outlog(line, LogColor::Blue);
+    };
+    deliver(ReplyReader::ReadParametrization(*port, context, time_otv, show), sOut, rez);
 }
