@@ -56,6 +56,13 @@ void TForm1::Button12Click()
                     m_portCreated = false;
                     _Outlog(QStringLiteral("Соединение по СОМ - порту завершено!"), LogColor::Red);
                 }
+            } else {
+                // Only a damaged TypeConnect key gets here, before the operator has chosen a
+                // type: nothing would drive the open port, so let go of it and say why.
+                releasePort();
+                m_portCreated = false;
+                Button12->setEnabled(true);
+                _Outlog(QStringLiteral("Выберите тип соединения!"), LogColor::Red);
             }
         }
     } catch (const EComPort &) {

@@ -382,6 +382,18 @@ private Q_SLOTS:
         QVERIFY(!QApplication::overrideCursor());
     }
 
+    void shouldLetGoOfPortWhenConnectionTypeIsDamaged()
+    {
+        Session s;
+        s.start(Session::quickOptions(false), QStringLiteral("GSM"));
+        QCOMPARE(s.form->RadioGroup1->itemIndex(), -1);
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QCOMPARE(s.log(), (QStringList{"Соединение по СОМ - порту установлено",
+                                       "Выберите тип соединения!"}));
+        QVERIFY(s.form->Button12->isEnabled());
+        QVERIFY(!s.form->portConnected());
+    }
+
     void shouldLogClosedPortWhenClosingUnconnected()
     {
         Session s;
