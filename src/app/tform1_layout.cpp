@@ -137,6 +137,7 @@ QWidget *TForm1::createConnectionPanel()
 
     GroupBox3 = named(new QGroupBox(QStringLiteral("Номер телефона")), "GroupBox3");
     Edit2 = named(new QLineEdit, "Edit2");
+    Edit2->setMinimumWidth(60);
     auto *phoneBox = new QVBoxLayout(GroupBox3);
     phoneBox->setContentsMargins(6, 2, 6, 4);
     phoneBox->addWidget(Edit2);
@@ -151,8 +152,8 @@ QWidget *TForm1::createConnectionPanel()
     auto *row = new QHBoxLayout(TabSheet6);
     row->setContentsMargins(4, 2, 4, 2);
     row->setSpacing(4);
-    GroupBox5->setFixedWidth(190);
-    RadioGroup1->setFixedWidth(112);
+    GroupBox5->setFixedWidth(198);
+    RadioGroup1->setFixedWidth(104);
     row->addWidget(GroupBox5);
     row->addWidget(RadioGroup1);
     row->addWidget(GroupBox3, 1);
