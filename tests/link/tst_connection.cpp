@@ -382,6 +382,69 @@ private Q_SLOTS:
         QVERIFY(!QApplication::overrideCursor());
     }
 
+    void shouldDisconnectInModemOnlyMode()
+    {
+        Session s;
+        s.start(Session::quickOptions(true), QStringLiteral("line"), QString(),
+                {QStringLiteral("89160000001")});
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QVERIFY(s.form->modemSessionActive());
+        QTest::mouseClick(s.form->Button14, Qt::LeftButton);
+        verifyNotConnected(s);
+        QVERIFY(s.form->Edit2->isEnabled()); // kept: no type is chosen in this mode
+        QVERIFY(!s.form->Button16->isEnabled());
+    }
+
+    void shouldTakeModemPathWhenTypeChangedWhileConnectedOverLine()
+    {
+        Session s;
+        s.start(Session::quickOptions(false), QStringLiteral("line"));
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QVERIFY(s.form->RadioGroup1->isEnabled());
+        QTest::mouseClick(s.form->RadioGroup1->findChildren<QAbstractButton *>()[1],
+                          Qt::LeftButton);
+
+        QTest::mouseClick(s.form->Button14, Qt::LeftButton);
+        QCOMPARE(s.log().last(), QStringLiteral("Cоединение завершено некорректно!"));
+        verifyNotConnected(s);
+    }
+
+    void shouldConnectAfreshAfterLostCarrier()
+    {
+        Session s;
+        SimOptions options = Session::quickOptions(true);
+        options.modemOptions.dropCarrierAfter = 2;
+        s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
+        s.form->setKeepAliveIntervalForTests(150);
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(s.form->carrierLost(), 3000);
+        QVERIFY(!s.form->comPort());
+
+        s.form->setKeepAliveIntervalForTests(60000);
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QVERIFY(!s.form->carrierLost());
+        QVERIFY(s.form->portConnected());
+        QVERIFY(s.form->modemSessionActive());
+        QVERIFY(s.form->Button14->isEnabled());
+        QCOMPARE(s.log().last(), QStringLiteral("Считывание настроек завершено"));
+    }
+
+    void shouldLeaveButtonOffWhenOperationLosesCarrier()
+    {
+        Session s;
+        SimOptions options = Session::quickOptions(true);
+        options.modemOptions.dropCarrierAfter = 2; // group_info passes, the header does not
+        s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
+        s.form->setKeepAliveIntervalForTests(60000);
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+
+        QTest::mouseClick(s.form->Button1, Qt::LeftButton);
+        QCOMPARE(s.log().last(), QStringLiteral("Соединение прервано! Модем положил трубку!"));
+        verifyNotConnected(s);
+        QVERIFY(!s.form->Button1->isEnabled());
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
     void shouldLetGoOfPortWhenConnectionTypeIsDamaged()
     {
         Session s;

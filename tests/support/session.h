@@ -37,7 +37,8 @@ struct Session
 
     // Starts the simulator and the window in full mode with the given connection type
     // ("line" or "gsm"); the simulator's port is the only one listed.
-    void start(SimOptions options, const QString &type, const QString &phone = QString())
+    void start(SimOptions options, const QString &type, const QString &phone = QString(),
+               const QStringList &arguments = {QStringLiteral("-pelnax")})
     {
         options.link = link();
         sim = std::make_unique<Simulator>(options);
@@ -49,7 +50,7 @@ struct Session
                        "\r\nPhone=" + phone.toLatin1() + "\r\n");
         StartOptions start;
         start.programDir = dir.path();
-        start.arguments = {QStringLiteral("-pelnax")};
+        start.arguments = arguments;
         const QString port = link();
         start.listPorts = [port] {
             return QStringList{port};
