@@ -58,6 +58,17 @@ void duringNextTick(TForm1 &form, std::function<void()> action)
     watch->start(2);
 }
 
+// A dial-up connection whose keep-alive comes every 100 ms and waits 150 ms for the unit's
+// clock, so a test can act while a tick is exchanging.
+void connectWithSlowTicks(Session &s)
+{
+    SimOptions options = Session::quickOptions(true);
+    options.unitOptions.latencyMs = 150;
+    s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
+    s.form->setKeepAliveIntervalForTests(100);
+    QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+}
+
 } // namespace
 
 class ConnectionTest : public QObject
@@ -283,11 +294,7 @@ private Q_SLOTS:
     void shouldParkOperationPressedDuringTick()
     {
         Session s;
-        SimOptions options = Session::quickOptions(true);
-        options.unitOptions.latencyMs = 150; // the tick waits that long for the clock
-        s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
-        s.form->setKeepAliveIntervalForTests(100);
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        connectWithSlowTicks(s);
         const qsizetype linesBefore = s.log().size();
 
         bool parkedWithHourglass = false;
@@ -310,11 +317,7 @@ private Q_SLOTS:
     void shouldParkDisconnectPressedDuringTick()
     {
         Session s;
-        SimOptions options = Session::quickOptions(true);
-        options.unitOptions.latencyMs = 150;
-        s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
-        s.form->setKeepAliveIntervalForTests(100);
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        connectWithSlowTicks(s);
 
         duringNextTick(*s.form, [&] { QTest::mouseClick(s.form->Button14, Qt::LeftButton); });
         QTRY_VERIFY_WITH_TIMEOUT(
@@ -348,11 +351,7 @@ private Q_SLOTS:
     void shouldCloseAfterTickWhenWindowClosesDuringIt()
     {
         Session s;
-        SimOptions options = Session::quickOptions(true);
-        options.unitOptions.latencyMs = 150;
-        s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
-        s.form->setKeepAliveIntervalForTests(100);
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        connectWithSlowTicks(s);
 
         duringNextTick(*s.form, [&] { s.form->close(); });
         QTRY_VERIFY_WITH_TIMEOUT(!s.form->comPort(), 5000);
