@@ -4,7 +4,6 @@
 #include "cp1251.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -109,12 +108,14 @@ ProfileFile::ProfileFile(QString path) : m_path(std::move(path))
 {
 }
 
-QStringList ProfileFile::readLines() const
+std::optional<QStringList> ProfileFile::readLines() const
 {
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QStringList lines = Cp1251::toUnicode(file.readAll()).split(u'\n');
+    const FileContents file = readFileContents(m_path, kMaxFileSize);
+    if (file.status == FileContents::Status::Unreadable)
+        return std::nullopt;
+    if (file.status == FileContents::Status::Missing)
+        return QStringList();
+    QStringList lines = Cp1251::toUnicode(file.bytes).split(u'\n');
     for (QString &line : lines) {
         if (line.endsWith(u'\r'))
             line.chop(1);
@@ -128,7 +129,7 @@ QStringList ProfileFile::readLines() const
 QString ProfileFile::readString(const QString &section, const QString &key,
                                 const QString &defaultValue) const
 {
-    const QStringList lines = readLines();
+    const QStringList lines = readLines().value_or(QStringList());
     const SectionSpan span = findSection(lines, section);
     if (span.header < 0)
         return defaultValue;
@@ -146,7 +147,10 @@ int ProfileFile::readInteger(const QString &section, const QString &key, int def
 
 void ProfileFile::writeString(const QString &section, const QString &key, const QString &value)
 {
-    QStringList lines = readLines();
+    std::optional<QStringList> read = readLines();
+    if (!read)
+        refuseWrite();
+    QStringList &lines = *read;
     const SectionSpan span = findSection(lines, section);
     if (span.header < 0) {
         lines.append(u'[' + section + u']');
@@ -167,11 +171,15 @@ void ProfileFile::writeString(const QString &section, const QString &key, const 
         bytes += "\r\n";
     }
 
-    if (!replaceFileContents(m_path, bytes)) {
-        const QString fullPath = QDir::toNativeSeparators(QFileInfo(m_path).absoluteFilePath());
-        throw ProfileWriteError(
-            QStringLiteral("Unable to write to %1").arg(fullPath).toStdString());
-    }
+    // What is written must read back.
+    if (bytes.size() > kMaxFileSize || !replaceFileContents(m_path, bytes))
+        refuseWrite();
+}
+
+void ProfileFile::refuseWrite() const
+{
+    const QString fullPath = QDir::toNativeSeparators(QFileInfo(m_path).absoluteFilePath());
+    throw ProfileWriteError(QStringLiteral("Unable to write to %1").arg(fullPath).toStdString());
 }
 
 void ProfileFile::writeInteger(const QString &section, const QString &key, int value)

@@ -22,10 +22,17 @@ public:
 // replaces an existing entry where it stands, adds a new entry at the end of its section and a
 // new section at the end of the file. It writes a whole new file beside the old one and renames
 // it over, so a crash or a full disk never leaves half a file.
+//
+// A file that is there but cannot be read whole (no permission, an I/O error, a FIFO, a
+// device, a folder, larger than kMaxFileSize) reads as empty, and every write to it is refused:
+// the new file would hold only the one entry and the rest would be lost. A symbolic link is
+// followed for writes as well, and stays a link.
 class ProfileFile
 {
 public:
     static constexpr int kMaxValueLength = 2047;
+    // Far beyond any settings file; anything larger is someone else's file.
+    static constexpr qint64 kMaxFileSize = 4 * 1024 * 1024;
 
     explicit ProfileFile(QString path);
 
@@ -37,7 +44,7 @@ public:
     int readInteger(const QString &section, const QString &key, int defaultValue) const;
 
     // Both throw ProfileWriteError "Unable to write to <full path>" when the file cannot be
-    // written.
+    // written, cannot be read or would grow beyond kMaxFileSize.
     void writeString(const QString &section, const QString &key, const QString &value);
     void writeInteger(const QString &section, const QString &key, int value);
 
@@ -47,7 +54,9 @@ public:
     static std::optional<int> parseInteger(QStringView text);
 
 private:
-    QStringList readLines() const;
+    // Nothing when the file is there but cannot be read.
+    std::optional<QStringList> readLines() const;
+    [[noreturn]] void refuseWrite() const;
 
     QString m_path;
 };

@@ -3,11 +3,182 @@
 #include "support/filebytes.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <functional>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kSection = QStringLiteral("GSMSET");
+const QString kDefault = QStringLiteral("<default>");
+
+// What a child process reports through its exit status.
+enum Outcome : int {
+    kReadDefaultWriteRefused = 0,
+    kReadGaveValue = 1,
+    kWriteDone = 2,
+    kWrongMessage = 3,
+    kOtherException = 4,
+    kCannotDropPrivileges = 5,
+    kCannotReachFolder = 6,
+    kStillReadable = 7,
+};
+
+QString describe(int outcome)
+{
+    switch (outcome) {
+    case kReadDefaultWriteRefused:
+        return QStringLiteral("read gave the default, write refused");
+    case kReadGaveValue:
+        return QStringLiteral("read gave a value");
+    case kWriteDone:
+        return QStringLiteral("write done");
+    case kWrongMessage:
+        return QStringLiteral("write refused with a wrong message");
+    case kOtherException:
+        return QStringLiteral("an exception other than ProfileWriteError");
+    default:
+        return outcome < 0 ? QStringLiteral("killed by signal %1").arg(-outcome)
+                           : QStringLiteral("exit status %1").arg(outcome);
+    }
+}
+
+// Reads the phone number and then writes it, as the window does at Connect.
+int readThenWrite(const QString &path)
+{
+    try {
+        ProfileFile ini(path);
+        if (ini.readString(kSection, QStringLiteral("Phone"), kDefault) != kDefault)
+            return kReadGaveValue;
+        ini.writeString(kSection, QStringLiteral("Phone"), QStringLiteral("2"));
+        return kWriteDone;
+    } catch (const ProfileWriteError &error) {
+        return QString::fromUtf8(error.what()) ==
+                       QStringLiteral("Unable to write to ") + QFileInfo(path).absoluteFilePath()
+                   ? kReadDefaultWriteRefused
+                   : kWrongMessage;
+    } catch (...) {
+        return kOtherException;
+    }
+}
+
+// Room for the child to work in, but a read that never ends runs out of address space
+// instead of taking the machine's memory. AddressSanitizer reserves terabytes up front, so
+// there the cap is left off.
+void capAddressSpace()
+{
+#if !defined(__SANITIZE_ADDRESS__)
+    long pages = 0;
+    if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld", &pages) != 1)
+            pages = 0;
+        std::fclose(statm);
+    }
+    if (pages <= 0)
+        return;
+    const rlim_t cap = static_cast<rlim_t>(pages) * ::sysconf(_SC_PAGESIZE) + (1024L << 20);
+    const rlimit limit{cap, cap};
+    ::setrlimit(RLIMIT_AS, &limit);
+#endif
+}
+
+// Runs `body` in a child process and gives its exit status, or minus the signal that ended
+// it. A read that blocks for good would hang the whole run; the alarm turns it into a failed
+// case instead. It is far beyond anything a working read takes.
+int runInChild(const std::function<int()> &body)
+{
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        return -1000;
+    if (pid == 0) {
+        ::alarm(30);
+        capAddressSpace();
+        ::_exit(body());
+    }
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR)
+            return -1001;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
+bool isSymLink(const QString &path)
+{
+    struct stat st
+    {
+    };
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+bool isFifo(const QString &path)
+{
+    struct stat st
+    {
+    };
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISFIFO(st.st_mode);
+}
+
+bool existsAsAnything(const QString &path)
+{
+    struct stat st
+    {
+    };
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+QString linkText(const QString &path)
+{
+    char buffer[4096];
+    const ssize_t n = ::readlink(QFile::encodeName(path).constData(), buffer, sizeof buffer);
+    return n < 0 ? QString() : QFile::decodeName(QByteArray(buffer, n));
+}
+
+bool makeLink(const QString &text, const QString &at)
+{
+    return ::symlink(QFile::encodeName(text).constData(), QFile::encodeName(at).constData()) == 0;
+}
+
+// Every name under a folder, links not followed, as paths relative to it.
+QStringList everythingUnder(const QString &folder)
+{
+    QStringList names;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        names.append(QDir(folder).relativeFilePath(it.next()));
+    names.sort();
+    return names;
+}
+
+QStringList regularFilesUnder(const QString &folder)
+{
+    QStringList names;
+    for (const QString &name : everythingUnder(folder)) {
+        struct stat st
+        {
+        };
+        if (::lstat(QFile::encodeName(folder + u'/' + name).constData(), &st) == 0 &&
+            S_ISREG(st.st_mode))
+            names.append(name);
+    }
+    return names;
+}
+
+} // namespace
 
 class ProfileFileTest : public QObject
 {
@@ -18,7 +189,7 @@ private:
     QString iniPath() const { return m_dir.filePath(QStringLiteral("TavixConfig.ini")); }
 
 private Q_SLOTS:
-    void init() { QFile::remove(iniPath()); }
+    void init();
 
     void shouldReadValueByTheFileRules_data();
     void shouldReadValueByTheFileRules();
@@ -31,7 +202,28 @@ private Q_SLOTS:
     void shouldRaiseWithFullPathWhenWriteRefused();
     void shouldKeepOldFileWholeWhenDiskFillsMidway();
     void shouldLeaveNoTemporaryFilesBehind();
+    void shouldNeverWriteOverFileItCannotRead();
+    void shouldLeaveAloneWhatIsNoRegularFile_data();
+    void shouldLeaveAloneWhatIsNoRegularFile();
+    void shouldTreatFileOverSizeCapAsUnreadable_data();
+    void shouldTreatFileOverSizeCapAsUnreadable();
+    void shouldWriteThroughSymlinkToItsTarget_data();
+    void shouldWriteThroughSymlinkToItsTarget();
+    void shouldRemoveOnlyAbandonedTemporaryFiles_data();
+    void shouldRemoveOnlyAbandonedTemporaryFiles();
 };
+
+void ProfileFileTest::init()
+{
+    QDir folder(m_dir.path());
+    for (const QFileInfo &entry : folder.entryInfoList(QDir::AllEntries | QDir::Hidden |
+                                                       QDir::System | QDir::NoDotAndDotDot)) {
+        if (entry.isDir() && !entry.isSymLink())
+            QDir(entry.filePath()).removeRecursively();
+        else
+            folder.remove(entry.fileName());
+    }
+}
 
 void ProfileFileTest::shouldReadValueByTheFileRules_data()
 {
@@ -275,6 +467,270 @@ void ProfileFileTest::shouldLeaveNoTemporaryFilesBehind()
     for (int i = 0; i < 5; ++i)
         ini.writeInteger(QStringLiteral("GSMSET"), QStringLiteral("Speed"), i);
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"TavixConfig.ini"});
+}
+
+void ProfileFileTest::shouldNeverWriteOverFileItCannotRead()
+{
+    // The folder lets anyone make files in it, so only the unreadable file itself can stop a
+    // write that would lose its contents.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    const QString path = dir.filePath(QStringLiteral("TavixConfig.ini"));
+    const QByteArray before = "[GSMSET]\r\nNumbCom=COM1\r\nPhone=1\r\n";
+    QVERIFY(writeBytes(path, before));
+    QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0222), 0);
+
+    int outcome = kReadDefaultWriteRefused;
+    if (::geteuid() == 0) {
+        // Permission bits do not stop root: the read and the write run as "nobody".
+        outcome = runInChild([&] {
+            const gid_t nogroup = 65534;
+            const uid_t nobody = 65534;
+            if (::setgroups(0, nullptr) != 0 || ::setresgid(nogroup, nogroup, nogroup) != 0 ||
+                ::setresuid(nobody, nobody, nobody) != 0)
+                return int(kCannotDropPrivileges);
+            if (::access(QFile::encodeName(dir.path()).constData(), W_OK | X_OK) != 0)
+                return int(kCannotReachFolder);
+            const int probe = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+            if (probe >= 0) {
+                ::close(probe);
+                return int(kStillReadable);
+            }
+            return readThenWrite(path);
+        });
+        if (outcome == kCannotDropPrivileges || outcome == kCannotReachFolder ||
+            outcome == kStillReadable)
+            QSKIP("cannot read as an unprivileged user here");
+    } else {
+        if (QFile(path).open(QIODevice::ReadOnly))
+            QSKIP("the file stays readable despite its permissions");
+        outcome = readThenWrite(path);
+    }
+
+    QCOMPARE(describe(outcome), describe(kReadDefaultWriteRefused));
+    QCOMPARE(everythingUnder(dir.path()), QStringList{"TavixConfig.ini"});
+    struct stat status
+    {
+    };
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 07777, mode_t(0222));
+    QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0600), 0);
+    QCOMPARE(readBytes(path), before);
+}
+
+void ProfileFileTest::shouldLeaveAloneWhatIsNoRegularFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("FIFO") << "fifo";
+    QTest::newRow("link to /dev/zero") << "zero";
+    QTest::newRow("folder") << "folder";
+    QTest::newRow("links pointing at each other") << "loop";
+}
+
+void ProfileFileTest::shouldLeaveAloneWhatIsNoRegularFile()
+{
+    QFETCH(QString, kind);
+    const QString path = iniPath();
+    const QString other = m_dir.filePath(QStringLiteral("other.ini"));
+    if (kind == u"fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0666), 0);
+    } else if (kind == u"zero") {
+        QVERIFY(makeLink(QStringLiteral("/dev/zero"), path));
+    } else if (kind == u"folder") {
+        QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("TavixConfig.ini")));
+        QVERIFY(writeBytes(path + QStringLiteral("/keep.txt"), "kept"));
+    } else {
+        QVERIFY(makeLink(QStringLiteral("other.ini"), path));
+        QVERIFY(makeLink(QStringLiteral("TavixConfig.ini"), other));
+    }
+    const QStringList before = everythingUnder(m_dir.path());
+
+    // In a child: the faults being guarded against are a read that never returns and one that
+    // eats all memory.
+    QCOMPARE(describe(runInChild([&] { return readThenWrite(path); })),
+             describe(kReadDefaultWriteRefused));
+
+    QCOMPARE(everythingUnder(m_dir.path()), before);
+    if (kind == u"fifo") {
+        QVERIFY(isFifo(path));
+    } else if (kind == u"zero") {
+        QCOMPARE(linkText(path), QStringLiteral("/dev/zero"));
+    } else if (kind == u"folder") {
+        QCOMPARE(readBytes(path + QStringLiteral("/keep.txt")), QByteArray("kept"));
+    } else {
+        QCOMPARE(linkText(path), QStringLiteral("other.ini"));
+        QCOMPARE(linkText(other), QStringLiteral("TavixConfig.ini"));
+    }
+}
+
+void ProfileFileTest::shouldTreatFileOverSizeCapAsUnreadable_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<QString>("newPhone");
+    QTest::addColumn<bool>("readable");
+    QTest::addColumn<bool>("written");
+
+    const qint64 cap = ProfileFile::kMaxFileSize;
+    QTest::newRow("one byte over the cap") << cap + 1 << "2" << false << false;
+    QTest::newRow("at the cap") << cap << "2" << true << true;
+    QTest::newRow("a write that would take it over the cap") << cap << "22" << true << false;
+}
+
+void ProfileFileTest::shouldTreatFileOverSizeCapAsUnreadable()
+{
+    QFETCH(qint64, size);
+    QFETCH(QString, newPhone);
+    QFETCH(bool, readable);
+    QFETCH(bool, written);
+
+    // A comment line pads the file to the size wanted.
+    const QByteArray head = "[GSMSET]\r\nPhone=1\r\n;";
+    const QByteArray before = head + QByteArray(size - head.size() - 2, 'x') + "\r\n";
+    QCOMPARE(before.size(), size);
+    QVERIFY(writeBytes(iniPath(), before));
+
+    ProfileFile ini(iniPath());
+    QCOMPARE(ini.readString(kSection, QStringLiteral("Phone"), kDefault),
+             readable ? QStringLiteral("1") : kDefault);
+    bool refused = false;
+    try {
+        ini.writeString(kSection, QStringLiteral("Phone"), newPhone);
+    } catch (const ProfileWriteError &) {
+        refused = true;
+    }
+
+    QCOMPARE(refused, !written);
+    QCOMPARE(readBytes(iniPath()),
+             written ? QByteArray(before).replace("Phone=1", "Phone=2") : before);
+    QCOMPARE(everythingUnder(m_dir.path()), QStringList{"TavixConfig.ini"});
+}
+
+void ProfileFileTest::shouldWriteThroughSymlinkToItsTarget_data()
+{
+    // Each link is "where -> what it says"; "where" is under the test folder.
+    QTest::addColumn<QStringList>("links");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("targetExists");
+
+    const QString absoluteTarget = m_dir.filePath(QStringLiteral("data/real.ini"));
+    QTest::newRow("absolute link")
+        << QStringList{"TavixConfig.ini -> " + absoluteTarget} << "data/real.ini" << true;
+    QTest::newRow("relative link")
+        << QStringList{"TavixConfig.ini -> data/real.ini"} << "data/real.ini" << true;
+    QTest::newRow("chain of two links, the second relative to its own folder")
+        << QStringList{"TavixConfig.ini -> data/hop.ini", "data/hop.ini -> real.ini"}
+        << "data/real.ini" << true;
+    QTest::newRow("chain climbing out of a folder")
+        << QStringList{"TavixConfig.ini -> data/sub/hop.ini", "data/sub/hop.ini -> ../real.ini"}
+        << "data/real.ini" << true;
+    QTest::newRow("link climbing out of a folder reached through a link")
+        << QStringList{"shortcut -> data/sub", "TavixConfig.ini -> shortcut/hop.ini",
+                       "data/sub/hop.ini -> ../real.ini"}
+        << "data/real.ini" << true;
+    QTest::newRow("dangling link creates its target")
+        << QStringList{"TavixConfig.ini -> data/new.ini"} << "data/new.ini" << false;
+}
+
+void ProfileFileTest::shouldWriteThroughSymlinkToItsTarget()
+{
+    QFETCH(QStringList, links);
+    QFETCH(QString, target);
+    QFETCH(bool, targetExists);
+
+    const QDir folder(m_dir.path());
+    QVERIFY(folder.mkpath(QStringLiteral("data/sub")));
+    if (targetExists)
+        QVERIFY(writeBytes(folder.filePath(target), "[GSMSET]\r\nNumbCom=COM1\r\n"));
+    for (const QString &link : std::as_const(links)) {
+        const QStringList parts = link.split(QStringLiteral(" -> "));
+        QVERIFY(makeLink(parts[1], folder.filePath(parts[0])));
+    }
+
+    ProfileFile ini(iniPath());
+    QCOMPARE(ini.readString(kSection, QStringLiteral("NumbCom"), kDefault),
+             targetExists ? QStringLiteral("COM1") : kDefault);
+    ini.writeString(kSection, QStringLiteral("Phone"), QStringLiteral("5"));
+
+    for (const QString &link : std::as_const(links)) {
+        const QStringList parts = link.split(QStringLiteral(" -> "));
+        QCOMPARE(linkText(folder.filePath(parts[0])), parts[1]);
+    }
+    QCOMPARE(regularFilesUnder(m_dir.path()), QStringList{target});
+    QCOMPARE(readBytes(folder.filePath(target)),
+             targetExists ? QByteArray("[GSMSET]\r\nNumbCom=COM1\r\nPhone=5\r\n")
+                          : QByteArray("[GSMSET]\r\nPhone=5\r\n"));
+    QCOMPARE(ini.readString(kSection, QStringLiteral("Phone"), kDefault), QStringLiteral("5"));
+}
+
+void ProfileFileTest::shouldRemoveOnlyAbandonedTemporaryFiles_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("removed");
+
+    QTest::newRow("abandoned temporary") << "TavixConfig.ini.tmp-aB3xYz"
+                                         << "file" << true;
+    QTest::newRow("abandoned temporary, digits only") << "TavixConfig.ini.tmp-123456"
+                                                      << "file" << true;
+    QTest::newRow("temporary another instance is writing") << "TavixConfig.ini.tmp-Lck123"
+                                                           << "locked" << false;
+    QTest::newRow("user's backup") << "TavixConfig.ini.backup"
+                                   << "file" << false;
+    QTest::newRow("six characters after a dot") << "TavixConfig.ini.aB3xYz"
+                                                << "file" << false;
+    QTest::newRow("five characters") << "TavixConfig.ini.tmp-aB3xY"
+                                     << "file" << false;
+    QTest::newRow("seven characters") << "TavixConfig.ini.tmp-aB3xYz7"
+                                      << "file" << false;
+    QTest::newRow("not letters and digits") << "TavixConfig.ini.tmp-aB3_Yz"
+                                            << "file" << false;
+    QTest::newRow("another file's temporary") << "Other.ini.tmp-aB3xYz"
+                                              << "file" << false;
+    QTest::newRow("other letter case") << "tavixconfig.ini.tmp-aB3xYz"
+                                       << "file" << false;
+    QTest::newRow("folder named as a temporary") << "TavixConfig.ini.tmp-Dir123"
+                                                 << "folder" << false;
+    QTest::newRow("link named as a temporary") << "TavixConfig.ini.tmp-Lnk123"
+                                               << "link" << false;
+}
+
+void ProfileFileTest::shouldRemoveOnlyAbandonedTemporaryFiles()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, kind);
+    QFETCH(bool, removed);
+
+    const QString path = m_dir.filePath(name);
+    const QString victim = m_dir.filePath(QStringLiteral("victim.txt"));
+    QVERIFY(writeBytes(iniPath(), "[GSMSET]\r\nNumbCom=COM1\r\n"));
+    int held = -1;
+    if (kind == u"folder") {
+        QVERIFY(QDir(m_dir.path()).mkdir(name));
+    } else if (kind == u"link") {
+        QVERIFY(writeBytes(victim, "victim"));
+        QVERIFY(makeLink(QStringLiteral("victim.txt"), path));
+    } else {
+        QVERIFY(writeBytes(path, "leftover"));
+        if (kind == u"locked") {
+            held = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+            QVERIFY(held >= 0);
+            QCOMPARE(::flock(held, LOCK_EX | LOCK_NB), 0);
+        }
+    }
+
+    ProfileFile(iniPath()).writeString(kSection, QStringLiteral("Phone"), QStringLiteral("1"));
+    if (held >= 0)
+        ::close(held);
+
+    QCOMPARE(readBytes(iniPath()), QByteArray("[GSMSET]\r\nNumbCom=COM1\r\nPhone=1\r\n"));
+    QCOMPARE(existsAsAnything(path), !removed);
+    if (kind == u"link") {
+        QVERIFY(isSymLink(path));
+        QCOMPARE(readBytes(victim), QByteArray("victim"));
+    } else if (kind != u"folder" && !removed) {
+        QCOMPARE(readBytes(path), QByteArray("leftover"));
+    }
 }
 
 QTEST_GUILESS_MAIN(ProfileFileTest)
