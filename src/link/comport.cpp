@@ -1,5 +1,6 @@
 #include "comport.h"
 
+#include "config/cp1251.h"
 #include "ecomport.h"
 
 int bitsPerSecond(BaudRate rate)
@@ -102,9 +103,7 @@ int TComPort::WriteStr(const QString &text)
         return 0;
     if (!m_device->isOpen())
         throw EComPort(EComPort::NotOpen);
-    QByteArray bytes(text.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < text.size(); ++i)
-        bytes[i] = static_cast<char>(text[i].unicode() & 0xFF);
+    const QByteArray bytes = Cp1251::fromUnicode(text);
     return static_cast<int>(m_device->write(bytes, m_writeTimeouts.forBytes(bytes.size())));
 }
 
@@ -122,7 +121,7 @@ int TComPort::ReadStr(QString &text, int count)
     if (!m_device->isOpen())
         throw EComPort(EComPort::NotOpen);
     const QByteArray got = m_device->read(count);
-    text = QString::fromLatin1(got);
+    text = Cp1251::toUnicode(got);
     return static_cast<int>(got.size());
 }
 

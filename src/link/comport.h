@@ -7,9 +7,10 @@
 
 #include <memory>
 
-// The connection's serial port: a device name, its line settings, and the exchange of raw
-// bytes, one byte per character both ways (the low 8 bits of a character go out; a byte read
-// becomes the character with the same code, 0 to 255). Reads never wait; a write waits at most
+// The connection's serial port: a device name, its line settings, and the exchange of bytes.
+// Text crosses the port as Windows-1251, one byte per character both ways, because the unit
+// and everything behind it speak Russian in that code page (a character it cannot hold goes
+// as "?"). Read hands over the raw bytes. Reads never wait; a write waits at most
 // 1000 ms + 100 ms per byte. Failures throw EComPort.
 //
 // Settings made while the port is closed are only stored; made while it is open, they are

@@ -1,14 +1,17 @@
 #pragma once
 
+#include "config/cp1251.h"
+
 #include <QByteArray>
 #include <QString>
 
-// Reply text: every byte received is one character with the same code (0 to 255).
+// Reply text: every byte received is one character, read as Windows-1251. The end texts and
+// the modem's result codes are ASCII, which the code page leaves as it is.
 namespace ReplyText {
 
 inline QString fromBytes(const char *bytes, qsizetype count)
 {
-    return QString::fromLatin1(bytes, count);
+    return Cp1251::toUnicode(QByteArrayView(bytes, count));
 }
 
 // Whether part occurs anywhere in text, letter case ignored (both upper-cased by the full

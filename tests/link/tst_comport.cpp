@@ -1,3 +1,4 @@
+#include "config/cp1251.h"
 #include "link/comport.h"
 #include "link/ecomport.h"
 #include "support/ptypair.h"
@@ -7,14 +8,6 @@
 #include <termios.h>
 
 namespace {
-
-QString allCodes()
-{
-    QString text;
-    for (int code = 0; code < 256; ++code)
-        text.append(QChar(code));
-    return text;
-}
 
 QByteArray allBytes()
 {
@@ -70,18 +63,21 @@ private Q_SLOTS:
         m_pty.reset();
     }
 
-    void shouldSendLowByteOfEachCharacter_data()
+    void shouldSendTextAsWindows1251_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("wire");
         QTest::newRow("command line") << QStringLiteral("header\r\n") << QByteArray("header\r\n");
-        QTest::newRow("every byte value") << allCodes() << allBytes();
-        QTest::newRow("Cyrillic Te goes as its low byte")
-            << QStringLiteral("Т") << QByteArray("\x22");
+        QTest::newRow("every byte value") << Cp1251::toUnicode(allBytes()) << allBytes();
+        QTest::newRow("Cyrillic name")
+            << QStringLiteral("DEVNAME=Тавикс-М Ёж\r\n")
+            << QByteArray("DEVNAME=\xD2\xE0\xE2\xE8\xEA\xF1-\xCC \xA8\xE6\r\n");
+        QTest::newRow("no byte in the code page goes as a question mark")
+            << QStringLiteral("a\u4E2D\u00C0\U0001F600b") << QByteArray("a???b");
         QTest::newRow("NUL kept") << QString(QChar(0)) + u'A' << QByteArray("\0A", 2);
     }
 
-    void shouldSendLowByteOfEachCharacter()
+    void shouldSendTextAsWindows1251()
     {
         QFETCH(QString, text);
         QFETCH(QByteArray, wire);
@@ -97,14 +93,17 @@ private Q_SLOTS:
         QCOMPARE(m_pty->receiveFromSlave(1, 200), QByteArray());
     }
 
-    void shouldReadEveryByteAsCharacterOfSameCode()
+    void shouldReadEveryByteAsWindows1251Character()
     {
         openPort();
         m_pty->sendToSlave(allBytes());
         QString text;
         QCOMPARE(m_port->ReadStr(text, 1000), 256);
-        QCOMPARE(text, allCodes());
-        QCOMPARE(text.at(0xC0), QChar(0x00C0));
+        QCOMPARE(text.size(), 256);
+        QCOMPARE(Cp1251::fromUnicode(text), allBytes());
+        QCOMPARE(text.first(128), QString::fromLatin1(allBytes().first(128)));
+        QCOMPARE(text.at(0xC0), QChar(0x0410)); // Cyrillic capital A
+        QCOMPARE(text.at(0xA8), QChar(0x0401)); // Cyrillic capital Io
     }
 
     void shouldReadAtMostCountAndKeepTheRest()
