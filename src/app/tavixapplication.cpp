@@ -3,7 +3,14 @@
 #include "apptitle.h"
 #include "userprompt.h"
 
+#include <atomic>
 #include <exception>
+
+namespace {
+
+std::atomic<int> g_lastResort{0};
+
+} // namespace
 
 TavixApplication::TavixApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
@@ -14,11 +21,23 @@ bool TavixApplication::notify(QObject *receiver, QEvent *event)
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception &error) {
+        ++g_lastResort;
         showUnhandled(QString::fromUtf8(error.what()));
     } catch (...) {
-        showUnhandled(QStringLiteral("Unknown error"));
+        ++g_lastResort;
+        showUnhandled(unknownErrorText());
     }
     return false;
+}
+
+QString TavixApplication::unknownErrorText()
+{
+    return QStringLiteral("Неизвестная ошибка");
+}
+
+int TavixApplication::lastResortCount()
+{
+    return g_lastResort;
 }
 
 void TavixApplication::showUnhandled(const QString &message)

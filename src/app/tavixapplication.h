@@ -2,8 +2,9 @@
 
 #include <QApplication>
 
-// The application object. Any exception that an event handler lets through stops here and is
-// shown in an error box, so no failure can unwind into the event loop.
+// The application object. Every entry point of ours catches what it raises (see guarded.h);
+// an exception that still gets through stops here, as a last resort, and is shown in the same
+// error box, so no failure can unwind into the event loop.
 class TavixApplication : public QApplication
 {
 public:
@@ -12,4 +13,9 @@ public:
     bool notify(QObject *receiver, QEvent *event) override;
 
     static void showUnhandled(const QString &message);
+    static QString unknownErrorText();
+
+    // How many exceptions reached the last resort, that is, crossed the toolkit's frames on
+    // their way: none should.
+    static int lastResortCount();
 };

@@ -1,5 +1,7 @@
 #include "tform1.h"
 
+#include "app/guarded.h"
+
 #include "app/widgets/radiogroup.h"
 #include "app/widgets/stringgrid.h"
 #include "config/connectionsettings.h"
@@ -9,6 +11,7 @@
 #include "protocol/settingstable.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -38,10 +41,12 @@ TForm1::TForm1(const StartOptions &options, QWidget *parent)
     if (!m_options.clock)
         m_options.clock = std::make_shared<SteadyLinkClock>();
     setupUi();
-    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
-    connect(Button14, &QPushButton::clicked, this, &TForm1::Button14Click);
-    connect(Button1, &QPushButton::clicked, this,
-            [this] { ExecuteReadOrWrite(Button1, [this] { ReadParamConnect(); }); });
+    connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
+    connect(Button14, &QPushButton::clicked, this,
+            [this] { guarded([this] { Button14Click(); }); });
+    connect(Button1, &QPushButton::clicked, this, [this] {
+        guarded([this] { ExecuteReadOrWrite(Button1, [this] { ReadParamConnect(); }); });
+    });
     if (const QScreen *where = screen())
         move(where->availableGeometry().center() - rect().center());
     FormCreate(m_options.arguments);
@@ -57,6 +62,18 @@ bool TForm1::portConnected() const
 void TForm1::setKeepAliveIntervalForTests(int ms)
 {
     Timer1->setInterval(ms);
+}
+
+void TForm1::setEventPointHookForTests(std::function<void(const QString &)> hook)
+{
+    m_eventPointHook = std::move(hook);
+}
+
+void TForm1::letEventsRun(const QString &where)
+{
+    if (m_eventPointHook)
+        m_eventPointHook(where);
+    QCoreApplication::processEvents();
 }
 
 ProfileFile TForm1::settingsFile() const
@@ -142,18 +159,11 @@ void TForm1::FormCreate(const QStringList &arguments)
 
 void TForm1::RadioGroup1Click()
 {
-    switch (RadioGroup1->itemIndex()) {
-    case 0:
-        Edit2->setEnabled(false);
+    applyPhoneFieldRule();
+    if (RadioGroup1->itemIndex() == 0)
         m_connectionType = GsmSet::kTypeLine;
-        break;
-    case 1:
-        Edit2->setEnabled(true);
+    else if (RadioGroup1->itemIndex() == 1)
         m_connectionType = GsmSet::kTypeGsm;
-        break;
-    default:
-        break;
-    }
 }
 
 void TForm1::SetButtonEnable(bool Val)

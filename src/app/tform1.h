@@ -95,6 +95,9 @@ public:
 
     // Tests only: the program always keeps the line alive every 10 000 ms.
     void setKeepAliveIntervalForTests(int ms);
+    // Tests only: called at every point where the window lets events run (a log line, a
+    // reader's poll, a pause, the dial wait), just before they run, with what the point is.
+    void setEventPointHookForTests(std::function<void(const QString &where)> hook);
 
     // Connection panel
     QTabWidget *PageControl2 = nullptr;
@@ -180,8 +183,22 @@ private:
     bool SaveConnectionSettings();
     void FormClose();
     void releasePort();
-    // Connect on, Disconnect and the operation buttons off, the connection panel editable.
+    // Connect on, Disconnect and the operation buttons off, the keep-alive stopped, the
+    // connection panel editable (the phone field as the chosen connection type wants it).
     void showNotConnected();
+    void applyPhoneFieldRule();
+    // The steps of Connect after the settings are saved; may throw.
+    void connectAndRead();
+    // Whether the connection made with this port is still the window's and still open: a
+    // close or a lost line handled while events ran may have taken it away.
+    bool stillConnectedThrough(const std::shared_ptr<TComPort> &port) const;
+    // Ends a Connect that does not end connected: the reason in red, a call that is up hung up
+    // as Disconnect would, the port released, the window not connected.
+    void abandonConnect(const QString &why);
+    // The connection is gone under us (no carrier, a dead line): not connected at once.
+    void dropConnection();
+    // Lets pending window events run once.
+    void letEventsRun(const QString &where);
     void applyGroupInfoLine(int key, const QString &value);
 
     // The port to read through: kept alive for the whole read even if the connection lets go
@@ -210,6 +227,9 @@ private:
     bool m_portCreated = false;
     bool m_settingsReadOk = false;
     bool m_closing = false;
+    bool m_exitInProgress = false;
+    std::function<void(const QString &)> m_eventPointHook;
+    int m_readerCalls = 0;
 
     bool m_tickInProgress = false;
     struct PendingOperation

@@ -2,6 +2,8 @@
 // and the operators' instructions refer to.
 #include "tform1.h"
 
+#include "app/guarded.h"
+
 #include "app/widgets/captionpanel.h"
 #include "app/widgets/radiogroup.h"
 #include "app/widgets/stringgrid.h"
@@ -133,7 +135,8 @@ QWidget *TForm1::createConnectionPanel()
     RadioGroup1 = named(new RadioGroup(QStringLiteral("Тип соединения"),
                                        {QStringLiteral("Прямое"), QStringLiteral("GSM модем")}),
                         "RadioGroup1");
-    connect(RadioGroup1, &RadioGroup::clicked, this, &TForm1::RadioGroup1Click);
+    connect(RadioGroup1, &RadioGroup::clicked, this,
+            [this] { guarded([this] { RadioGroup1Click(); }); });
 
     GroupBox3 = named(new QGroupBox(QStringLiteral("Номер телефона")), "GroupBox3");
     Edit2 = named(new QLineEdit, "Edit2");
@@ -144,7 +147,8 @@ QWidget *TForm1::createConnectionPanel()
 
     Button12 = button("Button12", QStringLiteral("Подключиться"));
     Button14 = button("Button14", QStringLiteral("Отключиться"));
-    connect(Button12, &QPushButton::clicked, this, &TForm1::Button12Click);
+    connect(Button12, &QPushButton::clicked, this,
+            [this] { guarded([this] { Button12Click(); }); });
     auto *buttons = new QVBoxLayout;
     buttons->addWidget(Button12);
     buttons->addWidget(Button14);

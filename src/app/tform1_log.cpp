@@ -5,7 +5,6 @@
 #include "app/logcolors.h"
 #include "app/widgets/logpane.h"
 
-#include <QCoreApplication>
 #include <QTime>
 
 void TForm1::_Outlog(const QString &aMsg, int aColor)
@@ -20,7 +19,7 @@ void TForm1::OutlogDisplay(const QString &aMsg, int aColor)
     LogPane::appendLine(LogRichEdit, stamp + QStringLiteral("  ") + aMsg,
                         LogColor::toQColor(aColor));
     // Shown at once, even in the middle of a long exchange.
-    QCoreApplication::processEvents();
+    letEventsRun(QStringLiteral("log: ") + aMsg);
 }
 
 void TForm1::WriteToLog(const QString &aMsg)

@@ -57,9 +57,10 @@ void TForm1::Timer1Timer()
     try {
         try {
             if (portConnected()) {
+                const std::shared_ptr<TComPort> port = ComPort1;
                 QString sOut;
                 bool rez = false;
-                ComPort1->WriteStr(QStringLiteral("date\r\n"));
+                port->WriteStr(QStringLiteral("date\r\n"));
                 Readotv_timer(3, sOut, rez);
                 if (rez) {
                     WriteToLog(QStringLiteral("Получен ответ от таймера. Дата прибора:  ") + sOut);
@@ -73,6 +74,9 @@ void TForm1::Timer1Timer()
         } catch (const EComPort &) {
             WriteToLog(QStringLiteral("Ошибка открытия порта!"));
             _Outlog(QStringLiteral("Ошибка открытия порта!"), LogColor::Red);
+            // The line under the call is gone (an adapter pulled, a modem switched off): every
+            // later tick would fail the same way while the window still claimed a connection.
+            dropConnection();
             tickFailed = true;
         }
 
@@ -125,7 +129,7 @@ void TForm1::Delay(unsigned Milliseconds)
 {
     LinkClock &clock = *m_options.clock;
     const qint64 start = clock.elapsedMs();
-    QCoreApplication::processEvents();
+    letEventsRun(QStringLiteral("delay"));
     // Waits for events with a deadline instead of polling in a loop: the core stays idle.
     for (;;) {
         const qint64 left = qint64(Milliseconds) - (clock.elapsedMs() - start);

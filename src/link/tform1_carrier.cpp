@@ -19,20 +19,36 @@ bool TForm1::NoCarier(const QString &Str)
 
     m_modemSessionActive = false;
     _Outlog(QStringLiteral("Соединение прервано! Модем положил трубку!"), LogColor::Red);
+    dropConnection();
+    return true;
+}
+
+void TForm1::dropConnection()
+{
+    m_modemSessionActive = false;
     showNotConnected();
     m_carrierLost = true;
     releasePort();
-    return true;
 }
 
 void TForm1::showNotConnected()
 {
     Button12->setEnabled(true);
     Button14->setEnabled(false);
-    Edit2->setEnabled(true);
+    applyPhoneFieldRule();
     SetButtonEnable(false);
     Timer1->stop();
     RadioGroup1->setEnabled(true);
+}
+
+void TForm1::applyPhoneFieldRule()
+{
+    // A direct line has no number to dial; with no type chosen (the modem-only mode) the
+    // field keeps its state.
+    if (RadioGroup1->itemIndex() == 0)
+        Edit2->setEnabled(false);
+    else if (RadioGroup1->itemIndex() == 1)
+        Edit2->setEnabled(true);
 }
 
 void TForm1::releasePort()

@@ -19,62 +19,99 @@
 void TForm1::Button12Click()
 {
     m_carrierLost = false;
+    Timer1->stop();
     if (!SaveConnectionSettings())
         return;
 
     BusyCursorOn();
     PageControl1->setEnabled(false);
+    Button12->setEnabled(false);
+    Button14->setEnabled(false);
     try {
-        Button12->setEnabled(false);
-        if (!SetComPort()) {
-            _Outlog(QStringLiteral("Соединение по СОМ - порту не установлено!"), LogColor::Red);
-            Button12->setEnabled(true);
-        } else {
-            _Outlog(QStringLiteral("Соединение по СОМ - порту установлено"), LogColor::Blue);
-            if (m_connectionType == GsmSet::kTypeGsm) {
-                if (ConnectToPhone(Edit2->text())) {
-                    m_modemSessionActive = true;
-                    ReadAllParam();
-                    // A carrier lost during the first read has already put the window back to
-                    // not connected; it must stay so.
-                    if (!m_carrierLost) {
-                        SetButtonEnable(true);
-                        Timer1->start();
-                        RadioGroup1->setEnabled(false);
-                        Button14->setEnabled(true);
-                    }
-                } else {
-                    Button12->setEnabled(true);
-                }
-            } else if (m_connectionType == GsmSet::kTypeLine) {
-                if (ReadAllParam()) {
-                    Button14->setEnabled(true);
-                    SetButtonEnable(true);
-                } else {
-                    showNotConnected();
-                    releasePort();
-                    m_portCreated = false;
-                    _Outlog(QStringLiteral("Соединение по СОМ - порту завершено!"), LogColor::Red);
-                }
-            } else {
-                // Only a damaged TypeConnect key gets here, before the operator has chosen a
-                // type: nothing would drive the open port, so let go of it and say why.
-                releasePort();
-                m_portCreated = false;
-                Button12->setEnabled(true);
-                _Outlog(QStringLiteral("Выберите тип соединения!"), LogColor::Red);
-            }
-        }
-    } catch (const EComPort &) {
-        Button12->setEnabled(true);
+        connectAndRead();
     } catch (const std::exception &error) {
-        // Anything but a port error (a reply the settings read cannot convert) is reported,
-        // not swallowed.
-        Button12->setEnabled(true);
-        _Outlog(QString::fromUtf8(error.what()), LogColor::Red);
+        // A port error (a line that died mid-reply) or a reply the settings read cannot
+        // convert: the connection cannot stand, and the operator is told why.
+        abandonConnect(QString::fromUtf8(error.what()));
     }
     BusyCursorOff();
     PageControl1->setEnabled(true);
+}
+
+void TForm1::connectAndRead()
+{
+    if (!SetComPort()) {
+        _Outlog(QStringLiteral("Соединение по СОМ - порту не установлено!"), LogColor::Red);
+        Button12->setEnabled(true);
+        return;
+    }
+    // Held for the whole Connect: whatever runs while we wait may let go of ComPort1.
+    const std::shared_ptr<TComPort> port = ComPort1;
+    _Outlog(QStringLiteral("Соединение по СОМ - порту установлено"), LogColor::Blue);
+
+    if (m_connectionType == GsmSet::kTypeGsm) {
+        if (!ConnectToPhone(Edit2->text())) {
+            abandonConnect(QString()); // the dialling logged why
+            return;
+        }
+        if (!stillConnectedThrough(port)) {
+            abandonConnect(QString());
+            return;
+        }
+        m_modemSessionActive = true;
+        ReadAllParam();
+        // A carrier lost during the first read has already put the window back to not
+        // connected; it must stay so.
+        if (m_carrierLost)
+            return;
+        if (!stillConnectedThrough(port)) {
+            abandonConnect(QString());
+            return;
+        }
+        SetButtonEnable(true);
+        Timer1->start();
+        RadioGroup1->setEnabled(false);
+        Button14->setEnabled(true);
+    } else if (m_connectionType == GsmSet::kTypeLine) {
+        if (ReadAllParam() && stillConnectedThrough(port)) {
+            Button14->setEnabled(true);
+            SetButtonEnable(true);
+        } else {
+            abandonConnect(QStringLiteral("Соединение по СОМ - порту завершено!"));
+        }
+    } else {
+        // Only a damaged TypeConnect key gets here, before the operator has chosen a type:
+        // nothing would drive the open port, so let go of it and say why.
+        abandonConnect(QStringLiteral("Выберите тип соединения!"));
+    }
+}
+
+bool TForm1::stillConnectedThrough(const std::shared_ptr<TComPort> &port) const
+{
+    return !m_closing && port && ComPort1 == port && port->Connected();
+}
+
+void TForm1::abandonConnect(const QString &why)
+{
+    // The settings read restarts the keep-alive on its way out; no tick may talk to a line
+    // that is being given up.
+    Timer1->stop();
+    // A window closed meanwhile has already said goodbye to the unit and let go of the port.
+    if (!m_closing) {
+        if (!why.isEmpty())
+            _Outlog(why, LogColor::Red);
+        if (m_modemSessionActive && portConnected() && !m_exitInProgress) {
+            try {
+                ExitForm();
+            } catch (...) {
+                // ExitForm reports its own failures; the port is let go of below in any case.
+            }
+        }
+    }
+    m_modemSessionActive = false;
+    releasePort();
+    m_portCreated = false;
+    showNotConnected();
 }
 
 bool TForm1::SaveConnectionSettings()
@@ -157,19 +194,29 @@ void TForm1::Button14Click()
 
 void TForm1::ExitForm()
 {
+    // One disconnect talks through one port object from start to end, and follows the
+    // connection type it started with, whatever is clicked while it waits.
+    const std::shared_ptr<TComPort> port = ComPort1;
+    const QString type = m_connectionType;
+    m_exitInProgress = true;
+    struct ExitDone
+    {
+        TForm1 &form;
+        ~ExitDone() { form.m_exitInProgress = false; }
+    } done{*this};
+
     _Outlog(QStringLiteral("Завершение соединения..."), LogColor::Green);
     Timer1->stop();
 
-    if (!portConnected()) {
+    if (!port || !port->Connected()) {
         _Outlog(QStringLiteral("СОМ-порт закрыт!"), LogColor::Red);
     } else {
-        const std::shared_ptr<TComPort> port = ComPort1;
         try {
             m_options.clock->sleep(500);
             port->WriteStr(QStringLiteral("exit\r\n"));
             QString sOut;
             bool rez = false;
-            if (m_connectionType == GsmSet::kTypeGsm) {
+            if (type == GsmSet::kTypeGsm) {
                 Readotv_exit(3, sOut, QStringLiteral("+++"), rez);
                 const bool unitHungUp = rez;
                 if (unitHungUp)
@@ -178,11 +225,7 @@ void TForm1::ExitForm()
                 m_modemSessionActive = false;
                 RadioGroup1->setEnabled(true);
                 Button14->setEnabled(false);
-                Button12->setEnabled(true);
-                if (RadioGroup1->itemIndex() == 0)
-                    Edit2->setEnabled(false);
-                else if (RadioGroup1->itemIndex() == 1)
-                    Edit2->setEnabled(true);
+                applyPhoneFieldRule();
                 SetButtonEnable(false);
                 if (!unitHungUp) {
                     port->WriteStr(QStringLiteral("+++"));
@@ -194,8 +237,11 @@ void TForm1::ExitForm()
                     else
                         _Outlog(QStringLiteral("Cоединение завершено некорректно!"), LogColor::Red);
                 }
+                // Only now: a Connect pressed during the hang-up would take over the port the
+                // hang-up is still talking through.
+                Button12->setEnabled(true);
             }
-            if (m_connectionType == GsmSet::kTypeLine) {
+            if (type == GsmSet::kTypeLine) {
                 Readotv_exit(3, sOut, QStringLiteral("End service mode"), rez);
                 if (rez)
                     _Outlog(QStringLiteral("Выход из командного режима выполнен успешно."),
@@ -212,11 +258,11 @@ void TForm1::ExitForm()
             WriteToLog(QStringLiteral("Ошибка открытия порта!"));
             _Outlog(QStringLiteral("Ошибка открытия порта!"), LogColor::Red);
             SetButtonEnable(false);
-            if (m_connectionType == GsmSet::kTypeGsm) {
+            if (type == GsmSet::kTypeGsm) {
                 m_modemSessionActive = false;
                 Edit2->setEnabled(true);
                 RadioGroup1->setEnabled(true);
-            } else if (m_connectionType == GsmSet::kTypeLine) {
+            } else if (type == GsmSet::kTypeLine) {
                 Edit2->setEnabled(false);
             }
             Button14->setEnabled(false);
@@ -224,14 +270,22 @@ void TForm1::ExitForm()
         }
     }
     // The port object stays held until the next Connect replaces it or the window closes.
-    if (ComPort1)
-        ComPort1->Close();
+    if (port)
+        port->Close();
+    // A window closed while this disconnect was under way lets go of the port now.
+    if (m_closing)
+        releasePort();
 }
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
-    if (!m_closing)
-        FormClose();
+    if (!m_closing) {
+        try {
+            FormClose();
+        } catch (...) {
+            // The program is ending; nothing is left to report to.
+        }
+    }
     QMainWindow::closeEvent(event);
 }
 
@@ -246,6 +300,10 @@ void TForm1::FormClose()
                          releasePort();
                      },
                      Button14};
+        return;
+    }
+    if (m_exitInProgress) {
+        // A disconnect is already talking to the unit; it lets go of the port when it is done.
         return;
     }
     try {

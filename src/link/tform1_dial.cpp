@@ -7,20 +7,21 @@
 #include "link/dialing.h"
 #include "link/replytext.h"
 
-#include <QCoreApplication>
 #include <QTextEdit>
 
 bool TForm1::ConnectToPhone(const QString &Phone)
 {
+    // Held from the start: every log line below lets events run, and they may let go of
+    // ComPort1.
+    const std::shared_ptr<TComPort> port = ComPort1;
     if (Phone.isEmpty()) {
         _Outlog(QStringLiteral("Введите номер телефона!"), LogColor::Red);
-        if (ComPort1)
-            ComPort1->Close();
+        if (port)
+            port->Close();
         return false;
     }
-    if (!portConnected())
+    if (!port || !port->Connected())
         return false;
-    const std::shared_ptr<TComPort> port = ComPort1;
     LinkClock &clock = *m_options.clock;
 
     clock.sleep(500);
@@ -97,7 +98,7 @@ void TForm1::Read_otv_ConnectToPhone(int time_otv, QString &sOut, bool &rez, con
         LogRichEdit->setUpdatesEnabled(true);
 
         Delay(300);
-        QCoreApplication::processEvents();
+        letEventsRun(QStringLiteral("dial"));
         if (rez)
             return;
     }

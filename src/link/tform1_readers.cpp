@@ -6,8 +6,6 @@
 #include "link/ecomport.h"
 #include "link/replyreader.h"
 
-#include <QCoreApplication>
-
 std::shared_ptr<TComPort> TForm1::readingPort() const
 {
     if (!ComPort1)
@@ -17,8 +15,10 @@ std::shared_ptr<TComPort> TForm1::readingPort() const
 
 ReaderContext TForm1::readerContext()
 {
-    return {*m_options.clock, [] {
-                QCoreApplication::processEvents();
+    // Each reader's polls are one point of their own for the tests' event-point hook.
+    const QString where = QStringLiteral("reader %1").arg(++m_readerCalls);
+    return {*m_options.clock, [this, where] {
+                letEventsRun(where);
             }};
 }
 

@@ -37,6 +37,17 @@ bool lineHas(const QString &line, const QString &keyOrLabel)
     return ReplyText::contains(line, keyOrLabel);
 }
 
+QStringView keyPart(const QString &line)
+{
+    const qsizetype tab = line.indexOf(u'\t');
+    return tab < 0 ? QStringView(line) : QStringView(line).first(tab);
+}
+
+bool keyPartHas(const QString &line, const QString &key)
+{
+    return ReplyText::contains(keyPart(line).toString(), key);
+}
+
 QString tablePhone(const QString &value)
 {
     if (!value.trimmed().isEmpty() && value.startsWith(u'8'))

@@ -29,6 +29,13 @@ QString queryValue(const QString &reply);
 // Whether a block line carries a key or label (letter case ignored).
 bool lineHas(const QString &line, const QString &keyOrLabel);
 
+// A block line's key part: the text before its first TAB (the whole line without one).
+QStringView keyPart(const QString &line);
+
+// Whether a "group_info" line carries a key: looked for in the key part only, so a value such
+// as "registered.example.net" never counts as the key "register" (letter case ignored).
+bool keyPartHas(const QString &line, const QString &key);
+
 // A phone number as the settings table shows it: "8-" and ten digits when the unit's value
 // begins with 8 and holds more than blanks; anything else unchanged.
 QString tablePhone(const QString &value);

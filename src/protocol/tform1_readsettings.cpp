@@ -31,7 +31,7 @@ int decimalInteger(const QString &value)
     bool ok = false;
     const int n = value.toInt(&ok);
     if (!ok)
-        throw EConvertError(u'\'' + value + QStringLiteral("' is not a valid integer value"));
+        throw EConvertError(QStringLiteral("Неправильное целое число: '") + value + u'\'');
     return n;
 }
 
@@ -58,8 +58,10 @@ bool TForm1::ReadAllParam()
         if (!portConnected()) {
             _Outlog(QStringLiteral("COM-порт закрыт!"), LogColor::Red);
         } else {
+            // Held across the log line below, which lets events run.
+            const std::shared_ptr<TComPort> port = ComPort1;
             _Outlog(QStringLiteral("Считывание настроек..."), LogColor::Green);
-            ComPort1->WriteStr(CommandSet::query(QStringLiteral("group_info")));
+            port->WriteStr(CommandSet::query(QStringLiteral("group_info")));
             QString sOut;
             bool rez = false;
             Readotv_header(11, 500, sOut, kEndGroupInfo, rez);
@@ -67,13 +69,14 @@ bool TForm1::ReadAllParam()
                 _Outlog(QStringLiteral("Не удалось считать настройки"), LogColor::Red);
                 NoCarier(sOut);
             } else {
-                result = true;
                 for (const QString &line : CommandSet::splitLines(sOut)) {
                     for (int key = 0; key < KeyCount; ++key) {
-                        if (CommandSet::lineHas(line, kProtocolKeys[key]))
+                        if (CommandSet::keyPartHas(line, kProtocolKeys[key]))
                             applyGroupInfoLine(key, CommandSet::lineValue(line));
                     }
                 }
+                // Only a reply that arrived whole and converted whole counts as read.
+                result = true;
                 if (!m_identity.DeviceName.isEmpty())
                     Panel4->setCaption(m_identity.title());
                 _Outlog(QStringLiteral("Считывание настроек завершено"), LogColor::Blue);
@@ -170,6 +173,9 @@ void TForm1::ReadParamConnect()
         _Outlog(QStringLiteral("COM - порт закрыт"), LogColor::Red);
         return;
     }
+    // Held for the whole operation: a disconnect or a close handled while it waits lets go of
+    // ComPort1, and the next write then fails as a port error instead of touching nothing.
+    const std::shared_ptr<TComPort> port = ComPort1;
     _Outlog(QStringLiteral("Считывание настроек..."), LogColor::Green);
 
     QString sOut;
@@ -178,7 +184,7 @@ void TForm1::ReadParamConnect()
     if (NoCarier(sOut))
         return;
 
-    ComPort1->WriteStr(CommandSet::query(QStringLiteral("header")));
+    port->WriteStr(CommandSet::query(QStringLiteral("header")));
     Readotv_header(8, 300, sOut, kHeaderEnd, rez);
     if (!rez) {
         _Outlog(QStringLiteral("Не удалось считать настройки"), LogColor::Red);
@@ -214,7 +220,7 @@ void TForm1::ReadParamConnect()
     Panel4->setCaption(m_identity.title());
     _Outlog(QStringLiteral("Считывание настроек завершено"), LogColor::Blue);
 
-    ComPort1->WriteStr(CommandSet::query(kProtocolKeys[ReadArchive4]));
+    port->WriteStr(CommandSet::query(kProtocolKeys[ReadArchive4]));
     Readotv(3, sOut, rez);
     if (rez) {
         const QString value = CommandSet::queryValue(sOut);

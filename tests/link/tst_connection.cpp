@@ -244,8 +244,8 @@ private Q_SLOTS:
                                        "Считывание настроек...", "Не удалось считать настройки",
                                        "Соединение по СОМ - порту завершено!"}));
         verifyNotConnected(s);
-        QVERIFY(s.form->Edit2->isEnabled());
-        QVERIFY(!s.form->comPort()); // released
+        QVERIFY(!s.form->Edit2->isEnabled()); // "Прямое" is chosen: there is nothing to dial
+        QVERIFY(!s.form->comPort());          // released
         QVERIFY(!s.form->settingsReadOk());
     }
 

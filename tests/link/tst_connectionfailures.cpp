@@ -1,0 +1,376 @@
+// The connection on a bad day: a window closed in the middle of an exchange, a line that dies,
+// a unit whose answer cannot be used, a settings file that cannot be written. Whatever happens,
+// nothing crashes, the window ends in one clear state, and the log says why.
+#include "app/tavixapplication.h"
+#include "app/widgets/captionpanel.h"
+#include "app/widgets/radiogroup.h"
+#include "config/cp1251.h"
+#include "link/comport.h"
+#include "protocol/settingstable.h"
+#include "support/session.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+enum class Stage { Connect, PageRead, Disconnect };
+
+struct Scenario
+{
+    bool modem = false;
+    Stage stage = Stage::Connect;
+    bool unitHangsUp = true; // over the modem: the unit ends the call on "exit"
+};
+
+// The unit's settings as a state file of the simulator: key=value lines, Windows-1251.
+QString writeUnitState(const QTemporaryDir &dir, const QString &entries)
+{
+    const QString path = dir.filePath(QStringLiteral("unit.ini"));
+    writeBytes(path, Cp1251::fromUnicode(QStringLiteral("[UNIT]\r\n") + entries));
+    return path;
+}
+
+SimOptions optionsFor(const Scenario &scenario)
+{
+    SimOptions options = Session::quickOptions(scenario.modem);
+    if (!scenario.unitHangsUp)
+        options.unitOptions.silentAfter = 1; // group_info answered, "exit" is not
+    return options;
+}
+
+// Starts a session and brings it up to the stage under test; returns the action that runs the
+// stage.
+std::function<void()> prepare(Session &s, const Scenario &scenario)
+{
+    s.start(optionsFor(scenario), scenario.modem ? QStringLiteral("gsm") : QStringLiteral("line"),
+            QStringLiteral("1"));
+    // No keep-alive tick may come between the points the test counts.
+    s.form->setKeepAliveIntervalForTests(600000);
+    TForm1 *form = s.form.get();
+    if (scenario.stage == Stage::Connect)
+        return [form] {
+            QTest::mouseClick(form->Button12, Qt::LeftButton);
+        };
+    QTest::mouseClick(form->Button12, Qt::LeftButton);
+    if (scenario.stage == Stage::PageRead)
+        return [form] {
+            QTest::mouseClick(form->Button1, Qt::LeftButton);
+        };
+    return [form] {
+        QTest::mouseClick(form->Button14, Qt::LeftButton);
+    };
+}
+
+// Numbers in a point's name (the dial countdown's seconds) do not make a new point; a reader's
+// number does: it tells one reader from the next.
+QString pointName(const QString &where)
+{
+    if (where.startsWith(QLatin1String("reader")))
+        return where;
+    static const QRegularExpression digits(QStringLiteral("\\d+"));
+    return QString(where).replace(digits, QStringLiteral("#"));
+}
+
+// The distinct points where the window lets events run while the stage runs, in order.
+QStringList eventPointsOf(const Scenario &scenario)
+{
+    Session s;
+    const std::function<void()> action = prepare(s, scenario);
+    QStringList points;
+    s.form->setEventPointHookForTests([&points](const QString &where) {
+        const QString name = pointName(where);
+        if (!points.contains(name))
+            points.append(name);
+    });
+    action();
+    s.form->setEventPointHookForTests({});
+    return points;
+}
+
+QList<QPushButton *> operationButtons(const TForm1 &form)
+{
+    QList<QPushButton *> buttons;
+    for (const int n : {1, 2, 3, 4, 5, 6, 8, 9, 10, 11})
+        buttons << form.findChild<QPushButton *>(QStringLiteral("Button%1").arg(n));
+    return buttons;
+}
+
+// The one state every way out of a connection leads to.
+void verifyNotConnected(const Session &s)
+{
+    QVERIFY(s.form->Button12->isEnabled());
+    QVERIFY(!s.form->Button14->isEnabled());
+    for (const QPushButton *b : operationButtons(*s.form))
+        QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
+    QVERIFY(!s.form->Timer1->isActive());
+    QVERIFY(!s.form->modemSessionActive());
+    QVERIFY(!s.form->comPort()); // released
+    QVERIFY(s.form->PageControl1->isEnabled());
+    QVERIFY(s.form->RadioGroup1->isEnabled());
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+qsizetype countOf(const QStringList &lines, const QString &line)
+{
+    return std::count(lines.begin(), lines.end(), line);
+}
+
+} // namespace
+
+class ConnectionFailuresTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup()
+    {
+        QApplication::restoreOverrideCursor();
+        // Every failure was handled where it happened, none crossed the toolkit.
+        QCOMPARE(TavixApplication::lastResortCount(), 0);
+    }
+
+    void shouldEndQuietlyWhenWindowClosesAtAnyPoint_data()
+    {
+        QTest::addColumn<bool>("modem");
+        QTest::addColumn<int>("stage");
+        QTest::addColumn<bool>("unitHangsUp");
+        QTest::newRow("connect over a line") << false << int(Stage::Connect) << true;
+        QTest::newRow("connect through the modem") << true << int(Stage::Connect) << true;
+        QTest::newRow("page read over a line") << false << int(Stage::PageRead) << true;
+        QTest::newRow("page read through the modem") << true << int(Stage::PageRead) << true;
+        QTest::newRow("disconnect over a line") << false << int(Stage::Disconnect) << true;
+        QTest::newRow("disconnect, the unit hangs up") << true << int(Stage::Disconnect) << true;
+        QTest::newRow("disconnect, we hang up") << true << int(Stage::Disconnect) << false;
+    }
+
+    void shouldEndQuietlyWhenWindowClosesAtAnyPoint()
+    {
+        QFETCH(bool, modem);
+        QFETCH(int, stage);
+        QFETCH(bool, unitHangsUp);
+        const Scenario scenario{modem, Stage(stage), unitHangsUp};
+        const QStringList points = eventPointsOf(scenario);
+        QVERIFY2(points.size() >= 3, qPrintable(points.join(u'|')));
+
+        for (const QString &point : points) {
+            Session s;
+            const std::function<void()> action = prepare(s, scenario);
+            bool closed = false;
+            s.form->setEventPointHookForTests([&](const QString &where) {
+                if (closed || pointName(where) != point)
+                    return;
+                closed = true;
+                s.form->close();
+            });
+            action();
+            QVERIFY2(closed, qPrintable(point));
+            QTRY_VERIFY2(!s.form->comPort(), qPrintable(point));
+            QTest::qWait(50);
+            QVERIFY2(!s.form->isVisible(), qPrintable(point));
+            QVERIFY2(!s.form->Timer1->isActive(), qPrintable(point));
+            QVERIFY2(!s.form->modemSessionActive(), qPrintable(point));
+            QVERIFY2(!QApplication::overrideCursor(), qPrintable(point));
+            QVERIFY2(s.prompt.boxes.isEmpty(), qPrintable(point));
+            QVERIFY2(s.log().contains(QStringLiteral("Завершение соединения...")),
+                     qPrintable(point));
+            // One goodbye to the unit, however many ways asked for it.
+            QVERIFY2(countOf(s.log(), QStringLiteral("Завершение соединения...")) == 1,
+                     qPrintable(point + u'\n' + s.log().join(u'\n')));
+        }
+    }
+
+    void shouldHangUpAndLetGoWhenUnitAnswerCannotBeUsed_data()
+    {
+        QTest::addColumn<bool>("modem");
+        QTest::addColumn<QStringList>("tail");
+        QTest::newRow("over a line")
+            << false << QStringList{"Считывание настроек...", "Неправильное целое число: 'abc'"};
+        QTest::newRow("through the modem: the call is hung up")
+            << true
+            << QStringList{"Считывание настроек...", "Неправильное целое число: 'abc'",
+                           "Завершение соединения...",
+                           "Cоединение завершено. Модем повесил трубку."};
+    }
+
+    void shouldHangUpAndLetGoWhenUnitAnswerCannotBeUsed()
+    {
+        QFETCH(bool, modem);
+        QFETCH(QStringList, tail);
+        Session s;
+        SimOptions options = Session::quickOptions(modem);
+        options.unitOptions.stateFile = writeUnitState(s.dir, QStringLiteral("register=abc\r\n"));
+        s.start(options, modem ? QStringLiteral("gsm") : QStringLiteral("line"),
+                QStringLiteral("1"));
+        s.form->setKeepAliveIntervalForTests(50);
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+
+        QCOMPARE(s.log().mid(s.log().size() - tail.size()), tail);
+        verifyNotConnected(s);
+        QVERIFY(!s.form->settingsReadOk());
+        QCOMPARE(s.form->Edit2->isEnabled(), modem);
+        QTest::qWait(200); // no leftover keep-alive tick talks to the line
+        QVERIFY(!s.logFile().contains(Cp1251::fromUnicode(u"от таймера")));
+
+        // Nothing is left half up: the next Connect dials afresh and is answered.
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        if (modem)
+            QCOMPARE(countOf(s.log(), QStringLiteral("Соединение по номеру 1 установлено!")), 2);
+        QCOMPARE(countOf(s.log(), QStringLiteral("Неправильное целое число: 'abc'")), 2);
+        verifyNotConnected(s);
+    }
+
+    void shouldReportAndLetGoWhenLineDiesDuringConnect_data()
+    {
+        QTest::addColumn<bool>("modem");
+        QTest::newRow("over a line") << false;
+        QTest::newRow("through the modem") << true;
+    }
+
+    void shouldReportAndLetGoWhenLineDiesDuringConnect()
+    {
+        QFETCH(bool, modem);
+        Session s;
+        SimOptions options = Session::quickOptions(modem);
+        options.baud = 9600; // group_info takes most of a second on the wire
+        s.start(options, modem ? QStringLiteral("gsm") : QStringLiteral("line"),
+                QStringLiteral("1"));
+        bool reading = false;
+        s.form->setEventPointHookForTests([&](const QString &where) {
+            if (where == u"log: Считывание настроек...")
+                reading = true;
+            else if (reading && where.startsWith(QLatin1String("reader")) && s.sim) {
+                QTest::qWait(30); // part of the block is on its way
+                s.sim.reset();    // the adapter is pulled out
+            }
+        });
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+
+        const QStringList log = s.log();
+        QVERIFY2(!s.sim, qPrintable(log.join(u'\n')));
+        const qsizetype reported = log.indexOf(QRegularExpression(
+            QStringLiteral("^(ReadFile|PurgeComm|WriteFile) function failed \\(Error: \\d+\\)$")));
+        QVERIFY2(reported > 0, qPrintable(log.join(u'\n')));
+        verifyNotConnected(s);
+        QVERIFY(!s.form->settingsReadOk());
+    }
+
+    void shouldDropConnectionOnceWhenLineDiesDuringCall()
+    {
+        Session s;
+        s.start(Session::quickOptions(true), QStringLiteral("gsm"), QStringLiteral("1"));
+        s.form->setKeepAliveIntervalForTests(100);
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QVERIFY(s.form->modemSessionActive());
+
+        s.sim.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(s.log().contains(QStringLiteral("Ошибка открытия порта!")), 3000);
+        QTest::qWait(500); // five more ticks would have come
+        QCOMPARE(countOf(s.log(), QStringLiteral("Ошибка открытия порта!")), 1);
+        QCOMPARE(s.log().last(), QStringLiteral("Ошибка открытия порта!"));
+        verifyNotConnected(s);
+        QVERIFY(s.form->Edit2->isEnabled());
+        QCOMPARE(s.logFile().count(Cp1251::fromUnicode(u"\tОшибка открытия порта!\r\n")), 2);
+    }
+
+    void shouldKeepConnectAndDisconnectOffUntilHangUpIsOver()
+    {
+        Session s;
+        SimOptions options = Session::quickOptions(true);
+        options.unitOptions.silentAfter = 1; // the unit does not end the call: we hang up
+        s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
+        s.form->setKeepAliveIntervalForTests(600000);
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QVERIFY(s.form->modemSessionActive());
+        const TComPort *port = s.form->comPort();
+
+        QStringList enabledAt;
+        s.form->setEventPointHookForTests([&](const QString &where) {
+            if (s.form->Button12->isEnabled() || s.form->Button14->isEnabled())
+                enabledAt.append(where);
+            // An impatient operator presses Connect at every chance.
+            QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        });
+        QTest::mouseClick(s.form->Button14, Qt::LeftButton);
+        s.form->setEventPointHookForTests({});
+
+        QVERIFY2(enabledAt.isEmpty(), qPrintable(enabledAt.join(u'|')));
+        QCOMPARE(s.log().last(), QStringLiteral("Cоединение завершено!"));
+        // The hang-up's own port, closed and still held.
+        QCOMPARE(static_cast<const TComPort *>(s.form->comPort()), port);
+        QVERIFY(!s.form->portConnected());
+        QVERIFY(s.form->Button12->isEnabled());
+        QVERIFY(!s.form->Button14->isEnabled());
+    }
+
+    void shouldTakeGroupInfoKeysFromKeyPartOnly()
+    {
+        Session s;
+        SimOptions options = Session::quickOptions(false);
+        options.unitOptions.stateFile =
+            writeUnitState(s.dir, QStringLiteral("GPRSapn=registered.example.net\r\n"
+                                                 "GPRSlogin=sample\r\n"
+                                                 "FTPlogin=battery-mask1\r\n"));
+        s.start(options, QStringLiteral("line"));
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+
+        QCOMPARE(s.log().last(), QStringLiteral("Считывание настроек завершено"));
+        QVERIFY(s.form->Button14->isEnabled());
+        QCOMPARE(s.form->VLESetting->value(0), QStringLiteral("registered.example.net"));
+        QCOMPARE(s.form->VLESetting->value(1), QStringLiteral("sample"));
+        QCOMPARE(s.form->VLESetting->value(4), QStringLiteral("battery-mask1"));
+        QCOMPARE(s.form->Edit6->text(), QStringLiteral("60")); // the unit's own period
+        QCOMPARE(s.form->Label5->text(), QStringLiteral("3.61"));
+        QCOMPARE(s.form->baselines().sensorReaction[0], QStringLiteral("Передать СМС"));
+    }
+
+    void shouldShowCyrillicFromUnitAsWritten()
+    {
+        Session s;
+        SimOptions options = Session::quickOptions(false);
+        options.unitOptions.stateFile =
+            writeUnitState(s.dir, QStringLiteral("DEVNAME=Тавикс-М ГРП Ёлкино\r\n"
+                                                 "GPRSapn=интернет.рф\r\n"));
+        s.start(options, QStringLiteral("line"));
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+
+        QCOMPARE(s.form->Panel4->caption(),
+                 QStringLiteral("Тавикс-М ГРП Ёлкино № 1047, версия 2.07"));
+        QCOMPARE(s.form->VLESetting->value(0), QStringLiteral("интернет.рф"));
+    }
+
+    void shouldShowBoxWhenSettingsCannotBeSavedAtConnect()
+    {
+        Session s;
+        s.start(Session::quickOptions(false), QStringLiteral("line"));
+        const QString settings = s.dir.filePath(QStringLiteral("TavixConfig.ini"));
+        QVERIFY(QFile::remove(settings));
+        QVERIFY(QDir(s.dir.path()).mkdir(QStringLiteral("TavixConfig.ini")));
+
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QCOMPARE(s.prompt.boxes.size(), 1);
+        QCOMPARE(s.prompt.boxes[0].kind, QStringLiteral("error"));
+        QCOMPARE(s.prompt.boxes[0].text,
+                 QStringLiteral("Unable to write to ") + QDir::toNativeSeparators(settings));
+        QVERIFY(!s.form->comPort() || !s.form->portConnected());
+        QVERIFY(s.form->Button12->isEnabled());
+        QVERIFY(s.log().isEmpty());
+    }
+};
+
+int main(int argc, char **argv)
+{
+    TavixApplication app(argc, argv);
+    ConnectionFailuresTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_connectionfailures.moc"
