@@ -28,9 +28,25 @@ ensure_packages() {
         apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+# g++ brings the AddressSanitizer and UndefinedBehaviorSanitizer run-time libraries with it
+# (libasan, liblsan, libubsan through libgcc-12-dev), so the sanitized build needs nothing more.
 BUILD_PACKAGES=(cmake make g++ qt6-base-dev fonts-dejavu-core)
 
+# Configures and builds the project: by default in build/, or in the folder given, with any
+# further arguments passed on to cmake (scripts/test --sanitize: build-sanitize/ -DTAVIX_SANITIZE=ON).
 build_project() {
-    cmake -S "$TOP" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    cmake --build "$BUILD_DIR" -j"$(nproc)"
+    local dir=${1:-$BUILD_DIR}
+    [ $# -eq 0 ] || shift
+    cmake -S "$TOP" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake --build "$dir" -j"$(nproc)"
+}
+
+# Run-time settings of the sanitizers for the programs of a TAVIX_SANITIZE build: stop at the
+# first report of any kind, look for leaks at exit, and leave out only the toolkit's own one-time
+# allocations listed in scripts/lsan.supp. Qt is built without frame pointers, so allocation
+# stacks are taken with the slow unwinder: otherwise they stop inside Qt, before our frames.
+sanitizer_environment() {
+    export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:fast_unwind_on_malloc=0
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    export LSAN_OPTIONS="suppressions=$TOP/scripts/lsan.supp:print_suppressions=0"
 }
