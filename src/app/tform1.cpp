@@ -8,7 +8,7 @@
 #include "link/comport.h"
 #include "link/listcomports.h"
 #include "protocol/settingsrows.h"
-#include "protocol/settingstable.h"
+#include "app/widgets/settingstable.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

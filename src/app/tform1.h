@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/logfile.h"
+#include "config/logfile.h"
 #include "config/profilefile.h"
 #include "link/linkclock.h"
 #include "protocol/baselines.h"

@@ -9,7 +9,7 @@
 #include "app/widgets/stringgrid.h"
 #include "config/connectionsettings.h"
 #include "protocol/settingsrows.h"
-#include "protocol/settingstable.h"
+#include "app/widgets/settingstable.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

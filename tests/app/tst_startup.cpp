@@ -1,7 +1,7 @@
 #include "app/widgets/radiogroup.h"
 #include "app/widgets/stringgrid.h"
 #include "link/comport.h"
-#include "protocol/settingstable.h"
+#include "app/widgets/settingstable.h"
 #include "support/formfixture.h"
 
 #include <QComboBox>

@@ -6,7 +6,7 @@
 #include "app/widgets/radiogroup.h"
 #include "config/cp1251.h"
 #include "link/comport.h"
-#include "protocol/settingstable.h"
+#include "app/widgets/settingstable.h"
 #include "support/session.h"
 
 #include <QApplication>

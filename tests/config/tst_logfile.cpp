@@ -1,4 +1,4 @@
-#include "app/logfile.h"
+#include "config/logfile.h"
 #include "support/filebytes.h"
 
 #include <QDir>

@@ -9,7 +9,7 @@
 #include "protocol/commandset.h"
 #include "protocol/protocolkeys.h"
 #include "protocol/settingsrows.h"
-#include "protocol/settingstable.h"
+#include "app/widgets/settingstable.h"
 #include "protocol/valuechecks.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editmask.h"
+#include "protocol/editmask.h"
 
 #include <QHash>
 #include <QTableWidget>
