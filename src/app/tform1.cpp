@@ -2,13 +2,14 @@
 
 #include "app/guarded.h"
 
+#include "app/userprompt.h"
 #include "app/widgets/radiogroup.h"
+#include "app/widgets/settingstable.h"
 #include "app/widgets/stringgrid.h"
 #include "config/connectionsettings.h"
 #include "link/comport.h"
 #include "link/listcomports.h"
 #include "protocol/settingsrows.h"
-#include "app/widgets/settingstable.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -31,8 +32,7 @@ enum Page { SettingsPage = 0, SensorsPage = 1, CorrectorsPage = 2, ServicePage =
 
 TForm1::TForm1(const StartOptions &options, QWidget *parent)
     : QMainWindow(parent), m_options(options),
-      m_logFile(QDir(options.programDir).filePath(kLogFileName)),
-      ComPort1(std::make_shared<TComPort>())
+      m_logFile(QDir(options.programDir).filePath(kLogFileName))
 {
     if (!m_options.listPorts)
         m_options.listPorts = [] {
@@ -40,6 +40,23 @@ TForm1::TForm1(const StartOptions &options, QWidget *parent)
         };
     if (!m_options.clock)
         m_options.clock = std::make_shared<SteadyLinkClock>();
+    m_log = makeWindowLog();
+    LinkEnvironment environment;
+    environment.log = m_log.get();
+    environment.clock = m_options.clock;
+    environment.letEventsRun = [this](const QString &where) {
+        letEventsRun(where);
+    };
+    environment.inform = [this](const QString &caption, const QString &text) {
+        UserPrompt::current().inform(this, caption, text);
+    };
+    environment.modemLines = [this] {
+        return GsmSet::readModemLines(settingsFile());
+    };
+    environment.controls = [this](LinkControls change) {
+        applyLinkControls(change);
+    };
+    m_connection = std::make_unique<Connection>(std::move(environment));
     setupUi();
     connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
     connect(Button14, &QPushButton::clicked, this,
@@ -53,11 +70,6 @@ TForm1::TForm1(const StartOptions &options, QWidget *parent)
 }
 
 TForm1::~TForm1() = default;
-
-bool TForm1::portConnected() const
-{
-    return ComPort1 && ComPort1->Connected();
-}
 
 void TForm1::setKeepAliveIntervalForTests(int ms)
 {
@@ -91,14 +103,14 @@ void TForm1::FormCreate(const QStringList &arguments)
     const GsmSet::Stored stored = GsmSet::read(settings);
     CmbComNum->setCurrentIndex(GsmSet::portIndexFor(ports, stored.numbCom));
 
-    m_connectionType = stored.typeConnect;
+    connection().setType(stored.typeConnect);
 
     const QString firstArgument = arguments.value(0);
     if (firstArgument == kFullModeSwitch) {
         int item = -1;
-        if (m_connectionType == GsmSet::kTypeLine || m_connectionType.isEmpty())
+        if (connectionType() == GsmSet::kTypeLine || connectionType().isEmpty())
             item = 0;
-        else if (m_connectionType == GsmSet::kTypeGsm)
+        else if (connectionType() == GsmSet::kTypeGsm)
             item = 1;
         RadioGroup1->setItemIndex(item);
         if (item >= 0)
@@ -107,7 +119,7 @@ void TForm1::FormCreate(const QStringList &arguments)
         RadioGroup1->show();
         PageControl1->setTabVisible(ServicePage, true);
     } else {
-        m_connectionType = GsmSet::kTypeGsm;
+        connection().setType(GsmSet::kTypeGsm);
         const QString phone = firstArgument.trimmed();
         Edit2->setText(phone.isEmpty() ? stored.phone : phone);
         RadioGroup1->setItemIndex(-1);
@@ -161,9 +173,9 @@ void TForm1::RadioGroup1Click()
 {
     applyPhoneFieldRule();
     if (RadioGroup1->itemIndex() == 0)
-        m_connectionType = GsmSet::kTypeLine;
+        connection().setType(GsmSet::kTypeLine);
     else if (RadioGroup1->itemIndex() == 1)
-        m_connectionType = GsmSet::kTypeGsm;
+        connection().setType(GsmSet::kTypeGsm);
 }
 
 void TForm1::SetButtonEnable(bool Val)
@@ -172,11 +184,11 @@ void TForm1::SetButtonEnable(bool Val)
         if (auto *b = findChild<QPushButton *>(QStringLiteral("Button%1").arg(i)))
             b->setEnabled(Val);
     }
-    if (m_connectionType == GsmSet::kTypeLine) {
+    if (connectionType() == GsmSet::kTypeLine) {
         for (QPushButton *b : {Button15, Button7, Button19})
             b->setEnabled(Val);
         Button16->setEnabled(false);
-    } else if (m_connectionType == GsmSet::kTypeGsm) {
+    } else if (connectionType() == GsmSet::kTypeGsm) {
         for (QPushButton *b : {Button15, Button7, Button19})
             b->setEnabled(false);
         Button16->setEnabled(Val);

@@ -2,7 +2,9 @@
 
 #include "config/logfile.h"
 #include "config/profilefile.h"
+#include "link/connection.h"
 #include "link/linkclock.h"
+#include "link/logsink.h"
 #include "protocol/baselines.h"
 
 #include <QMainWindow>
@@ -61,37 +63,27 @@ public:
     // Returns after at least this long, handling window events all along.
     void Delay(unsigned Milliseconds);
 
-    // Reply readers on the connection's port
-    void Readotv(int time_otv, QString &sOut, bool &rez);
-    void Readotv_timer(int time_otv, QString &sOut, bool &rez);
-    void Readotv_exit(int time_otv, QString &sOut, const QString &sOtvet, bool &rez);
-    void Readotv_header(int time_otv, int size_otv, QString &sOut, const QString &sEnd, bool &rez);
-    void ReadParametrization(int time_otv, QString &sOut, bool &rez);
-
-    // Connection
-    bool NoCarier(const QString &Str);
+    // Connection panel
     void Button12Click();
-    bool SetComPort();
     void Button14Click();
     void ExitForm();
-    bool ConnectToPhone(const QString &Phone);
-    void Read_otv_ConnectToPhone(int time_otv, QString &sOut, bool &rez, const QString &Phone);
 
     // Settings
-    bool ReadAllParam();
+    bool ReadAllParam(UnitLink &link);
     void ReadParamConnect();
 
-    const QString &connectionType() const { return m_connectionType; }
-    bool modemSessionActive() const { return m_modemSessionActive; }
-    bool carrierLost() const { return m_carrierLost; }
+    Connection &connection() { return *m_connection; }
+    const QString &connectionType() const { return m_connection->type(); }
+    bool modemSessionActive() const { return m_connection->modemSessionActive(); }
+    bool carrierLost() const { return m_connection->carrierLost(); }
     bool tickInProgress() const { return m_tickInProgress; }
     bool settingsReadOk() const { return m_settingsReadOk; }
     const Baselines &baselines() const { return m_baselines; }
     const DeviceIdentity &identity() const { return m_identity; }
     ProfileFile settingsFile() const;
     // The connection's port object; none after a lost carrier or a failed open.
-    TComPort *comPort() const { return ComPort1.get(); }
-    bool portConnected() const;
+    TComPort *comPort() const { return m_connection->port(); }
+    bool portConnected() const { return m_connection->isOpen(); }
 
     // Tests only: the program always keeps the line alive every 10 000 ms.
     void setKeepAliveIntervalForTests(int ms);
@@ -182,29 +174,15 @@ private:
     void RadioGroup1Click();
     bool SaveConnectionSettings();
     void FormClose();
-    void releasePort();
+    // The connection's states as the window's controls show them.
+    void applyLinkControls(LinkControls change);
     // Connect on, Disconnect and the operation buttons off, the keep-alive stopped, the
     // connection panel editable (the phone field as the chosen connection type wants it).
     void showNotConnected();
     void applyPhoneFieldRule();
-    // The steps of Connect after the settings are saved; may throw.
-    void connectAndRead();
-    // Whether the connection made with this port is still the window's and still open: a
-    // close or a lost line handled while events ran may have taken it away.
-    bool stillConnectedThrough(const std::shared_ptr<TComPort> &port) const;
-    // Ends a Connect that does not end connected: the reason in red, a call that is up hung up
-    // as Disconnect would, the port released, the window not connected.
-    void abandonConnect(const QString &why);
-    // The connection is gone under us (no carrier, a dead line): not connected at once.
-    void dropConnection();
     // Lets pending window events run once.
     void letEventsRun(const QString &where);
     void applyGroupInfoLine(int key, const QString &value);
-
-    // The port to read through: kept alive for the whole read even if the connection lets go
-    // of it meanwhile (a disconnect or a close handled inside the wait).
-    std::shared_ptr<TComPort> readingPort() const;
-    struct ReaderContext readerContext();
 
     // Stops the keep-alive and disables the pages for the length of one page operation.
     class OperationFrame
@@ -217,19 +195,16 @@ private:
         TForm1 &m_form;
     };
 
+    class WindowLog;
+    std::unique_ptr<LogSink> makeWindowLog();
+
     StartOptions m_options;
     LogFile m_logFile;
-    std::shared_ptr<TComPort> ComPort1;
+    std::unique_ptr<LogSink> m_log;
+    std::unique_ptr<Connection> m_connection;
 
-    QString m_connectionType;
-    bool m_modemSessionActive = false;
-    bool m_carrierLost = false;
-    bool m_portCreated = false;
     bool m_settingsReadOk = false;
-    bool m_closing = false;
-    bool m_exitInProgress = false;
     std::function<void(const QString &)> m_eventPointHook;
-    int m_readerCalls = 0;
 
     bool m_tickInProgress = false;
     struct PendingOperation

@@ -1,34 +1,53 @@
-// The carrier check: a reply holding NO CARRIER means the dial-up call is gone, and the window
-// goes back to not connected at once.
+// The connection's states as the window's controls show them.
 #include "app/tform1.h"
 
 #include "app/logcolors.h"
 #include "app/widgets/radiogroup.h"
-#include "link/comport.h"
-#include "link/replytext.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
-bool TForm1::NoCarier(const QString &Str)
+void TForm1::applyLinkControls(LinkControls change)
 {
-    m_carrierLost = false;
-    if (!ReplyText::contains(Str, QStringLiteral("NO CARRIER")))
-        return false;
-
-    m_modemSessionActive = false;
-    _Outlog(QStringLiteral("Соединение прервано! Модем положил трубку!"), LogColor::Red);
-    dropConnection();
-    return true;
-}
-
-void TForm1::dropConnection()
-{
-    m_modemSessionActive = false;
-    showNotConnected();
-    m_carrierLost = true;
-    releasePort();
+    switch (change) {
+    case LinkControls::NotConnected:
+        showNotConnected();
+        break;
+    case LinkControls::CallEnding:
+        RadioGroup1->setEnabled(true);
+        Button14->setEnabled(false);
+        applyPhoneFieldRule();
+        SetButtonEnable(false);
+        break;
+    case LinkControls::CallEnded:
+        Button12->setEnabled(true);
+        break;
+    case LinkControls::LineLeft:
+        Edit2->setEnabled(false);
+        Button14->setEnabled(false);
+        Button12->setEnabled(true);
+        SetButtonEnable(false);
+        break;
+    case LinkControls::DisconnectFailed:
+        SetButtonEnable(false);
+        if (connection().disconnectType() == GsmSet::kTypeGsm) {
+            Edit2->setEnabled(true);
+            RadioGroup1->setEnabled(true);
+        } else if (connection().disconnectType() == GsmSet::kTypeLine) {
+            Edit2->setEnabled(false);
+        }
+        Button14->setEnabled(false);
+        Button12->setEnabled(true);
+        break;
+    case LinkControls::KeepAliveOff:
+        Timer1->stop();
+        break;
+    case LinkControls::KeepAliveOnIfCall:
+        if (modemSessionActive())
+            Timer1->start();
+        break;
+    }
 }
 
 void TForm1::showNotConnected()
@@ -49,13 +68,4 @@ void TForm1::applyPhoneFieldRule()
         Edit2->setEnabled(false);
     else if (RadioGroup1->itemIndex() == 1)
         Edit2->setEnabled(true);
-}
-
-void TForm1::releasePort()
-{
-    // A reader still waiting on the port keeps its own hold on the object; closing it here ends
-    // that wait with a port error instead of a read of freed memory.
-    if (ComPort1)
-        ComPort1->Close();
-    ComPort1.reset();
 }

@@ -6,10 +6,10 @@
 
 #include "app/widgets/captionpanel.h"
 #include "app/widgets/radiogroup.h"
+#include "app/widgets/settingstable.h"
 #include "app/widgets/stringgrid.h"
 #include "config/connectionsettings.h"
 #include "protocol/settingsrows.h"
-#include "app/widgets/settingstable.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -4,6 +4,9 @@
 
 #include "app/logcolors.h"
 #include "app/widgets/logpane.h"
+#include "link/logsink.h"
+
+#include <QTextEdit>
 
 #include <QTime>
 
@@ -30,4 +33,31 @@ void TForm1::WriteToLog(const QString &aMsg)
 void TForm1::DeleteLastLogLine()
 {
     LogPane::deleteLastLine(LogRichEdit);
+}
+
+// The activity log as the connection and the operations see it: the pane and Log.txt.
+class TForm1::WindowLog : public LogSink
+{
+public:
+    explicit WindowLog(TForm1 &form) : m_form(form) {}
+
+    void log(const QString &line, int color) override { m_form._Outlog(line, color); }
+    void show(const QString &line, int color) override { m_form.OutlogDisplay(line, color); }
+    void write(const QString &line) override { m_form.WriteToLog(line); }
+    void replaceLastShown(const QString &line, int color) override
+    {
+        // One repaint for the pair, so a countdown does not flicker.
+        m_form.LogRichEdit->setUpdatesEnabled(false);
+        m_form.DeleteLastLogLine();
+        m_form.OutlogDisplay(line, color);
+        m_form.LogRichEdit->setUpdatesEnabled(true);
+    }
+
+private:
+    TForm1 &m_form;
+};
+
+std::unique_ptr<LogSink> TForm1::makeWindowLog()
+{
+    return std::make_unique<WindowLog>(*this);
 }

@@ -4,12 +4,12 @@
 
 #include "app/logcolors.h"
 #include "app/widgets/captionpanel.h"
+#include "app/widgets/settingstable.h"
 #include "app/widgets/stringgrid.h"
-#include "link/comport.h"
+#include "link/logsink.h"
 #include "protocol/commandset.h"
 #include "protocol/protocolkeys.h"
 #include "protocol/settingsrows.h"
-#include "app/widgets/settingstable.h"
 #include "protocol/valuechecks.h"
 
 #include <QComboBox>
@@ -45,31 +45,27 @@ int reactionCode(const QString &value)
 
 } // namespace
 
-bool TForm1::ReadAllParam()
+bool TForm1::ReadAllParam(UnitLink &link)
 {
     Timer1->stop();
     bool result = false;
     const auto finish = [this, &result] {
         m_settingsReadOk = result;
-        if (m_modemSessionActive)
+        if (modemSessionActive())
             Timer1->start();
     };
     try {
-        if (!portConnected()) {
-            _Outlog(QStringLiteral("COM-порт закрыт!"), LogColor::Red);
+        if (!link.isOpen()) {
+            link.log().log(QStringLiteral("COM-порт закрыт!"), LogColor::Red);
         } else {
-            // Held across the log line below, which lets events run.
-            const std::shared_ptr<TComPort> port = ComPort1;
-            _Outlog(QStringLiteral("Считывание настроек..."), LogColor::Green);
-            port->WriteStr(CommandSet::query(QStringLiteral("group_info")));
-            QString sOut;
-            bool rez = false;
-            Readotv_header(11, 500, sOut, kEndGroupInfo, rez);
-            if (!rez) {
-                _Outlog(QStringLiteral("Не удалось считать настройки"), LogColor::Red);
-                NoCarier(sOut);
+            link.log().log(QStringLiteral("Считывание настроек..."), LogColor::Green);
+            link.send(CommandSet::query(QStringLiteral("group_info")));
+            const Reply reply = link.Readotv_header(11, 500, kEndGroupInfo);
+            if (!reply.rez) {
+                link.log().log(QStringLiteral("Не удалось считать настройки"), LogColor::Red);
+                link.NoCarier(reply.sOut);
             } else {
-                for (const QString &line : CommandSet::splitLines(sOut)) {
+                for (const QString &line : CommandSet::splitLines(reply.sOut)) {
                     for (int key = 0; key < KeyCount; ++key) {
                         if (CommandSet::keyPartHas(line, kProtocolKeys[key]))
                             applyGroupInfoLine(key, CommandSet::lineValue(line));
@@ -79,7 +75,7 @@ bool TForm1::ReadAllParam()
                 result = true;
                 if (!m_identity.DeviceName.isEmpty())
                     Panel4->setCaption(m_identity.title());
-                _Outlog(QStringLiteral("Считывание настроек завершено"), LogColor::Blue);
+                link.log().log(QStringLiteral("Считывание настроек завершено"), LogColor::Blue);
             }
         }
     } catch (...) {
@@ -169,29 +165,28 @@ void TForm1::ReadParamConnect()
 {
     OperationFrame frame(*this);
     m_identity = {};
-    if (!portConnected()) {
-        _Outlog(QStringLiteral("COM - порт закрыт"), LogColor::Red);
+    // Bound to the port open now: a disconnect or a close handled while the operation waits
+    // ends its next exchange with a port error instead of reaching another port.
+    const std::unique_ptr<UnitLink> link = connection().link();
+    LogSink &log = link->log();
+    if (!link->isOpen()) {
+        log.log(QStringLiteral("COM - порт закрыт"), LogColor::Red);
         return;
     }
-    // Held for the whole operation: a disconnect or a close handled while it waits lets go of
-    // ComPort1, and the next write then fails as a port error instead of touching nothing.
-    const std::shared_ptr<TComPort> port = ComPort1;
-    _Outlog(QStringLiteral("Считывание настроек..."), LogColor::Green);
+    log.log(QStringLiteral("Считывание настроек..."), LogColor::Green);
 
-    QString sOut;
-    bool rez = false;
-    Readotv_header(1, 600, sOut, QStringLiteral("DDDDDDDDDDDDDDDDD "), rez);
-    if (NoCarier(sOut))
+    Reply reply = link->Readotv_header(1, 600, QStringLiteral("DDDDDDDDDDDDDDDDD "));
+    if (link->NoCarier(reply.sOut))
         return;
 
-    port->WriteStr(CommandSet::query(QStringLiteral("header")));
-    Readotv_header(8, 300, sOut, kHeaderEnd, rez);
-    if (!rez) {
-        _Outlog(QStringLiteral("Не удалось считать настройки"), LogColor::Red);
-        NoCarier(sOut);
+    link->send(CommandSet::query(QStringLiteral("header")));
+    reply = link->Readotv_header(8, 300, kHeaderEnd);
+    if (!reply.rez) {
+        log.log(QStringLiteral("Не удалось считать настройки"), LogColor::Red);
+        link->NoCarier(reply.sOut);
         return;
     }
-    for (const QString &line : CommandSet::splitLines(sOut)) {
+    for (const QString &line : CommandSet::splitLines(reply.sOut)) {
         for (int i = 0; i < kHeaderLabels.size(); ++i) {
             if (!CommandSet::lineHas(line, kHeaderLabels[i]))
                 continue;
@@ -218,12 +213,12 @@ void TForm1::ReadParamConnect()
         }
     }
     Panel4->setCaption(m_identity.title());
-    _Outlog(QStringLiteral("Считывание настроек завершено"), LogColor::Blue);
+    log.log(QStringLiteral("Считывание настроек завершено"), LogColor::Blue);
 
-    port->WriteStr(CommandSet::query(kProtocolKeys[ReadArchive4]));
-    Readotv(3, sOut, rez);
-    if (rez) {
-        const QString value = CommandSet::queryValue(sOut);
+    link->send(CommandSet::query(kProtocolKeys[ReadArchive4]));
+    reply = link->Readotv(3);
+    if (reply.rez) {
+        const QString value = CommandSet::queryValue(reply.sOut);
         VLESetting->setValue(SettingsRows::ArchiveStart, value);
         m_baselines.settings[SettingsRows::ArchiveStart] = value;
     }

@@ -23,7 +23,7 @@ void TForm1::ExecuteReadOrWrite(QPushButton *ButtonPointer, std::function<void()
         return;
     }
     const auto restore = [this, ButtonPointer] {
-        if (!m_carrierLost)
+        if (!carrierLost())
             ButtonPointer->setEnabled(true);
         BusyCursorOff();
         setEnabled(true);
@@ -33,7 +33,7 @@ void TForm1::ExecuteReadOrWrite(QPushButton *ButtonPointer, std::function<void()
     } catch (...) {
         restore();
         // An operation cut short by closing the window ends quietly: the program is exiting.
-        if (m_closing)
+        if (connection().closing())
             return;
         throw;
     }
@@ -49,36 +49,13 @@ void TForm1::Timer1Timer()
     const auto finish = [this] {
         m_tickInProgress = false;
         const bool disconnectParked = m_pending.button == Button14;
-        if (!disconnectParked && m_modemSessionActive)
+        if (!disconnectParked && modemSessionActive())
             Timer1->start();
         m_pending = {};
         BusyCursorOff();
     };
     try {
-        try {
-            if (portConnected()) {
-                const std::shared_ptr<TComPort> port = ComPort1;
-                QString sOut;
-                bool rez = false;
-                port->WriteStr(QStringLiteral("date\r\n"));
-                Readotv_timer(3, sOut, rez);
-                if (rez) {
-                    WriteToLog(QStringLiteral("Получен ответ от таймера. Дата прибора:  ") + sOut);
-                } else {
-                    WriteToLog(
-                        QStringLiteral("Получен некорректный ответ от таймера. Дата прибора:  ") +
-                        sOut);
-                    tickFailed = NoCarier(sOut);
-                }
-            }
-        } catch (const EComPort &) {
-            WriteToLog(QStringLiteral("Ошибка открытия порта!"));
-            _Outlog(QStringLiteral("Ошибка открытия порта!"), LogColor::Red);
-            // The line under the call is gone (an adapter pulled, a modem switched off): every
-            // later tick would fail the same way while the window still claimed a connection.
-            dropConnection();
-            tickFailed = true;
-        }
+        tickFailed = !connection().keepAliveExchange();
 
         if (!tickFailed) {
             m_tickInProgress = false;
@@ -104,7 +81,7 @@ void TForm1::Timer1Timer()
         }
     } catch (...) {
         finish();
-        if (m_closing)
+        if (connection().closing())
             return;
         throw;
     }
@@ -127,19 +104,7 @@ void TForm1::BusyCursorOff()
 
 void TForm1::Delay(unsigned Milliseconds)
 {
-    LinkClock &clock = *m_options.clock;
-    const qint64 start = clock.elapsedMs();
-    letEventsRun(QStringLiteral("delay"));
-    // Waits for events with a deadline instead of polling in a loop: the core stays idle.
-    for (;;) {
-        const qint64 left = qint64(Milliseconds) - (clock.elapsedMs() - start);
-        if (left <= 0)
-            return;
-        QEventLoop wait;
-        QTimer::singleShot(int(std::max<qint64>(1, clock.realMs(left))), Qt::PreciseTimer, &wait,
-                           &QEventLoop::quit);
-        wait.exec();
-    }
+    connection().Delay(Milliseconds);
 }
 
 TForm1::OperationFrame::OperationFrame(TForm1 &form) : m_form(form)
@@ -150,7 +115,7 @@ TForm1::OperationFrame::OperationFrame(TForm1 &form) : m_form(form)
 
 TForm1::OperationFrame::~OperationFrame()
 {
-    if (m_form.m_modemSessionActive)
+    if (m_form.modemSessionActive())
         m_form.Timer1->start();
     m_form.PageControl1->setEnabled(true);
 }

@@ -1,0 +1,498 @@
+#include "connection.h"
+
+#include "comport.h"
+#include "dialing.h"
+#include "ecomport.h"
+#include "logsink.h"
+#include "replytext.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include <algorithm>
+
+// The link an operation talks through: the port it was made with, for its whole length.
+class Connection::PortLink : public UnitLink
+{
+public:
+    PortLink(Connection &connection, std::shared_ptr<TComPort> port)
+        : m_connection(connection), m_port(std::move(port))
+    {
+    }
+
+    bool isOpen() const override { return m_port && m_port->Connected(); }
+
+    void send(const QString &line) override
+    {
+        if (!m_port)
+            throw EComPort(EComPort::NotOpen);
+        m_port->WriteStr(line);
+    }
+
+    Reply Readotv(int time_otv) override
+    {
+        return m_connection.read(m_port, [time_otv](TComPort &port, ReaderContext &context) {
+            return ReplyReader::Readotv(port, context, time_otv);
+        });
+    }
+
+    Reply Readotv_timer(int time_otv) override
+    {
+        return m_connection.read(m_port, [time_otv](TComPort &port, ReaderContext &context) {
+            return ReplyReader::Readotv_timer(port, context, time_otv);
+        });
+    }
+
+    Reply Readotv_exit(int time_otv, const QString &sOtvet) override
+    {
+        return m_connection.read(m_port, [&](TComPort &port, ReaderContext &context) {
+            return ReplyReader::Readotv_exit(port, context, time_otv, sOtvet);
+        });
+    }
+
+    Reply Readotv_header(int time_otv, int size_otv, const QString &sEnd) override
+    {
+        return m_connection.read(m_port, [&](TComPort &port, ReaderContext &context) {
+            return ReplyReader::Readotv_header(port, context, time_otv, size_otv, sEnd);
+        });
+    }
+
+    Reply ReadParametrization(int time_otv) override
+    {
+        LogSink &sink = log();
+        return m_connection.read(m_port, [&](TComPort &port, ReaderContext &context) {
+            return ReplyReader::ReadParametrization(
+                port, context, time_otv,
+                [&sink](const QString &line) { sink.log(line, LogColor::Blue); });
+        });
+    }
+
+    bool NoCarier(const QString &reply) override { return m_connection.NoCarier(reply); }
+    LogSink &log() override { return m_connection.log(); }
+    void letEventsRun(const QString &where) override { m_connection.letEventsRun(where); }
+
+private:
+    Connection &m_connection;
+    std::shared_ptr<TComPort> m_port;
+};
+
+Connection::Connection(LinkEnvironment environment)
+    : m_env(std::move(environment)), m_port(std::make_shared<TComPort>())
+{
+    if (!m_env.clock)
+        m_env.clock = std::make_shared<SteadyLinkClock>();
+}
+
+Connection::~Connection()
+{
+    if (m_port)
+        m_port->Close();
+}
+
+bool Connection::isOpen() const
+{
+    return m_port && m_port->Connected();
+}
+
+void Connection::letEventsRun(const QString &where) const
+{
+    if (m_env.letEventsRun)
+        m_env.letEventsRun(where);
+}
+
+void Connection::controls(LinkControls change) const
+{
+    if (m_env.controls)
+        m_env.controls(change);
+}
+
+std::unique_ptr<UnitLink> Connection::link()
+{
+    return std::make_unique<PortLink>(*this, m_port);
+}
+
+Reply Connection::read(const std::shared_ptr<TComPort> &port,
+                       const std::function<Reply(TComPort &, ReaderContext &)> &reader)
+{
+    if (!port)
+        throw EComPort(EComPort::NotOpen);
+    // Each reader's polls are one point of their own for the tests' event-point hook.
+    const QString where = QStringLiteral("reader %1").arg(++m_readerCalls);
+    ReaderContext context{*m_env.clock, [this, where] {
+                              letEventsRun(where);
+                          }};
+    // The reader keeps the port object alive for its whole wait, even if the connection lets
+    // go of it meanwhile: its next read then fails with "Port Not Open".
+    const std::shared_ptr<TComPort> held = port;
+    return reader(*held, context);
+}
+
+Connection::ConnectResult Connection::connect(const Request &request,
+                                              const std::function<bool()> &readAll)
+{
+    m_carrierLost = false;
+    controls(LinkControls::KeepAliveOff);
+    try {
+        if (!SetComPort(request)) {
+            log().log(QStringLiteral("Соединение по СОМ - порту не установлено!"), LogColor::Red);
+            return ConnectResult::PortNotOpened;
+        }
+        // Held for the whole Connect: whatever runs while we wait may let go of m_port.
+        const std::shared_ptr<TComPort> port = m_port;
+        log().log(QStringLiteral("Соединение по СОМ - порту установлено"), LogColor::Blue);
+
+        if (m_type == GsmSet::kTypeGsm) {
+            if (!ConnectToPhone(request.phone) || !stillConnectedThrough(port)) {
+                abandonConnect(QString()); // the dialling logged why
+                return ConnectResult::NotConnected;
+            }
+            m_modemSessionActive = true;
+            readAll();
+            // A carrier lost during the first read has already put the window back to not
+            // connected; it must stay so.
+            if (m_carrierLost)
+                return ConnectResult::CarrierLost;
+            if (!stillConnectedThrough(port)) {
+                abandonConnect(QString());
+                return ConnectResult::NotConnected;
+            }
+            return ConnectResult::Connected;
+        }
+        if (m_type == GsmSet::kTypeLine) {
+            if (readAll() && stillConnectedThrough(port))
+                return ConnectResult::Connected;
+            abandonConnect(QStringLiteral("Соединение по СОМ - порту завершено!"));
+            return ConnectResult::NotConnected;
+        }
+        // Only a damaged TypeConnect key gets here, before the operator has chosen a type:
+        // nothing would drive the open port, so let go of it and say why.
+        abandonConnect(QStringLiteral("Выберите тип соединения!"));
+        return ConnectResult::NotConnected;
+    } catch (const std::exception &error) {
+        // A port error (a line that died mid-reply) or a reply the settings read cannot
+        // convert: the connection cannot stand, and the operator is told why.
+        abandonConnect(QString::fromUtf8(error.what()));
+        return ConnectResult::NotConnected;
+    }
+}
+
+bool Connection::stillConnectedThrough(const std::shared_ptr<TComPort> &port) const
+{
+    return !m_closing && port && m_port == port && port->Connected();
+}
+
+void Connection::abandonConnect(const QString &why)
+{
+    // The settings read restarts the keep-alive on its way out; no tick may talk to a line
+    // that is being given up.
+    controls(LinkControls::KeepAliveOff);
+    // A program closed meanwhile has already said goodbye to the unit and let go of the port.
+    if (!m_closing) {
+        if (!why.isEmpty())
+            log().log(why, LogColor::Red);
+        if (m_modemSessionActive && isOpen() && !m_exitInProgress) {
+            try {
+                ExitForm();
+            } catch (...) {
+                // ExitForm reports its own failures; the port is let go of below in any case.
+            }
+        }
+    }
+    m_modemSessionActive = false;
+    releasePort();
+    m_portCreated = false;
+    controls(LinkControls::NotConnected);
+}
+
+bool Connection::SetComPort(const Request &request)
+{
+    if (!request.portChosen) {
+        const QString choose = QStringLiteral("Выберите COM-порт!");
+        if (m_env.inform)
+            m_env.inform(QStringLiteral("Конфигуратор Тавикс-М"), choose);
+        log().log(choose, LogColor::Red);
+        return false;
+    }
+    auto port = std::make_shared<TComPort>();
+    m_port = port;
+
+    QString speedText;
+    if (request.speedItem >= 0 && request.speedItem < GsmSet::kSpeedItems.size()) {
+        port->SetBaudRate(static_cast<BaudRate>(request.speedItem));
+        speedText = GsmSet::kSpeedItems[request.speedItem];
+    }
+    port->SetPort(request.port);
+    port->SetDataBits(DataBits::dbEight);
+    port->SetStopBits(StopBits::sbOneStopBit);
+    port->SetParity(ParityBits::prNone);
+    const GsmSet::ModemLines lines =
+        m_env.modemLines ? m_env.modemLines()
+                         : GsmSet::ModemLines{QStringLiteral("0"), QStringLiteral("0")};
+    port->SetControlDTR(lines.dtrOn() ? DtrControl::dtrEnable : DtrControl::dtrDisable);
+    port->SetControlRTS(lines.rtsOn() ? RtsControl::rtsEnable : RtsControl::rtsDisable);
+    log().write(QStringLiteral(" --- Connect to Com: ") + port->Port() +
+                QStringLiteral("; Speed: ") + speedText + QStringLiteral("; DTR: ") + lines.dtr +
+                QStringLiteral("; RTS: ") + lines.rts);
+
+    port->Close();
+    try {
+        port->Open();
+        m_portCreated = true;
+        return true;
+    } catch (const EComPort &) {
+        m_portCreated = false;
+        releasePort();
+        const QString failed = QStringLiteral("Не удалось открыть COM-порт!");
+        if (m_env.inform)
+            m_env.inform(QStringLiteral("Считывание данных"), failed);
+        log().log(failed, LogColor::Red);
+        return false;
+    }
+}
+
+bool Connection::ConnectToPhone(const QString &Phone)
+{
+    // Held from the start: every log line below lets events run, and they may let go of
+    // m_port.
+    const std::shared_ptr<TComPort> port = m_port;
+    if (Phone.isEmpty()) {
+        log().log(QStringLiteral("Введите номер телефона!"), LogColor::Red);
+        if (port)
+            port->Close();
+        return false;
+    }
+    if (!port || !port->Connected())
+        return false;
+    LinkClock &clock = *m_env.clock;
+
+    clock.sleep(500);
+    port->WriteStr(QStringLiteral("AT+CREG?\r\n"));
+    clock.sleep(700);
+    QString answer;
+    port->ReadStr(answer, 80);
+
+    const Dialing::Registration registration = Dialing::registrationOf(answer);
+    if (!registration.registered) {
+        port->Close();
+        log().log(registration.logLine, LogColor::Red);
+        if (registration.unrecognised)
+            log().write(QStringLiteral("Ответ модема на проверку региcтрации в сети: ") +
+                        answer.trimmed());
+        return false;
+    }
+    log().log(registration.logLine, LogColor::Green);
+
+    port->WriteStr(QStringLiteral("ATE0\r\n"));
+    read(port,
+         [](TComPort &p, ReaderContext &context) { return ReplyReader::Readotv(p, context, 3); });
+
+    log().log(QStringLiteral("Набор номера..."), LogColor::Green);
+    clock.sleep(500);
+    port->WriteStr(QStringLiteral("ATD") + Phone + QStringLiteral("\r\n"));
+    QString sOut;
+    bool rez = false;
+    Read_otv_ConnectToPhone(port, 40, sOut, rez, Phone);
+    log().write(QStringLiteral("Ответ на набор номера: ") + sOut.trimmed());
+
+    if (ReplyText::contains(sOut, QStringLiteral("CONNECT"))) {
+        log().log(QStringLiteral("Соединение по номеру ") + Phone + QStringLiteral(" установлено!"),
+                  LogColor::Green);
+        return true;
+    }
+    port->Close();
+    for (const QString &line : Dialing::failureLines(sOut, Phone))
+        log().log(line, LogColor::Red);
+    return false;
+}
+
+void Connection::Read_otv_ConnectToPhone(const std::shared_ptr<TComPort> &port, int time_otv,
+                                         QString &sOut, bool &rez, const QString &Phone)
+{
+    LinkClock &clock = *m_env.clock;
+    rez = false;
+    sOut.clear();
+    Dialing::AnswerScanner scanner;
+    const qint64 startSecond = clock.wholeSeconds();
+    QByteArray buffer(100, Qt::Uninitialized);
+    for (int pass = 0;; ++pass) {
+        clock.sleep(200);
+        const int got = port->Read(buffer.data(), 100);
+        if (scanner.feed(buffer.first(got))) {
+            rez = true;
+            sOut = scanner.answer();
+        }
+
+        const qint64 elapsed = clock.wholeSeconds() - startSecond;
+        if (elapsed > time_otv) {
+            log().log(QStringLiteral("Не удалось дозвониться по номеру ") + Phone, LogColor::Red);
+            return;
+        }
+
+        log().replaceLastShown(QStringLiteral("Набор номера ") + Phone +
+                                   QStringLiteral(". Ожидание ответа (") +
+                                   QString::number(time_otv - elapsed) + QStringLiteral(" сек.)"),
+                               LogColor::Green);
+        if (pass == 0)
+            log().write(QStringLiteral("Набор номера ") + Phone +
+                        QStringLiteral(". Ожидание ответа..."));
+
+        Delay(300);
+        letEventsRun(QStringLiteral("dial"));
+        if (rez)
+            return;
+    }
+}
+
+void Connection::ExitForm()
+{
+    // One disconnect talks through one port object from start to end, and follows the
+    // connection type it started with, whatever is clicked while it waits.
+    const std::shared_ptr<TComPort> port = m_port;
+    const QString type = m_type;
+    m_disconnectType = type;
+    m_exitInProgress = true;
+    struct ExitDone
+    {
+        Connection &connection;
+        ~ExitDone() { connection.m_exitInProgress = false; }
+    } done{*this};
+
+    log().log(QStringLiteral("Завершение соединения..."), LogColor::Green);
+    controls(LinkControls::KeepAliveOff);
+
+    if (!port || !port->Connected()) {
+        log().log(QStringLiteral("СОМ-порт закрыт!"), LogColor::Red);
+    } else {
+        try {
+            m_env.clock->sleep(500);
+            port->WriteStr(QStringLiteral("exit\r\n"));
+            const auto waitFor = [this, &port](const QString &text) {
+                return read(port,
+                            [&text](TComPort &p, ReaderContext &context) {
+                                return ReplyReader::Readotv_exit(p, context, 3, text);
+                            })
+                    .rez;
+            };
+            if (type == GsmSet::kTypeGsm) {
+                const bool unitHungUp = waitFor(QStringLiteral("+++"));
+                if (unitHungUp)
+                    log().log(QStringLiteral("Cоединение завершено. Модем повесил трубку."),
+                              LogColor::Blue);
+                m_modemSessionActive = false;
+                controls(LinkControls::CallEnding);
+                if (!unitHungUp) {
+                    port->WriteStr(QStringLiteral("+++"));
+                    waitFor(QStringLiteral("OK"));
+                    port->WriteStr(QStringLiteral("ATH\r\n"));
+                    if (waitFor(QStringLiteral("OK")))
+                        log().log(QStringLiteral("Cоединение завершено!"), LogColor::Blue);
+                    else
+                        log().log(QStringLiteral("Cоединение завершено некорректно!"),
+                                  LogColor::Red);
+                }
+                // Only now: a Connect pressed during the hang-up would take over the port the
+                // hang-up is still talking through.
+                controls(LinkControls::CallEnded);
+            }
+            if (type == GsmSet::kTypeLine) {
+                const bool left = waitFor(QStringLiteral("End service mode"));
+                if (left)
+                    log().log(QStringLiteral("Выход из командного режима выполнен успешно."),
+                              LogColor::Blue);
+                controls(LinkControls::LineLeft);
+                if (!left)
+                    log().log(QStringLiteral("Выход из командного режима выполнен некорректно"),
+                              LogColor::Red);
+            }
+        } catch (const EComPort &) {
+            log().write(QStringLiteral("Ошибка открытия порта!"));
+            log().log(QStringLiteral("Ошибка открытия порта!"), LogColor::Red);
+            if (type == GsmSet::kTypeGsm)
+                m_modemSessionActive = false;
+            controls(LinkControls::DisconnectFailed);
+        }
+    }
+    // The port object stays held until the next Connect replaces it or the program closes.
+    if (port)
+        port->Close();
+    // A program closed while this disconnect was under way lets go of the port now.
+    if (m_closing)
+        releasePort();
+}
+
+bool Connection::keepAliveExchange()
+{
+    try {
+        if (isOpen()) {
+            const std::shared_ptr<TComPort> port = m_port;
+            port->WriteStr(QStringLiteral("date\r\n"));
+            const Reply reply = read(port, [](TComPort &p, ReaderContext &context) {
+                return ReplyReader::Readotv_timer(p, context, 3);
+            });
+            if (reply.rez) {
+                log().write(QStringLiteral("Получен ответ от таймера. Дата прибора:  ") +
+                            reply.sOut);
+            } else {
+                log().write(
+                    QStringLiteral("Получен некорректный ответ от таймера. Дата прибора:  ") +
+                    reply.sOut);
+                if (NoCarier(reply.sOut))
+                    return false;
+            }
+        }
+    } catch (const EComPort &) {
+        log().write(QStringLiteral("Ошибка открытия порта!"));
+        log().log(QStringLiteral("Ошибка открытия порта!"), LogColor::Red);
+        // The line under the call is gone (an adapter pulled, a modem switched off): every
+        // later tick would fail the same way while the window still claimed a connection.
+        dropConnection();
+        return false;
+    }
+    return true;
+}
+
+bool Connection::NoCarier(const QString &Str)
+{
+    m_carrierLost = false;
+    if (!ReplyText::contains(Str, QStringLiteral("NO CARRIER")))
+        return false;
+
+    m_modemSessionActive = false;
+    log().log(QStringLiteral("Соединение прервано! Модем положил трубку!"), LogColor::Red);
+    dropConnection();
+    return true;
+}
+
+void Connection::dropConnection()
+{
+    m_modemSessionActive = false;
+    controls(LinkControls::NotConnected);
+    m_carrierLost = true;
+    releasePort();
+}
+
+void Connection::releasePort()
+{
+    // A reader still waiting on the port keeps its own hold on the object; closing it here ends
+    // that wait with a port error instead of a read of freed memory.
+    if (m_port)
+        m_port->Close();
+    m_port.reset();
+}
+
+void Connection::Delay(unsigned Milliseconds)
+{
+    LinkClock &clock = *m_env.clock;
+    const qint64 start = clock.elapsedMs();
+    letEventsRun(QStringLiteral("delay"));
+    // Waits for events with a deadline instead of polling in a loop: the core stays idle.
+    for (;;) {
+        const qint64 left = qint64(Milliseconds) - (clock.elapsedMs() - start);
+        if (left <= 0)
+            return;
+        QEventLoop wait;
+        QTimer::singleShot(int(std::max<qint64>(1, clock.realMs(left))), Qt::PreciseTimer, &wait,
+                           &QEventLoop::quit);
+        wait.exec();
+    }
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "replyreader.h"
+
+#include <QString>
+
+#include <functional>
+
+class LogSink;
+
+// What an operation on the unit needs from the connection, and nothing more: send a command
+// line, read the reply with one of the readers, the carrier check, the log, and letting events
+// run while it waits. An operation never sees the port: a link is bound to the port that was
+// open when it was made, so a disconnect or a close handled while the operation waits ends its
+// next exchange with the port error "Port Not Open" instead of reaching another port.
+class UnitLink
+{
+public:
+    virtual ~UnitLink() = default;
+
+    // Whether the port is (still) open.
+    virtual bool isOpen() const = 0;
+    // Throws EComPort.
+    virtual void send(const QString &line) = 0;
+
+    virtual Reply Readotv(int time_otv) = 0;
+    virtual Reply Readotv_timer(int time_otv) = 0;
+    virtual Reply Readotv_exit(int time_otv, const QString &sOtvet) = 0;
+    virtual Reply Readotv_header(int time_otv, int size_otv, const QString &sEnd) = 0;
+    // Every line of the procedure is logged in blue as it arrives.
+    virtual Reply ReadParametrization(int time_otv) = 0;
+
+    // True, with the connection taken down, when the reply says the call is gone.
+    virtual bool NoCarier(const QString &reply) = 0;
+
+    virtual LogSink &log() = 0;
+    virtual void letEventsRun(const QString &where) = 0;
+};
