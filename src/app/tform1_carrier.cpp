@@ -40,6 +40,9 @@ void TForm1::applyLinkControls(LinkControls change)
         Button14->setEnabled(false);
         Button12->setEnabled(true);
         break;
+    case LinkControls::Disconnecting:
+        SetButtonEnable(false);
+        break;
     case LinkControls::KeepAliveOff:
         Timer1->stop();
         break;

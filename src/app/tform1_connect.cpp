@@ -24,6 +24,9 @@ void TForm1::Button12Click()
     PageControl1->setEnabled(false);
     Button12->setEnabled(false);
     Button14->setEnabled(false);
+    // The type may not change under a Connect: a dial-up taken for a direct line would never
+    // be hung up.
+    RadioGroup1->setEnabled(false);
 
     Connection::Request request;
     request.portChosen = CmbComNum->currentIndex() >= 0;
@@ -39,6 +42,7 @@ void TForm1::Button12Click()
     switch (link.connect(request, readAll)) {
     case Connection::ConnectResult::PortNotOpened:
         Button12->setEnabled(true);
+        RadioGroup1->setEnabled(true);
         break;
     case Connection::ConnectResult::Connected:
         if (link.type() == GsmSet::kTypeGsm) {
@@ -47,6 +51,7 @@ void TForm1::Button12Click()
             RadioGroup1->setEnabled(false);
         } else {
             SetButtonEnable(true);
+            RadioGroup1->setEnabled(true);
         }
         Button14->setEnabled(true);
         break;

@@ -18,12 +18,17 @@ void TForm1::ExecuteReadOrWrite(QPushButton *ButtonPointer, std::function<void()
     ButtonPointer->setEnabled(false);
     BusyCursorOn();
     if (m_tickInProgress) {
-        // Runs when the tick's own exchange is over; a second request replaces the first.
-        m_pending = {std::move(FuncPointer1), ButtonPointer};
+        // Runs when the tick's own exchange is over; a second request replaces the first, but
+        // never a parked disconnect or close: losing it would leave the window connected with
+        // no way out.
+        if (m_pending.button != Button14)
+            m_pending = {std::move(FuncPointer1), ButtonPointer};
         return;
     }
     const auto restore = [this, ButtonPointer] {
-        if (!carrierLost())
+        // A disconnect or a lost line handled during the operation leaves it off, with the
+        // other operation buttons.
+        if (!carrierLost() && portConnected())
             ButtonPointer->setEnabled(true);
         BusyCursorOff();
         setEnabled(true);
@@ -66,7 +71,7 @@ void TForm1::Timer1Timer()
                         Button14->setEnabled(false);
                         Button12->setEnabled(true);
                         BusyCursorOff();
-                    } else {
+                    } else if (!carrierLost() && portConnected()) {
                         parked.button->setEnabled(true);
                     }
                 };
@@ -115,7 +120,9 @@ TForm1::OperationFrame::OperationFrame(TForm1 &form) : m_form(form)
 
 TForm1::OperationFrame::~OperationFrame()
 {
-    if (m_form.modemSessionActive())
+    // Not after a disconnect that ran inside the operation's wait, nor during one.
+    if (m_form.modemSessionActive() && m_form.portConnected() &&
+        !m_form.connection().exitInProgress())
         m_form.Timer1->start();
     m_form.PageControl1->setEnabled(true);
 }

@@ -357,8 +357,11 @@ void Connection::ExitForm()
         ~ExitDone() { connection.m_exitInProgress = false; }
     } done{*this};
 
-    log().log(QStringLiteral("Завершение соединения..."), LogColor::Green);
+    // Before the first line, which lets events run: neither a keep-alive tick nor a page
+    // operation may talk in the middle of the goodbye.
     controls(LinkControls::KeepAliveOff);
+    controls(LinkControls::Disconnecting);
+    log().log(QStringLiteral("Завершение соединения..."), LogColor::Green);
 
     if (!port || !port->Connected()) {
         log().log(QStringLiteral("СОМ-порт закрыт!"), LogColor::Red);

@@ -24,6 +24,7 @@ enum class LinkControls {
     LineLeft,          // the unit left its service mode: the phone field, Disconnect and the
                        // operations off, Connect on
     DisconnectFailed,  // a port error ended the disconnect (see disconnectType())
+    Disconnecting,     // a disconnect begins: the operations off
     KeepAliveOff,      // the keep-alive stops
     KeepAliveOnIfCall, // the keep-alive runs again if a call is up
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/cp1251.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -31,7 +33,7 @@ public:
     bool feed(const QByteArray &read);
 
     bool complete() const { return m_complete; }
-    QString answer() const { return QString::fromLatin1(m_collected); }
+    QString answer() const { return Cp1251::toUnicode(m_collected); }
 
 private:
     QByteArray m_collected;

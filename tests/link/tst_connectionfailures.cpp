@@ -4,9 +4,9 @@
 #include "app/tavixapplication.h"
 #include "app/widgets/captionpanel.h"
 #include "app/widgets/radiogroup.h"
+#include "app/widgets/settingstable.h"
 #include "config/cp1251.h"
 #include "link/comport.h"
-#include "app/widgets/settingstable.h"
 #include "support/session.h"
 
 #include <QApplication>
@@ -104,8 +104,42 @@ QList<QPushButton *> operationButtons(const TForm1 &form)
     return buttons;
 }
 
-// The one state every way out of a connection leads to.
-void verifyNotConnected(const Session &s)
+// What may be clicked right now, for a failure message.
+QString clickable(const TForm1 &form)
+{
+    QStringList on;
+    QList<QPushButton *> all = operationButtons(form);
+    all << form.Button12 << form.Button14;
+    for (const QPushButton *b : all) {
+        if (b->isEnabled())
+            on << b->objectName();
+    }
+    if (form.RadioGroup1->isEnabled())
+        on << QStringLiteral("RadioGroup1");
+    if (form.Timer1->isActive())
+        on << QStringLiteral("keep-alive");
+    return on.join(u',');
+}
+
+// Calls action once, the first time a keep-alive tick is waiting for its reply.
+void duringNextTick(TForm1 &form, std::function<void()> action)
+{
+    auto *watch = new QTimer(&form);
+    QObject::connect(watch, &QTimer::timeout, &form, [watch, &form, action] {
+        if (!form.tickInProgress())
+            return;
+        watch->stop();
+        watch->deleteLater();
+        action();
+    });
+    watch->start(2);
+}
+
+enum class Port { Released, ClosedOrReleased };
+
+// The one state every way out of a connection leads to. A disconnect closes the port and keeps
+// the object until the next Connect; a Connect given up and a lost line let go of it.
+void verifyNotConnected(const Session &s, Port port = Port::Released)
 {
     QVERIFY(s.form->Button12->isEnabled());
     QVERIFY(!s.form->Button14->isEnabled());
@@ -113,7 +147,9 @@ void verifyNotConnected(const Session &s)
         QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
     QVERIFY(!s.form->Timer1->isActive());
     QVERIFY(!s.form->modemSessionActive());
-    QVERIFY(!s.form->comPort()); // released
+    if (port == Port::Released)
+        QVERIFY(!s.form->comPort());
+    QVERIFY(!s.form->portConnected());
     QVERIFY(s.form->PageControl1->isEnabled());
     QVERIFY(s.form->RadioGroup1->isEnabled());
     QVERIFY(!QApplication::overrideCursor());
@@ -309,6 +345,124 @@ private Q_SLOTS:
         QVERIFY(!s.form->portConnected());
         QVERIFY(s.form->Button12->isEnabled());
         QVERIFY(!s.form->Button14->isEnabled());
+    }
+
+    void shouldLetNothingElseTalkDuringDisconnect_data()
+    {
+        QTest::addColumn<bool>("modem");
+        QTest::addColumn<bool>("unitHangsUp");
+        QTest::newRow("over a line") << false << true;
+        QTest::newRow("the unit hangs up") << true << true;
+        QTest::newRow("we hang up") << true << false;
+    }
+
+    void shouldLetNothingElseTalkDuringDisconnect()
+    {
+        QFETCH(bool, modem);
+        QFETCH(bool, unitHangsUp);
+        Session s;
+        const std::function<void()> disconnect =
+            prepare(s, {modem, Stage::Disconnect, unitHangsUp});
+        QVERIFY(s.form->Button14->isEnabled());
+
+        QStringList open;
+        s.form->setEventPointHookForTests([&](const QString &where) {
+            // The type selector may come back before the hang-up: the disconnect keeps its type.
+            QString on = clickable(*s.form).remove(QStringLiteral("RadioGroup1"));
+            if (!on.remove(u',').isEmpty())
+                open << where + u'=' + clickable(*s.form);
+        });
+        disconnect();
+        s.form->setEventPointHookForTests({});
+        QVERIFY2(open.isEmpty(), qPrintable(open.join(u'\n')));
+        verifyNotConnected(s, Port::ClosedOrReleased);
+    }
+
+    void shouldLeaveOperationOffWhenDisconnectInterruptsIt_data()
+    {
+        QTest::addColumn<bool>("modem");
+        QTest::newRow("over a line") << false;
+        QTest::newRow("through the modem") << true;
+    }
+
+    void shouldLeaveOperationOffWhenDisconnectInterruptsIt()
+    {
+        QFETCH(bool, modem);
+        Session s;
+        const std::function<void()> read = prepare(s, {modem, Stage::PageRead, true});
+        bool clicked = false;
+        s.form->setEventPointHookForTests([&](const QString &where) {
+            if (!clicked && where.startsWith(QLatin1String("reader"))) {
+                clicked = true;
+                QTest::mouseClick(s.form->Button14, Qt::LeftButton);
+            }
+        });
+        read();
+        s.form->setEventPointHookForTests({});
+        QVERIFY(clicked);
+        QCOMPARE(s.prompt.boxes.size(), 1);
+        QCOMPARE(s.prompt.boxes[0].text, QStringLiteral("Port Not Open"));
+        verifyNotConnected(s, Port::ClosedOrReleased);
+    }
+
+    void shouldSettleRequestsParkedInOneTick_data()
+    {
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<int>("dropCarrierAfter");
+        QTest::newRow("disconnect, then a read") << QStringList{"Button14", "Button1"} << 0;
+        QTest::newRow("a read, then disconnect") << QStringList{"Button1", "Button14"} << 0;
+        // group_info, the tick's clock query, then the parked read gets NO CARRIER
+        QTest::newRow("a read that loses the carrier") << QStringList{"Button1"} << 3;
+    }
+
+    void shouldSettleRequestsParkedInOneTick()
+    {
+        QFETCH(QStringList, clicks);
+        QFETCH(int, dropCarrierAfter);
+        Session s;
+        SimOptions options = Session::quickOptions(true);
+        options.modemOptions.dropCarrierAfter = dropCarrierAfter;
+        options.unitOptions.latencyMs = 150;
+        s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
+        s.form->setKeepAliveIntervalForTests(100);
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QVERIFY(s.form->modemSessionActive());
+
+        bool clicked = false;
+        duringNextTick(*s.form, [&] {
+            for (const QString &name : clicks)
+                QTest::mouseClick(s.form->findChild<QPushButton *>(name), Qt::LeftButton);
+            s.form->setKeepAliveIntervalForTests(600000);
+            clicked = true;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(
+            clicked && !s.form->tickInProgress() && !QApplication::overrideCursor(), 8000);
+        verifyNotConnected(s, Port::ClosedOrReleased);
+    }
+
+    void shouldKeepConnectionTypeFixedDuringConnect_data()
+    {
+        QTest::addColumn<bool>("modem");
+        QTest::newRow("over a line") << false;
+        QTest::newRow("through the modem") << true;
+    }
+
+    void shouldKeepConnectionTypeFixedDuringConnect()
+    {
+        QFETCH(bool, modem);
+        Session s;
+        const std::function<void()> connect = prepare(s, {modem, Stage::Connect, true});
+        QStringList open;
+        s.form->setEventPointHookForTests([&](const QString &where) {
+            if (s.form->RadioGroup1->isEnabled())
+                open << where;
+        });
+        connect();
+        s.form->setEventPointHookForTests({});
+        QVERIFY2(open.isEmpty(), qPrintable(open.join(u'\n')));
+        QVERIFY(s.form->Button14->isEnabled());
+        // Over a line the type may be changed while connected; a call holds it.
+        QCOMPARE(s.form->RadioGroup1->isEnabled(), !modem);
     }
 
     void shouldTakeGroupInfoKeysFromKeyPartOnly()
