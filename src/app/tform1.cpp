@@ -3,13 +3,11 @@
 #include "app/guarded.h"
 
 #include "app/userprompt.h"
+#include "app/widgets/captionpanel.h"
 #include "app/widgets/radiogroup.h"
-#include "app/widgets/settingstable.h"
-#include "app/widgets/stringgrid.h"
 #include "config/connectionsettings.h"
 #include "link/comport.h"
 #include "link/listcomports.h"
-#include "protocol/settingsrows.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -26,7 +24,7 @@ const QString kFullModeSwitch = QStringLiteral("-pelnax");
 const QString kSettingsFileName = QStringLiteral("TavixConfig.ini");
 const QString kLogFileName = QStringLiteral("Log.txt");
 
-enum Page { SettingsPage = 0, SensorsPage = 1, CorrectorsPage = 2, ServicePage = 3 };
+enum Tab { SettingsTab = 0, SensorsTab = 1, CorrectorsTab = 2, ServiceTab = 3 };
 
 } // namespace
 
@@ -61,15 +59,26 @@ TForm1::TForm1(const StartOptions &options, QWidget *parent)
     connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
     connect(Button14, &QPushButton::clicked, this,
             [this] { guarded([this] { Button14Click(); }); });
-    connect(Button1, &QPushButton::clicked, this, [this] {
-        guarded([this] { ExecuteReadOrWrite(Button1, [this] { ReadParamConnect(); }); });
-    });
+    connect(&m_data.identity, &UnitIdentity::titleChanged, Panel4, &CaptionPanel::setCaption);
     if (const QScreen *where = screen())
         move(where->availableGeometry().center() - rect().center());
     FormCreate(m_options.arguments);
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // The pages show the models this window owns: they go first.
+    delete takeCentralWidget();
+}
+
+void TForm1::runOperation(QPushButton *button, std::function<void(UnitLink &)> operation)
+{
+    ExecuteReadOrWrite(button, [this, operation = std::move(operation)] {
+        OperationFrame frame(*this);
+        const std::unique_ptr<UnitLink> link = connection().link();
+        operation(*link);
+    });
+}
 
 void TForm1::setKeepAliveIntervalForTests(int ms)
 {
@@ -95,7 +104,7 @@ ProfileFile TForm1::settingsFile() const
 
 void TForm1::FormCreate(const QStringList &arguments)
 {
-    PageControl1->setCurrentIndex(SettingsPage);
+    PageControl1->setCurrentIndex(SettingsTab);
     const ProfileFile settings = settingsFile();
 
     const QStringList ports = m_options.listPorts();
@@ -117,54 +126,18 @@ void TForm1::FormCreate(const QStringList &arguments)
             RadioGroup1Click();
         Edit2->setText(stored.phone);
         RadioGroup1->show();
-        PageControl1->setTabVisible(ServicePage, true);
+        PageControl1->setTabVisible(ServiceTab, true);
     } else {
         connection().setType(GsmSet::kTypeGsm);
         const QString phone = firstArgument.trimmed();
         Edit2->setText(phone.isEmpty() ? stored.phone : phone);
         RadioGroup1->setItemIndex(-1);
         RadioGroup1->hide();
-        PageControl1->setTabVisible(ServicePage, false);
+        PageControl1->setTabVisible(ServiceTab, false);
     }
 
     ComboBox1->setCurrentIndex(GsmSet::speedIndexFor(stored.speed));
 
-    using namespace SettingsRows;
-    for (const int row : {GsmStart, GprsStart})
-        VLESetting->setEditMask(row, kTimeMask);
-    for (const int row : {Phone1, Phone2, Phone3})
-        VLESetting->setEditMask(row, kPhoneMask);
-    for (const int row : {DeviceClock, ArchiveStart}) {
-        VLESetting->setReadOnly(row, true);
-        VLESetting->setEllipsisButton(row, true);
-    }
-
-    const QStringList sensorHeadings = {QString(), QStringLiteral("Состояние датчика"),
-                                        QStringLiteral("Сигнал тревоги"),
-                                        QStringLiteral("Реакция на срабатывание")};
-    for (int c = 0; c < sensorHeadings.size(); ++c)
-        StringGrid1->setCell(c, 0, sensorHeadings[c]);
-    for (int r = 1; r <= 6; ++r)
-        StringGrid1->setCell(0, r, QStringLiteral("Датчик") + QString::number(r));
-    StringGrid1->setRowHeights(ComboBox2->sizeHint().height());
-    StringGrid1->setRowHeights(ComboBox3->sizeHint().height());
-    ComboBox2->hide();
-    ComboBox3->hide();
-
-    const QStringList correctorHeadings = {
-        QStringLiteral("Разъем"),         QStringLiteral("Тип"),
-        QStringLiteral("Серийный номер"), QStringLiteral("Версия"),
-        QStringLiteral("Скорость"),       QStringLiteral("Нач. дата считывания")};
-    for (int c = 0; c < correctorHeadings.size(); ++c)
-        StringGrid2->setCell(c, 0, correctorHeadings[c]);
-    const QStringList connectors = {QStringLiteral("X10"), QStringLiteral("X15"),
-                                    QStringLiteral("X11")};
-    for (int r = 1; r <= 3; ++r)
-        StringGrid2->setCell(0, r, connectors[r - 1]);
-    StringGrid2->setRowHeights(ComboBox5->sizeHint().height());
-    ComboBox5->hide();
-
-    ComboBox6->setCurrentIndex(0);
     Button14->setEnabled(false);
     SetButtonEnable(false);
 }
@@ -184,13 +157,19 @@ void TForm1::SetButtonEnable(bool Val)
         if (auto *b = findChild<QPushButton *>(QStringLiteral("Button%1").arg(i)))
             b->setEnabled(Val);
     }
+    const auto button = [this](const char *name) {
+        return findChild<QPushButton *>(QString::fromLatin1(name));
+    };
+    const QList<QPushButton *> lineOnly = {button("Button15"), button("Button7"),
+                                           button("Button19")};
+    QPushButton *modemOnly = button("Button16");
     if (connectionType() == GsmSet::kTypeLine) {
-        for (QPushButton *b : {Button15, Button7, Button19})
+        for (QPushButton *b : lineOnly)
             b->setEnabled(Val);
-        Button16->setEnabled(false);
+        modemOnly->setEnabled(false);
     } else if (connectionType() == GsmSet::kTypeGsm) {
-        for (QPushButton *b : {Button15, Button7, Button19})
+        for (QPushButton *b : lineOnly)
             b->setEnabled(false);
-        Button16->setEnabled(Val);
+        modemOnly->setEnabled(Val);
     }
 }

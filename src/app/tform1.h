@@ -1,11 +1,12 @@
 #pragma once
 
+#include "app/pages/pagehost.h"
 #include "config/logfile.h"
 #include "config/profilefile.h"
 #include "link/connection.h"
 #include "link/linkclock.h"
 #include "link/logsink.h"
-#include "protocol/baselines.h"
+#include "protocol/unitdata.h"
 
 #include <QMainWindow>
 
@@ -13,6 +14,7 @@
 #include <memory>
 
 class CaptionPanel;
+class CorrectorsPage;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -24,8 +26,9 @@ class QTimer;
 class QToolButton;
 class QWidget;
 class RadioGroup;
-class SettingsTable;
-class StringGrid;
+class SensorsPage;
+class ServicePage;
+class SettingsPage;
 class TComPort;
 
 // What the program was started with.
@@ -38,9 +41,11 @@ struct StartOptions
 };
 
 // The main window: the connection panel, the parameter-set strip, the four pages and the log
-// pane. It owns everything that lives for the run: the connection's port, the keep-alive timer,
-// the pages' tables and what was last read from the unit.
-class TForm1 : public QMainWindow
+// pane. It owns everything that lives for the run and is shared: the connection, the log, the
+// keep-alive timer and the operation runner, and what is known of the unit (the pages' models).
+// Each page is a class of its own that builds its controls and hands its operations to the
+// runner.
+class TForm1 : public QMainWindow, public PageHost
 {
     Q_OBJECT
 public:
@@ -68,18 +73,20 @@ public:
     void Button14Click();
     void ExitForm();
 
-    // Settings
-    bool ReadAllParam(UnitLink &link);
-    void ReadParamConnect();
+    // Runs a page's operation through the runner, inside the operation frame.
+    void runOperation(QPushButton *button, std::function<void(UnitLink &)> operation) override;
 
     Connection &connection() { return *m_connection; }
+    UnitData &unitData() { return m_data; }
+    SettingsPage *settingsPage() const { return m_settingsPage; }
+    SensorsPage *sensorsPage() const { return m_sensorsPage; }
+    CorrectorsPage *correctorsPage() const { return m_correctorsPage; }
+    ServicePage *servicePage() const { return m_servicePage; }
     const QString &connectionType() const { return m_connection->type(); }
     bool modemSessionActive() const { return m_connection->modemSessionActive(); }
     bool carrierLost() const { return m_connection->carrierLost(); }
     bool tickInProgress() const { return m_tickInProgress; }
-    bool settingsReadOk() const { return m_settingsReadOk; }
-    const Baselines &baselines() const { return m_baselines; }
-    const DeviceIdentity &identity() const { return m_identity; }
+    bool settingsReadOk() const { return m_data.settingsReadOk; }
     ProfileFile settingsFile() const;
     // The connection's port object; none after a lost carrier or a failed open.
     TComPort *comPort() const { return m_connection->port(); }
@@ -112,47 +119,6 @@ public:
 
     // Pages
     QTabWidget *PageControl1 = nullptr;
-    QWidget *TabSheet1 = nullptr;
-    SettingsTable *VLESetting = nullptr;
-    QPushButton *Button1 = nullptr;
-    QPushButton *Button2 = nullptr;
-
-    QWidget *TabSheet3 = nullptr;
-    StringGrid *StringGrid1 = nullptr;
-    QComboBox *ComboBox2 = nullptr;
-    QComboBox *ComboBox3 = nullptr;
-    QLabel *Label3 = nullptr;
-    QLabel *Label5 = nullptr;
-    QLabel *Label4 = nullptr;
-    QLineEdit *Edit5 = nullptr;
-    QLabel *Label7 = nullptr;
-    QLabel *Label6 = nullptr;
-    QComboBox *ComboBox6 = nullptr;
-    QLabel *Label8 = nullptr;
-    QLineEdit *Edit6 = nullptr;
-    QLabel *Label9 = nullptr;
-    QPushButton *Button9 = nullptr;
-    QPushButton *Button10 = nullptr;
-
-    QWidget *TabSheet4 = nullptr;
-    StringGrid *StringGrid2 = nullptr;
-    QComboBox *ComboBox5 = nullptr;
-    QPushButton *Button8 = nullptr;
-    QPushButton *Button11 = nullptr;
-    QPushButton *Button16 = nullptr;
-
-    QWidget *TabSheet2 = nullptr;
-    QGroupBox *GroupBox1 = nullptr;
-    QLineEdit *Edit3 = nullptr;
-    QPushButton *Button3 = nullptr;
-    QPushButton *Button4 = nullptr;
-    QGroupBox *GroupBox2 = nullptr;
-    QLineEdit *Edit4 = nullptr;
-    QPushButton *Button5 = nullptr;
-    QPushButton *Button6 = nullptr;
-    QPushButton *Button15 = nullptr;
-    QPushButton *Button19 = nullptr;
-    QPushButton *Button7 = nullptr;
 
     QTextEdit *LogRichEdit = nullptr;
 
@@ -165,10 +131,6 @@ private:
     void setupUi();
     QWidget *createConnectionPanel();
     QWidget *createParameterStrip();
-    QWidget *createSettingsPage();
-    QWidget *createSensorsPage();
-    QWidget *createCorrectorsPage();
-    QWidget *createServicePage();
 
     void FormCreate(const QStringList &arguments);
     void RadioGroup1Click();
@@ -182,7 +144,6 @@ private:
     void applyPhoneFieldRule();
     // Lets pending window events run once.
     void letEventsRun(const QString &where);
-    void applyGroupInfoLine(int key, const QString &value);
 
     // Stops the keep-alive and disables the pages for the length of one page operation.
     class OperationFrame
@@ -203,7 +164,6 @@ private:
     std::unique_ptr<LogSink> m_log;
     std::unique_ptr<Connection> m_connection;
 
-    bool m_settingsReadOk = false;
     std::function<void(const QString &)> m_eventPointHook;
 
     bool m_tickInProgress = false;
@@ -213,6 +173,9 @@ private:
         QPushButton *button = nullptr;
     } m_pending;
 
-    Baselines m_baselines;
-    DeviceIdentity m_identity;
+    UnitData m_data;
+    SettingsPage *m_settingsPage = nullptr;
+    SensorsPage *m_sensorsPage = nullptr;
+    CorrectorsPage *m_correctorsPage = nullptr;
+    ServicePage *m_servicePage = nullptr;
 };

@@ -5,6 +5,7 @@
 #include "app/userprompt.h"
 #include "app/widgets/radiogroup.h"
 #include "config/connectionsettings.h"
+#include "protocol/settingsread.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -37,7 +38,7 @@ void TForm1::Button12Click()
     Connection &link = connection();
     const auto readAll = [this, &link] {
         const std::unique_ptr<UnitLink> unit = link.link();
-        return ReadAllParam(*unit);
+        return ReadAllParam(*unit, m_data);
     };
     switch (link.connect(request, readAll)) {
     case Connection::ConnectResult::PortNotOpened:

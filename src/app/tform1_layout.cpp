@@ -4,6 +4,11 @@
 
 #include "app/guarded.h"
 
+#include "app/pages/correctorspage.h"
+#include "app/pages/pagewidgets.h"
+#include "app/pages/sensorspage.h"
+#include "app/pages/servicepage.h"
+#include "app/pages/settingspage.h"
 #include "app/widgets/captionpanel.h"
 #include "app/widgets/radiogroup.h"
 #include "app/widgets/settingstable.h"
@@ -27,44 +32,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-namespace {
-
-template <class W> W *named(W *widget, const char *name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QPushButton *button(const char *name, const QString &caption)
-{
-    return named(new QPushButton(caption), name);
-}
-
-QComboBox *dropDownList(const char *name, const QStringList &items)
-{
-    auto *box = named(new QComboBox, name);
-    box->addItems(items);
-    box->setCurrentIndex(-1);
-    return box;
-}
-
-QStringList reactionItems()
-{
-    return {QStringLiteral("Нет реакции"), QStringLiteral("Передать СМС"),
-            QStringLiteral("Передать архив по GPRS"),
-            QStringLiteral("Передать СМС и архив по GPRS")};
-}
-
-QHBoxLayout *buttonRow(std::initializer_list<QWidget *> buttons)
-{
-    auto *row = new QHBoxLayout;
-    row->addStretch(1);
-    for (QWidget *b : buttons)
-        row->addWidget(b);
-    return row;
-}
-
-} // namespace
+using namespace PageWidgets;
 
 void TForm1::setupUi()
 {
@@ -89,10 +57,14 @@ void TForm1::setupUi()
     regions->addWidget(strip);
 
     PageControl1 = named(new QTabWidget, "PageControl1");
-    PageControl1->addTab(createSettingsPage(), QStringLiteral("Параметры устройства"));
-    PageControl1->addTab(createSensorsPage(), QStringLiteral("Датчики"));
-    PageControl1->addTab(createCorrectorsPage(), QStringLiteral("Корректоры"));
-    PageControl1->addTab(createServicePage(), QStringLiteral("Сервис"));
+    m_settingsPage = new SettingsPage(m_data.settings, m_data.identity, *this);
+    m_sensorsPage = new SensorsPage(m_data.sensors, *this);
+    m_correctorsPage = new CorrectorsPage(m_data.correctors, *this);
+    m_servicePage = new ServicePage(*this);
+    PageControl1->addTab(m_settingsPage, QStringLiteral("Параметры устройства"));
+    PageControl1->addTab(m_sensorsPage, QStringLiteral("Датчики"));
+    PageControl1->addTab(m_correctorsPage, QStringLiteral("Корректоры"));
+    PageControl1->addTab(m_servicePage, QStringLiteral("Сервис"));
     PageControl1->setFixedHeight(352);
     regions->addWidget(PageControl1);
 
@@ -177,132 +149,4 @@ QWidget *TForm1::createParameterStrip()
     ButtonSaveParams->setToolTip(QStringLiteral("Сохранить параметры в ini-файл"));
     Panel4->setEnds(ButtonDefVals, ButtonSaveParams);
     return Panel4;
-}
-
-QWidget *TForm1::createSettingsPage()
-{
-    TabSheet1 = named(new QWidget, "TabSheet1");
-    VLESetting = named(new SettingsTable(SettingsRows::kKeys), "VLESetting");
-    Button1 = button("Button1", QStringLiteral("Считать"));
-    Button2 = button("Button2", QStringLiteral("Записать"));
-
-    auto *page = new QVBoxLayout(TabSheet1);
-    page->setContentsMargins(4, 4, 4, 4);
-    page->addWidget(VLESetting, 1);
-    page->addLayout(buttonRow({Button1, Button2}));
-    return TabSheet1;
-}
-
-QWidget *TForm1::createSensorsPage()
-{
-    TabSheet3 = named(new QWidget, "TabSheet3");
-    StringGrid1 = named(new StringGrid(4, 7), "StringGrid1");
-    StringGrid1->setColumnWidths({64, 131, 138, 192});
-    ComboBox2 =
-        dropDownList("ComboBox2", {QStringLiteral("Замыкание"), QStringLiteral("Размыкание")});
-    ComboBox3 = dropDownList("ComboBox3", reactionItems());
-    ComboBox2->setParent(StringGrid1->viewport());
-    ComboBox3->setParent(StringGrid1->viewport());
-
-    Label3 = named(new QLabel(QStringLiteral("Напряжение батареи:")), "Label3");
-    Label5 = named(new QLabel, "Label5");
-    Label4 = named(new QLabel(QStringLiteral("Пороговое напряжение:")), "Label4");
-    Edit5 = named(new QLineEdit, "Edit5");
-    Edit5->setMaximumWidth(60);
-    Label7 = named(new QLabel(QStringLiteral("В.")), "Label7");
-    Label6 = named(new QLabel(QStringLiteral("Реакция при достижении порогового напряжения:")),
-                   "Label6");
-    ComboBox6 = dropDownList("ComboBox6", reactionItems());
-    Label8 = named(new QLabel(QStringLiteral("Период опроса датчиков:")), "Label8");
-    Edit6 = named(new QLineEdit, "Edit6");
-    Edit6->setMaximumWidth(60);
-    Edit6->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), Edit6));
-    Label9 = named(new QLabel(QStringLiteral("сек.")), "Label9");
-    Button9 = button("Button9", QStringLiteral("Считать"));
-    Button10 = button("Button10", QStringLiteral("Записать"));
-
-    auto *values = new QGridLayout;
-    values->setVerticalSpacing(2);
-    values->addWidget(Label3, 0, 0);
-    values->addWidget(Label5, 0, 1, 1, 2);
-    values->addWidget(Label4, 1, 0);
-    values->addWidget(Edit5, 1, 1);
-    values->addWidget(Label7, 1, 2);
-    values->addWidget(Label6, 2, 0);
-    values->addWidget(ComboBox6, 2, 1, 1, 3);
-    values->addWidget(Label8, 3, 0);
-    values->addWidget(Edit6, 3, 1);
-    values->addWidget(Label9, 3, 2);
-    values->setColumnStretch(3, 1);
-
-    auto *page = new QVBoxLayout(TabSheet3);
-    page->setContentsMargins(4, 4, 4, 4);
-    page->addWidget(StringGrid1, 1);
-    page->addLayout(values);
-    page->addLayout(buttonRow({Button9, Button10}));
-    return TabSheet3;
-}
-
-QWidget *TForm1::createCorrectorsPage()
-{
-    TabSheet4 = named(new QWidget, "TabSheet4");
-    StringGrid2 = named(new StringGrid(6, 4), "StringGrid2");
-    StringGrid2->setColumnWidths({64, 65, 105, 61, 81, 147});
-    ComboBox5 = dropDownList("ComboBox5", {QStringLiteral("9600"), QStringLiteral("19200")});
-    ComboBox5->setParent(StringGrid2->viewport());
-    Button8 = button("Button8", QStringLiteral("Считать"));
-    Button11 = button("Button11", QStringLiteral("Записать"));
-    Button16 = button("Button16", QStringLiteral("Автоопределение"));
-
-    auto *page = new QVBoxLayout(TabSheet4);
-    page->setContentsMargins(4, 4, 4, 4);
-    page->addWidget(StringGrid2);
-    page->addStretch(1);
-    page->addLayout(buttonRow({Button16, Button8, Button11}));
-    return TabSheet4;
-}
-
-QWidget *TForm1::createServicePage()
-{
-    TabSheet2 = named(new QWidget, "TabSheet2");
-
-    GroupBox1 = named(new QGroupBox(QStringLiteral("Серийный номер")), "GroupBox1");
-    Edit3 = named(new QLineEdit, "Edit3");
-    Edit3->setMaxLength(10);
-    Edit3->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), Edit3));
-    Button3 = button("Button3", QStringLiteral("Считать"));
-    Button4 = button("Button4", QStringLiteral("Записать"));
-    auto *serial = new QHBoxLayout(GroupBox1);
-    serial->addWidget(Edit3, 1);
-    serial->addWidget(Button3);
-    serial->addWidget(Button4);
-
-    GroupBox2 = named(new QGroupBox(QStringLiteral("Наименование прибора")), "GroupBox2");
-    Edit4 = named(new QLineEdit, "Edit4");
-    Edit4->setMaxLength(10);
-    Button5 = button("Button5", QStringLiteral("Считать"));
-    Button6 = button("Button6", QStringLiteral("Записать"));
-    auto *name = new QHBoxLayout(GroupBox2);
-    name->addWidget(Edit4, 1);
-    name->addWidget(Button5);
-    name->addWidget(Button6);
-
-    Button15 = button("Button15", QStringLiteral("Параметризировать модем"));
-    Button19 = button("Button19", QStringLiteral("Очистить настройки"));
-    Button7 = button("Button7", QStringLiteral("Удалить архив"));
-    auto *maintenance = new QHBoxLayout;
-    maintenance->addWidget(Button15);
-    maintenance->addWidget(Button19);
-    maintenance->addWidget(Button7);
-    maintenance->addStretch(1);
-
-    auto *page = new QVBoxLayout(TabSheet2);
-    page->setContentsMargins(4, 4, 4, 4);
-    page->addWidget(GroupBox1);
-    page->addWidget(GroupBox2);
-    page->addLayout(maintenance);
-    page->addStretch(1);
-    return TabSheet2;
 }

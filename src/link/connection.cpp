@@ -132,6 +132,16 @@ Connection::ConnectResult Connection::connect(const Request &request,
 {
     m_carrierLost = false;
     controls(LinkControls::KeepAliveOff);
+    // The keep-alive rests while everything is read, and runs again afterwards if a call is up.
+    const auto readAllSettings = [this, &readAll] {
+        controls(LinkControls::KeepAliveOff);
+        struct Restart
+        {
+            const Connection &connection;
+            ~Restart() { connection.controls(LinkControls::KeepAliveOnIfCall); }
+        } restart{*this};
+        return readAll();
+    };
     try {
         if (!SetComPort(request)) {
             log().log(QStringLiteral("Соединение по СОМ - порту не установлено!"), LogColor::Red);
@@ -147,7 +157,7 @@ Connection::ConnectResult Connection::connect(const Request &request,
                 return ConnectResult::NotConnected;
             }
             m_modemSessionActive = true;
-            readAll();
+            readAllSettings();
             // A carrier lost during the first read has already put the window back to not
             // connected; it must stay so.
             if (m_carrierLost)
@@ -159,7 +169,7 @@ Connection::ConnectResult Connection::connect(const Request &request,
             return ConnectResult::Connected;
         }
         if (m_type == GsmSet::kTypeLine) {
-            if (readAll() && stillConnectedThrough(port))
+            if (readAllSettings() && stillConnectedThrough(port))
                 return ConnectResult::Connected;
             abandonConnect(QStringLiteral("Соединение по СОМ - порту завершено!"));
             return ConnectResult::NotConnected;

@@ -1,7 +1,11 @@
+#include "app/pages/correctorspage.h"
+#include "app/pages/sensorspage.h"
+#include "app/pages/servicepage.h"
+#include "app/pages/settingspage.h"
 #include "app/widgets/radiogroup.h"
+#include "app/widgets/settingstable.h"
 #include "app/widgets/stringgrid.h"
 #include "link/comport.h"
-#include "app/widgets/settingstable.h"
 #include "support/formfixture.h"
 
 #include <QComboBox>
@@ -176,9 +180,9 @@ void StartupTest::shouldLeaveOperationButtonsOff()
 
     for (const int number : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11})
         QVERIFY2(!button(*form, number)->isEnabled(), qPrintable(QString::number(number)));
-    QCOMPARE(form->Button15->isEnabled(), maintenanceOn);
-    QCOMPARE(form->Button19->isEnabled(), maintenanceOn);
-    QCOMPARE(form->Button16->isEnabled(), autodetectOn);
+    QCOMPARE(form->servicePage()->Button15->isEnabled(), maintenanceOn);
+    QCOMPARE(form->servicePage()->Button19->isEnabled(), maintenanceOn);
+    QCOMPARE(form->correctorsPage()->Button16->isEnabled(), autodetectOn);
     QVERIFY(form->Button12->isEnabled());
     QVERIFY(!form->Button14->isEnabled());
     QVERIFY(form->ButtonDefVals->isEnabled());
@@ -201,23 +205,24 @@ void StartupTest::shouldLayOutPagesAndTables()
     for (int i = 0; i < pages.size(); ++i)
         QCOMPARE(form->PageControl1->tabText(i), pages[i]);
 
-    QCOMPARE(form->VLESetting->rowCount(), 15);
-    QCOMPARE(form->VLESetting->key(0), QStringLiteral("APN адрес"));
-    QCOMPARE(form->VLESetting->key(14), QStringLiteral("Нач. дата считывания архива Тавикс-М"));
-    QCOMPARE(form->VLESetting->rowOfKey(QStringLiteral("Номер телефона 2")), 11);
+    QCOMPARE(form->settingsPage()->VLESetting->rowCount(), 15);
+    QCOMPARE(form->settingsPage()->VLESetting->key(0), QStringLiteral("APN адрес"));
+    QCOMPARE(form->settingsPage()->VLESetting->key(14),
+             QStringLiteral("Нач. дата считывания архива Тавикс-М"));
+    QCOMPARE(form->settingsPage()->VLESetting->rowOfKey(QStringLiteral("Номер телефона 2")), 11);
     for (int row = 0; row < 15; ++row) {
         const bool timeRow = row == 6 || row == 8;
         const bool phoneRow = row >= 10 && row <= 12;
         const bool clockRow = row >= 13;
-        QCOMPARE(form->VLESetting->editMask(row).qtMask(), timeRow ? QStringLiteral("99:99:99;_")
-                                                           : phoneRow
-                                                               ? QStringLiteral("8-9999999999;_")
-                                                               : QString());
-        QCOMPARE(form->VLESetting->isReadOnly(row), clockRow);
-        QCOMPARE(form->VLESetting->hasEllipsisButton(row), clockRow);
+        QCOMPARE(form->settingsPage()->VLESetting->editMask(row).qtMask(),
+                 timeRow    ? QStringLiteral("99:99:99;_")
+                 : phoneRow ? QStringLiteral("8-9999999999;_")
+                            : QString());
+        QCOMPARE(form->settingsPage()->VLESetting->isReadOnly(row), clockRow);
+        QCOMPARE(form->settingsPage()->VLESetting->hasEllipsisButton(row), clockRow);
     }
 
-    const StringGrid &sensors = *form->StringGrid1;
+    const StringGrid &sensors = *form->sensorsPage()->StringGrid1;
     QCOMPARE(sensors.columnCount(), 4);
     QCOMPARE(sensors.rowCount(), 7);
     QCOMPARE(sensors.cell(0, 0), QString());
@@ -226,9 +231,9 @@ void StartupTest::shouldLayOutPagesAndTables()
     QCOMPARE(sensors.cell(0, 1), QStringLiteral("Датчик1"));
     QCOMPARE(sensors.cell(0, 6), QStringLiteral("Датчик6"));
     QCOMPARE(sensors.columnWidth(3), 192);
-    QCOMPARE(sensors.rowHeight(4), form->ComboBox3->sizeHint().height());
+    QCOMPARE(sensors.rowHeight(4), form->sensorsPage()->ComboBox3->sizeHint().height());
 
-    const StringGrid &correctors = *form->StringGrid2;
+    const StringGrid &correctors = *form->correctorsPage()->StringGrid2;
     QCOMPARE(correctors.columnCount(), 6);
     QCOMPARE(correctors.rowCount(), 4);
     QCOMPARE(correctors.cell(5, 0), QStringLiteral("Нач. дата считывания"));
@@ -238,11 +243,11 @@ void StartupTest::shouldLayOutPagesAndTables()
     QCOMPARE(correctors.columnWidth(5), 147);
 
     form->show();
-    QVERIFY(!form->ComboBox2->isVisible());
-    QVERIFY(!form->ComboBox3->isVisible());
-    QVERIFY(!form->ComboBox5->isVisible());
-    QCOMPARE(form->ComboBox6->currentText(), QStringLiteral("Нет реакции"));
-    QCOMPARE(form->ComboBox6->count(), 4);
+    QVERIFY(!form->sensorsPage()->ComboBox2->isVisible());
+    QVERIFY(!form->sensorsPage()->ComboBox3->isVisible());
+    QVERIFY(!form->correctorsPage()->ComboBox5->isVisible());
+    QCOMPARE(form->sensorsPage()->ComboBox6->currentText(), QStringLiteral("Нет реакции"));
+    QCOMPARE(form->sensorsPage()->ComboBox6->count(), 4);
     QCOMPARE(form->ComboBox1->count(), 5);
 }
 
@@ -275,7 +280,7 @@ void StartupTest::shouldKeepMaskedValuesInStoredForm()
     FormFixture fixture;
     auto form = fixture.start({QStringLiteral("-pelnax")});
     form->show();
-    SettingsTable *table = form->VLESetting;
+    SettingsTable *table = form->settingsPage()->VLESetting;
 
     const QModelIndex index = table->model()->index(row, 1);
     table->setCurrentIndex(index);
@@ -296,7 +301,7 @@ void StartupTest::shouldOfferEllipsisOnClockRows()
     FormFixture fixture;
     auto form = fixture.start({QStringLiteral("-pelnax")});
     form->show();
-    SettingsTable *table = form->VLESetting;
+    SettingsTable *table = form->settingsPage()->VLESetting;
     table->setValue(13, QStringLiteral("01.02.2026 10:00:00"));
     QSignalSpy pressed(table, &SettingsTable::editButtonClicked);
 
@@ -333,7 +338,7 @@ void StartupTest::shouldFollowOperatorsConnectionTypeChoice()
     QVERIFY(!form->Edit2->isEnabled());
 
     // The choice changes neither the buttons nor the settings file.
-    QVERIFY(!form->Button15->isEnabled());
+    QVERIFY(!form->servicePage()->Button15->isEnabled());
     QVERIFY(!QFile::exists(fixture.iniPath()));
 }
 

@@ -1,10 +1,14 @@
+#include "app/pages/correctorspage.h"
+#include "app/pages/sensorspage.h"
+#include "app/pages/servicepage.h"
+#include "app/pages/settingspage.h"
 #include "app/tavixapplication.h"
 #include "app/widgets/captionpanel.h"
 #include "app/widgets/radiogroup.h"
+#include "app/widgets/settingstable.h"
 #include "app/widgets/stringgrid.h"
 #include "config/cp1251.h"
 #include "link/comport.h"
-#include "app/widgets/settingstable.h"
 #include "support/session.h"
 
 #include <QApplication>
@@ -89,42 +93,45 @@ private Q_SLOTS:
         QVERIFY(!s.form->Button12->isEnabled());
         QVERIFY(s.form->Button14->isEnabled());
         QVERIFY(allEnabled(operationButtons(*s.form), true));
-        QVERIFY(s.form->Button19->isEnabled());
-        QVERIFY(!s.form->Button16->isEnabled());
+        QVERIFY(s.form->servicePage()->Button19->isEnabled());
+        QVERIFY(!s.form->correctorsPage()->Button16->isEnabled());
         QVERIFY(!s.form->Timer1->isActive()); // no keep-alive over a cable
         QVERIFY(s.form->settingsReadOk());
         QVERIFY(s.logFile().contains(" --- Connect to Com: " + s.link().toLatin1() +
                                      "; Speed: 9600; DTR: 0; RTS: 0\r\n"));
 
         // Every page is filled from the unit.
-        QCOMPARE(s.form->VLESetting->value(0), QStringLiteral("internet.example.net"));
-        QCOMPARE(s.form->VLESetting->value(10), QStringLiteral("8-9161234567"));
-        QCOMPARE(s.form->VLESetting->value(12), QString());
-        QCOMPARE(s.form->VLESetting->value(14), QStringLiteral("01.11.2026 00:00:00"));
-        QCOMPARE(s.form->baselines().settings[10], QStringLiteral("8-9161234567"));
+        QCOMPARE(s.form->settingsPage()->VLESetting->value(0),
+                 QStringLiteral("internet.example.net"));
+        QCOMPARE(s.form->settingsPage()->VLESetting->value(10), QStringLiteral("8-9161234567"));
+        QCOMPARE(s.form->settingsPage()->VLESetting->value(12), QString());
+        QCOMPARE(s.form->settingsPage()->VLESetting->value(14),
+                 QStringLiteral("01.11.2026 00:00:00"));
+        QCOMPARE(s.form->unitData().settings.baseline(10), QStringLiteral("8-9161234567"));
         QCOMPARE(s.form->Panel4->caption(), QStringLiteral("TAVIX-M № 1047, версия 2.07"));
-        const StringGrid &sensors = *s.form->StringGrid1;
+        const StringGrid &sensors = *s.form->sensorsPage()->StringGrid1;
         QCOMPARE(sensors.cell(1, 1), QStringLiteral("Тревога")); // register 5: sensors 1 and 3
         QCOMPARE(sensors.cell(1, 2), QStringLiteral("Норма"));
         QCOMPARE(sensors.cell(1, 3), QStringLiteral("Тревога"));
         QCOMPARE(sensors.cell(2, 2), QStringLiteral("Размыкание")); // ESTATSENS 3: sensors 1, 2
         QCOMPARE(sensors.cell(2, 3), QStringLiteral("Замыкание"));
         QCOMPARE(sensors.cell(3, 4), QStringLiteral("Передать СМС и архив по GPRS"));
-        QCOMPARE(s.form->baselines().sensorReaction[3],
+        QCOMPARE(s.form->unitData().sensors.reactionBaseline(4),
                  QStringLiteral("Передать СМС и архив по GPRS"));
-        QCOMPARE(s.form->Label5->text(), QStringLiteral("3.61"));
-        QCOMPARE(s.form->Edit5->text(), QStringLiteral("3.30"));
-        QCOMPARE(s.form->ComboBox6->currentText(), QStringLiteral("Передать СМС"));
-        QCOMPARE(s.form->Edit6->text(), QStringLiteral("60"));
-        QCOMPARE(s.form->baselines().samplePeriod, 60);
-        const StringGrid &correctors = *s.form->StringGrid2;
+        QCOMPARE(s.form->sensorsPage()->Label5->text(), QStringLiteral("3.61"));
+        QCOMPARE(s.form->sensorsPage()->Edit5->text(), QStringLiteral("3.30"));
+        QCOMPARE(s.form->sensorsPage()->ComboBox6->currentText(), QStringLiteral("Передать СМС"));
+        QCOMPARE(s.form->sensorsPage()->Edit6->text(), QStringLiteral("60"));
+        QCOMPARE(s.form->unitData().sensors.samplePeriodBaseline(), 60);
+        const StringGrid &correctors = *s.form->correctorsPage()->StringGrid2;
         QCOMPARE(correctors.cell(1, 1), QStringLiteral("GasCor-100"));
         QCOMPARE(correctors.cell(1, 2), QStringLiteral("-----"));
         QCOMPARE(correctors.cell(3, 3), QStringLiteral("-----"));
         QCOMPARE(correctors.cell(2, 1), QStringLiteral("100234"));
         QCOMPARE(correctors.cell(4, 2), QStringLiteral("19200"));
         QCOMPARE(correctors.cell(5, 1), QStringLiteral("01.10.2026, 00:00:00"));
-        QCOMPARE(s.form->baselines().correctorDate[1], QStringLiteral("15.10.2026, 06:00:00"));
+        QCOMPARE(s.form->unitData().correctors.dateBaseline(2),
+                 QStringLiteral("15.10.2026, 06:00:00"));
 
         QTest::mouseClick(s.form->Button14, Qt::LeftButton);
         QCOMPARE(s.log().mid(3), (QStringList{"Завершение соединения...",
@@ -160,8 +167,8 @@ private Q_SLOTS:
         QVERIFY(s.form->modemSessionActive());
         QVERIFY(s.form->Button14->isEnabled());
         QVERIFY(!s.form->RadioGroup1->isEnabled());
-        QVERIFY(s.form->Button16->isEnabled());
-        QVERIFY(!s.form->Button19->isEnabled());
+        QVERIFY(s.form->correctorsPage()->Button16->isEnabled());
+        QVERIFY(!s.form->servicePage()->Button19->isEnabled());
         QVERIFY(s.form->Timer1->isActive());
 
         // The keep-alive asks for the unit's clock and logs the answer to the file only.
@@ -299,16 +306,16 @@ private Q_SLOTS:
 
         bool parkedWithHourglass = false;
         duringNextTick(*s.form, [&] {
-            QTest::mouseClick(s.form->Button1, Qt::LeftButton);
-            parkedWithHourglass = !s.form->Button1->isEnabled() && QApplication::overrideCursor() &&
-                                  s.log().size() == linesBefore;
+            QTest::mouseClick(s.form->settingsPage()->Button1, Qt::LeftButton);
+            parkedWithHourglass = !s.form->settingsPage()->Button1->isEnabled() &&
+                                  QApplication::overrideCursor() && s.log().size() == linesBefore;
         });
         QTRY_VERIFY_WITH_TIMEOUT(
             s.log().contains(QStringLiteral("Считывание настроек завершено")) &&
                 s.log().size() > linesBefore + 1,
             5000);
         QVERIFY(parkedWithHourglass);
-        QTRY_VERIFY(s.form->Button1->isEnabled());
+        QTRY_VERIFY(s.form->settingsPage()->Button1->isEnabled());
         QVERIFY(!QApplication::overrideCursor());
         QVERIFY(s.form->modemSessionActive());
         QTRY_VERIFY(s.form->Timer1->isActive());
@@ -338,7 +345,7 @@ private Q_SLOTS:
         QVERIFY(s.form->Button14->isEnabled());
 
         QTimer::singleShot(100, s.form.get(), [&] { s.form->close(); });
-        QTest::mouseClick(s.form->Button1, Qt::LeftButton);
+        QTest::mouseClick(s.form->settingsPage()->Button1, Qt::LeftButton);
 
         QVERIFY(!s.form->isVisible());
         QVERIFY(s.log().contains(QStringLiteral("Завершение соединения...")));
@@ -371,7 +378,7 @@ private Q_SLOTS:
 
         QTimer::singleShot(100, s.form.get(),
                            [&] { QTest::mouseClick(s.form->Button14, Qt::LeftButton); });
-        QTest::mouseClick(s.form->Button1, Qt::LeftButton);
+        QTest::mouseClick(s.form->settingsPage()->Button1, Qt::LeftButton);
 
         QCOMPARE(s.prompt.boxes.size(), 1);
         QCOMPARE(s.prompt.boxes[0].kind, QStringLiteral("error"));
@@ -391,7 +398,7 @@ private Q_SLOTS:
         QTest::mouseClick(s.form->Button14, Qt::LeftButton);
         verifyNotConnected(s);
         QVERIFY(s.form->Edit2->isEnabled()); // kept: no type is chosen in this mode
-        QVERIFY(!s.form->Button16->isEnabled());
+        QVERIFY(!s.form->correctorsPage()->Button16->isEnabled());
     }
 
     void shouldTakeModemPathWhenTypeChangedWhileConnectedOverLine()
@@ -437,10 +444,10 @@ private Q_SLOTS:
         s.form->setKeepAliveIntervalForTests(60000);
         QTest::mouseClick(s.form->Button12, Qt::LeftButton);
 
-        QTest::mouseClick(s.form->Button1, Qt::LeftButton);
+        QTest::mouseClick(s.form->settingsPage()->Button1, Qt::LeftButton);
         QCOMPARE(s.log().last(), QStringLiteral("Соединение прервано! Модем положил трубку!"));
         verifyNotConnected(s);
-        QVERIFY(!s.form->Button1->isEnabled());
+        QVERIFY(!s.form->settingsPage()->Button1->isEnabled());
         QVERIFY(!QApplication::overrideCursor());
     }
 

@@ -1,6 +1,8 @@
 // The connection on a bad day: a window closed in the middle of an exchange, a line that dies,
 // a unit whose answer cannot be used, a settings file that cannot be written. Whatever happens,
 // nothing crashes, the window ends in one clear state, and the log says why.
+#include "app/pages/sensorspage.h"
+#include "app/pages/settingspage.h"
 #include "app/tavixapplication.h"
 #include "app/widgets/captionpanel.h"
 #include "app/widgets/radiogroup.h"
@@ -63,7 +65,7 @@ std::function<void()> prepare(Session &s, const Scenario &scenario)
     QTest::mouseClick(form->Button12, Qt::LeftButton);
     if (scenario.stage == Stage::PageRead)
         return [form] {
-            QTest::mouseClick(form->Button1, Qt::LeftButton);
+            QTest::mouseClick(form->settingsPage()->Button1, Qt::LeftButton);
         };
     return [form] {
         QTest::mouseClick(form->Button14, Qt::LeftButton);
@@ -478,12 +480,14 @@ private Q_SLOTS:
 
         QCOMPARE(s.log().last(), QStringLiteral("Считывание настроек завершено"));
         QVERIFY(s.form->Button14->isEnabled());
-        QCOMPARE(s.form->VLESetting->value(0), QStringLiteral("registered.example.net"));
-        QCOMPARE(s.form->VLESetting->value(1), QStringLiteral("sample"));
-        QCOMPARE(s.form->VLESetting->value(4), QStringLiteral("battery-mask1"));
-        QCOMPARE(s.form->Edit6->text(), QStringLiteral("60")); // the unit's own period
-        QCOMPARE(s.form->Label5->text(), QStringLiteral("3.61"));
-        QCOMPARE(s.form->baselines().sensorReaction[0], QStringLiteral("Передать СМС"));
+        QCOMPARE(s.form->settingsPage()->VLESetting->value(0),
+                 QStringLiteral("registered.example.net"));
+        QCOMPARE(s.form->settingsPage()->VLESetting->value(1), QStringLiteral("sample"));
+        QCOMPARE(s.form->settingsPage()->VLESetting->value(4), QStringLiteral("battery-mask1"));
+        QCOMPARE(s.form->sensorsPage()->Edit6->text(),
+                 QStringLiteral("60")); // the unit's own period
+        QCOMPARE(s.form->sensorsPage()->Label5->text(), QStringLiteral("3.61"));
+        QCOMPARE(s.form->unitData().sensors.reactionBaseline(1), QStringLiteral("Передать СМС"));
     }
 
     void shouldShowCyrillicFromUnitAsWritten()
@@ -498,7 +502,7 @@ private Q_SLOTS:
 
         QCOMPARE(s.form->Panel4->caption(),
                  QStringLiteral("Тавикс-М ГРП Ёлкино № 1047, версия 2.07"));
-        QCOMPARE(s.form->VLESetting->value(0), QStringLiteral("интернет.рф"));
+        QCOMPARE(s.form->settingsPage()->VLESetting->value(0), QStringLiteral("интернет.рф"));
     }
 
     void shouldShowBoxWhenSettingsCannotBeSavedAtConnect()

@@ -1,5 +1,8 @@
 #include "settingstable.h"
 
+#include "modelpresentation.h"
+#include "protocol/settingsmodel.h"
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -7,18 +10,6 @@
 #include <QToolButton>
 
 namespace {
-
-// Cells show their whole text as a hint, for values wider than the column.
-class HintedItem : public QTableWidgetItem
-{
-public:
-    using QTableWidgetItem::QTableWidgetItem;
-
-    QVariant data(int role) const override
-    {
-        return QTableWidgetItem::data(role == Qt::ToolTipRole ? int(Qt::DisplayRole) : role);
-    }
-};
 
 // A read-only value with a "…" button beside it.
 class EllipsisEditor : public QWidget
@@ -109,39 +100,49 @@ private:
     SettingsTable *m_table;
 };
 
-SettingsTable::SettingsTable(const QStringList &keys, QWidget *parent)
-    : QTableWidget(static_cast<int>(keys.size()), 2, parent)
+SettingsTable::SettingsTable(SettingsModel &settings, QWidget *parent)
+    : QTableView(parent), m_settings(settings),
+      m_presentation(new ModelPresentation(SettingsModel::ChangedRole, palette().button(), this))
 {
-    setHorizontalHeaderLabels({QStringLiteral("Параметр"), QStringLiteral("Значение")});
     horizontalHeader()->hide();
     verticalHeader()->hide();
     verticalHeader()->setMinimumSectionSize(0);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-    horizontalHeader()->setSectionResizeMode(0, QHeaderView::Fixed);
-    horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
-    setColumnWidth(0, kKeyColumnWidth);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::AllEditTriggers);
     setItemDelegateForColumn(1, new SettingsValueDelegate(this));
 
-    for (int row = 0; row < keys.size(); ++row) {
-        auto *keyItem = new HintedItem(keys[row]);
-        keyItem->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        keyItem->setBackground(palette().button());
-        setItem(row, 0, keyItem);
-        setItem(row, 1, new HintedItem(QString()));
-    }
+    m_presentation->isFixed = [](const QModelIndex &index) {
+        return index.column() == SettingsModel::KeyColumn;
+    };
+    // A read-only row still opens its editor when it has a button to press.
+    m_presentation->isEditable = [this](const QModelIndex &index) {
+        const RowProps p = props(index.row());
+        return !p.readOnly || p.ellipsis;
+    };
+    m_presentation->setSourceModel(&settings);
+    setModel(m_presentation);
+    horizontalHeader()->setSectionResizeMode(0, QHeaderView::Fixed);
+    horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    setColumnWidth(0, kKeyColumnWidth);
+
     // Keys are not edited: a click on one moves to its value.
-    connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int column) {
-        if (row >= 0 && column == 0)
-            setCurrentCell(row, 1);
-    });
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current) {
+                if (current.isValid() && current.column() == 0)
+                    setCurrentIndex(model()->index(current.row(), 1));
+            });
+}
+
+int SettingsTable::rowCount() const
+{
+    return m_settings.rowCount();
 }
 
 int SettingsTable::rowOfKey(const QString &key) const
 {
     for (int row = 0; row < rowCount(); ++row) {
-        if (item(row, 0)->text() == key)
+        if (m_settings.key(row) == key)
             return row;
     }
     return -1;
@@ -149,20 +150,17 @@ int SettingsTable::rowOfKey(const QString &key) const
 
 QString SettingsTable::key(int row) const
 {
-    const QTableWidgetItem *it = item(row, 0);
-    return it ? it->text() : QString();
+    return m_settings.key(row);
 }
 
 QString SettingsTable::value(int row) const
 {
-    const QTableWidgetItem *it = item(row, 1);
-    return it ? it->text() : QString();
+    return m_settings.value(row);
 }
 
 void SettingsTable::setValue(int row, const QString &text)
 {
-    if (QTableWidgetItem *it = item(row, 1))
-        it->setText(text);
+    m_settings.setValue(row, text);
 }
 
 void SettingsTable::setEditMask(int row, const QString &mask)
@@ -178,7 +176,6 @@ EditMask SettingsTable::editMask(int row) const
 void SettingsTable::setReadOnly(int row, bool readOnly)
 {
     m_props[row].readOnly = readOnly;
-    updateEditable(row);
 }
 
 bool SettingsTable::isReadOnly(int row) const
@@ -189,21 +186,9 @@ bool SettingsTable::isReadOnly(int row) const
 void SettingsTable::setEllipsisButton(int row, bool shown)
 {
     m_props[row].ellipsis = shown;
-    updateEditable(row);
 }
 
 bool SettingsTable::hasEllipsisButton(int row) const
 {
     return props(row).ellipsis;
-}
-
-void SettingsTable::updateEditable(int row)
-{
-    QTableWidgetItem *it = item(row, 1);
-    if (!it)
-        return;
-    // A read-only row still opens its editor when it has a button to press.
-    const RowProps p = props(row);
-    const bool editable = !p.readOnly || p.ellipsis;
-    it->setFlags(editable ? it->flags() | Qt::ItemIsEditable : it->flags() & ~Qt::ItemIsEditable);
 }

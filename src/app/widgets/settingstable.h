@@ -3,19 +3,25 @@
 #include "protocol/editmask.h"
 
 #include <QHash>
-#include <QTableWidget>
+#include <QTableView>
 
-// The key/value table of the device parameters: a fixed key column and an editable value
-// column, no heading row. Rows are addressed by index (0 is the first key) or by key text.
-// A row may carry an edit mask, be read-only, and show an ellipsis button while selected.
-class SettingsTable : public QTableWidget
+class ModelPresentation;
+class SettingsModel;
+
+// The key/value table of the device parameters, a view of the page's settings model: a fixed
+// key column and an editable value column, no heading row. Rows are addressed by index (0 is
+// the first key) or by key text. A row may carry an edit mask, be read-only, and show an
+// ellipsis button while selected.
+class SettingsTable : public QTableView
 {
     Q_OBJECT
 public:
     static constexpr int kKeyColumnWidth = 250;
 
-    explicit SettingsTable(const QStringList &keys, QWidget *parent = nullptr);
+    explicit SettingsTable(SettingsModel &settings, QWidget *parent = nullptr);
 
+    SettingsModel &settings() const { return m_settings; }
+    int rowCount() const;
     int rowOfKey(const QString &key) const;
     QString key(int row) const;
     QString value(int row) const;
@@ -40,9 +46,10 @@ private:
         bool ellipsis = false;
     };
 
-    void updateEditable(int row);
     RowProps props(int row) const { return m_props.value(row); }
 
+    SettingsModel &m_settings;
+    ModelPresentation *m_presentation;
     QHash<int, RowProps> m_props;
 
     friend class SettingsValueDelegate;

@@ -1,8 +1,13 @@
 #include "stringgrid.h"
 
+#include "devices/textgrid.h"
+#include "modelpresentation.h"
+
 #include <QHeaderView>
 
-StringGrid::StringGrid(int columns, int rows, QWidget *parent) : QTableWidget(rows, columns, parent)
+StringGrid::StringGrid(TextGrid &grid, QWidget *parent)
+    : QTableView(parent), m_grid(grid),
+      m_presentation(new ModelPresentation(TextGrid::ChangedRole, palette().button(), this))
 {
     horizontalHeader()->hide();
     verticalHeader()->hide();
@@ -10,30 +15,31 @@ StringGrid::StringGrid(int columns, int rows, QWidget *parent) : QTableWidget(ro
     setSelectionMode(QAbstractItemView::SingleSelection);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-
-    const QBrush fixedBackground = palette().button();
-    for (int r = 0; r < rows; ++r) {
-        for (int c = 0; c < columns; ++c) {
-            auto *item = new QTableWidgetItem;
-            if (r == 0 || c == 0) {
-                item->setFlags(Qt::ItemIsEnabled);
-                item->setBackground(fixedBackground);
-            }
-            setItem(r, c, item);
-        }
-    }
+    m_presentation->isFixed = [](const QModelIndex &index) {
+        return index.row() == 0 || index.column() == 0;
+    };
+    m_presentation->setSourceModel(&grid);
+    setModel(m_presentation);
 }
 
 QString StringGrid::cell(int column, int row) const
 {
-    const QTableWidgetItem *it = item(row, column);
-    return it ? it->text() : QString();
+    return m_grid.cell(column, row);
 }
 
 void StringGrid::setCell(int column, int row, const QString &text)
 {
-    if (QTableWidgetItem *it = item(row, column))
-        it->setText(text);
+    m_grid.setCell(column, row, text);
+}
+
+int StringGrid::rowCount() const
+{
+    return m_grid.rowCount();
+}
+
+int StringGrid::columnCount() const
+{
+    return m_grid.columnCount();
 }
 
 void StringGrid::setColumnWidths(const QList<int> &widths)

@@ -1,0 +1,32 @@
+#include "correctorspage.h"
+
+#include "app/widgets/stringgrid.h"
+#include "devices/correctorsmodel.h"
+#include "pagewidgets.h"
+
+#include <QVBoxLayout>
+
+using namespace PageWidgets;
+
+CorrectorsPage::CorrectorsPage(CorrectorsModel &correctors, PageHost &host, QWidget *parent)
+    : QWidget(parent)
+{
+    Q_UNUSED(host); // the correctors' operations arrive with their page's work
+    setObjectName(QStringLiteral("TabSheet4"));
+    StringGrid2 = named(new StringGrid(correctors), "StringGrid2");
+    StringGrid2->setColumnWidths({64, 65, 105, 61, 81, 147});
+    ComboBox5 = dropDownList("ComboBox5", {QStringLiteral("9600"), QStringLiteral("19200")});
+    ComboBox5->setParent(StringGrid2->viewport());
+    Button8 = button("Button8", QStringLiteral("Считать"));
+    Button11 = button("Button11", QStringLiteral("Записать"));
+    Button16 = button("Button16", QStringLiteral("Автоопределение"));
+
+    auto *page = new QVBoxLayout(this);
+    page->setContentsMargins(4, 4, 4, 4);
+    page->addWidget(StringGrid2);
+    page->addStretch(1);
+    page->addLayout(buttonRow({Button16, Button8, Button11}));
+
+    StringGrid2->setRowHeights(ComboBox5->sizeHint().height());
+    ComboBox5->hide();
+}

@@ -1,0 +1,54 @@
+#include "servicepage.h"
+
+#include "pagewidgets.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+using namespace PageWidgets;
+
+ServicePage::ServicePage(PageHost &host, QWidget *parent) : QWidget(parent)
+{
+    Q_UNUSED(host); // the identity and maintenance operations arrive with their page's work
+    setObjectName(QStringLiteral("TabSheet2"));
+
+    GroupBox1 = named(new QGroupBox(QStringLiteral("Серийный номер")), "GroupBox1");
+    Edit3 = named(new QLineEdit, "Edit3");
+    Edit3->setMaxLength(10);
+    Edit3->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), Edit3));
+    Button3 = button("Button3", QStringLiteral("Считать"));
+    Button4 = button("Button4", QStringLiteral("Записать"));
+    auto *serial = new QHBoxLayout(GroupBox1);
+    serial->addWidget(Edit3, 1);
+    serial->addWidget(Button3);
+    serial->addWidget(Button4);
+
+    GroupBox2 = named(new QGroupBox(QStringLiteral("Наименование прибора")), "GroupBox2");
+    Edit4 = named(new QLineEdit, "Edit4");
+    Edit4->setMaxLength(10);
+    Button5 = button("Button5", QStringLiteral("Считать"));
+    Button6 = button("Button6", QStringLiteral("Записать"));
+    auto *name = new QHBoxLayout(GroupBox2);
+    name->addWidget(Edit4, 1);
+    name->addWidget(Button5);
+    name->addWidget(Button6);
+
+    Button15 = button("Button15", QStringLiteral("Параметризировать модем"));
+    Button19 = button("Button19", QStringLiteral("Очистить настройки"));
+    Button7 = button("Button7", QStringLiteral("Удалить архив"));
+    auto *maintenance = new QHBoxLayout;
+    maintenance->addWidget(Button15);
+    maintenance->addWidget(Button19);
+    maintenance->addWidget(Button7);
+    maintenance->addStretch(1);
+
+    auto *page = new QVBoxLayout(this);
+    page->setContentsMargins(4, 4, 4, 4);
+    page->addWidget(GroupBox1);
+    page->addWidget(GroupBox2);
+    page->addLayout(maintenance);
+    page->addStretch(1);
+}

@@ -1,0 +1,46 @@
+#include "settingspage.h"
+
+#include "app/guarded.h"
+#include "app/widgets/settingstable.h"
+#include "pagehost.h"
+#include "pagewidgets.h"
+#include "protocol/settingsmodel.h"
+#include "protocol/settingsread.h"
+#include "protocol/settingsrows.h"
+
+#include <QVBoxLayout>
+
+using namespace PageWidgets;
+
+SettingsPage::SettingsPage(SettingsModel &settings, UnitIdentity &identity, PageHost &host,
+                           QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("TabSheet1"));
+    VLESetting = named(new SettingsTable(settings), "VLESetting");
+    Button1 = button("Button1", QStringLiteral("Считать"));
+    Button2 = button("Button2", QStringLiteral("Записать"));
+
+    auto *page = new QVBoxLayout(this);
+    page->setContentsMargins(4, 4, 4, 4);
+    page->addWidget(VLESetting, 1);
+    page->addLayout(buttonRow({Button1, Button2}));
+
+    using namespace SettingsRows;
+    for (const int row : {GsmStart, GprsStart})
+        VLESetting->setEditMask(row, kTimeMask);
+    for (const int row : {Phone1, Phone2, Phone3})
+        VLESetting->setEditMask(row, kPhoneMask);
+    for (const int row : {DeviceClock, ArchiveStart}) {
+        VLESetting->setReadOnly(row, true);
+        VLESetting->setEllipsisButton(row, true);
+    }
+
+    connect(Button1, &QPushButton::clicked, this, [this, &host, &settings, &identity] {
+        guarded([&] {
+            host.runOperation(Button1, [&settings, &identity](UnitLink &link) {
+                ReadParamConnect(link, settings, identity);
+            });
+        });
+    });
+}

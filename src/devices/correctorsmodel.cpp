@@ -1,0 +1,50 @@
+#include "correctorsmodel.h"
+
+CorrectorsModel::CorrectorsModel(QObject *parent) : TextGrid(6, kCorrectors + 1, parent)
+{
+    const QStringList headings = {
+        QStringLiteral("Разъем"),         QStringLiteral("Тип"),
+        QStringLiteral("Серийный номер"), QStringLiteral("Версия"),
+        QStringLiteral("Скорость"),       QStringLiteral("Нач. дата считывания")};
+    for (int c = 0; c < headings.size(); ++c)
+        setCell(c, 0, headings[c]);
+    const QStringList connectors = {QStringLiteral("X10"), QStringLiteral("X15"),
+                                    QStringLiteral("X11")};
+    for (int r = 1; r <= kCorrectors; ++r)
+        setCell(ConnectorColumn, r, connectors[r - 1]);
+}
+
+void CorrectorsModel::setSpeedBaseline(int row, const QString &text)
+{
+    m_speed.at(row - 1) = text;
+    cellChanged(SpeedColumn, row);
+}
+
+void CorrectorsModel::setDateBaseline(int row, const QString &text)
+{
+    m_date.at(row - 1) = text;
+    cellChanged(DateColumn, row);
+}
+
+void CorrectorsModel::setSerialBaseline(int row, const QString &text)
+{
+    m_serial.at(row - 1) = text;
+    cellChanged(SerialColumn, row);
+}
+
+const QString *CorrectorsModel::baselineOf(int column, int row) const
+{
+    if (row < 1 || row > kCorrectors)
+        return nullptr;
+    const std::size_t i = std::size_t(row - 1);
+    switch (column) {
+    case SpeedColumn:
+        return &m_speed[i];
+    case DateColumn:
+        return &m_date[i];
+    case SerialColumn:
+        return &m_serial[i];
+    default:
+        return nullptr;
+    }
+}

@@ -1,0 +1,71 @@
+#include "sensorsmodel.h"
+
+const QStringList SensorsModel::kReactions = {
+    QStringLiteral("Нет реакции"), QStringLiteral("Передать СМС"),
+    QStringLiteral("Передать архив по GPRS"), QStringLiteral("Передать СМС и архив по GPRS")};
+
+SensorsModel::SensorsModel(QObject *parent) : TextGrid(4, kSensors + 1, parent)
+{
+    const QStringList headings = {QString(), QStringLiteral("Состояние датчика"),
+                                  QStringLiteral("Сигнал тревоги"),
+                                  QStringLiteral("Реакция на срабатывание")};
+    for (int c = 0; c < headings.size(); ++c)
+        setCell(c, 0, headings[c]);
+    for (int r = 1; r <= kSensors; ++r)
+        setCell(LabelColumn, r, QStringLiteral("Датчик") + QString::number(r));
+}
+
+void SensorsModel::setAlarmBaseline(int sensor, const QString &text)
+{
+    m_alarmBaseline.at(sensor - 1) = text;
+    cellChanged(AlarmColumn, sensor);
+}
+
+void SensorsModel::setReactionBaseline(int sensor, const QString &text)
+{
+    m_reactionBaseline.at(sensor - 1) = text;
+    cellChanged(ReactionColumn, sensor);
+}
+
+const QString *SensorsModel::baselineOf(int column, int row) const
+{
+    if (row < 1 || row > kSensors)
+        return nullptr;
+    if (column == AlarmColumn)
+        return &m_alarmBaseline[std::size_t(row - 1)];
+    if (column == ReactionColumn)
+        return &m_reactionBaseline[std::size_t(row - 1)];
+    return nullptr;
+}
+
+void SensorsModel::setBattery(const QString &text)
+{
+    if (m_battery == text)
+        return;
+    m_battery = text;
+    Q_EMIT fieldsChanged();
+}
+
+void SensorsModel::setThreshold(const QString &text)
+{
+    if (m_threshold == text)
+        return;
+    m_threshold = text;
+    Q_EMIT fieldsChanged();
+}
+
+void SensorsModel::setThresholdReaction(int code)
+{
+    if (code < 0 || code >= kReactions.size() || m_thresholdReaction == code)
+        return;
+    m_thresholdReaction = code;
+    Q_EMIT fieldsChanged();
+}
+
+void SensorsModel::setSamplePeriod(const QString &text)
+{
+    if (m_samplePeriod == text)
+        return;
+    m_samplePeriod = text;
+    Q_EMIT fieldsChanged();
+}
