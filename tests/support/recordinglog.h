@@ -1,0 +1,27 @@
+#pragma once
+
+#include "link/logsink.h"
+
+#include <QStringList>
+
+// The activity log without a window, for tests: what was shown, and what went to the file.
+class RecordingLog : public LogSink
+{
+public:
+    void log(const QString &line, int) override
+    {
+        shown << line;
+        file << line;
+    }
+    void show(const QString &line, int) override { shown << line; }
+    void write(const QString &line) override { file << line; }
+    void replaceLastShown(const QString &line, int) override
+    {
+        if (!shown.isEmpty())
+            shown.removeLast();
+        shown << line;
+    }
+
+    QStringList shown;
+    QStringList file;
+};
