@@ -2,16 +2,10 @@
 
 CorrectorsModel::CorrectorsModel(QObject *parent) : TextGrid(6, kCorrectors + 1, parent)
 {
-    const QStringList headings = {
-        QStringLiteral("Разъем"),         QStringLiteral("Тип"),
-        QStringLiteral("Серийный номер"), QStringLiteral("Версия"),
-        QStringLiteral("Скорость"),       QStringLiteral("Нач. дата считывания")};
-    for (int c = 0; c < headings.size(); ++c)
-        setCell(c, 0, headings[c]);
-    const QStringList connectors = {QStringLiteral("X10"), QStringLiteral("X15"),
-                                    QStringLiteral("X11")};
-    for (int r = 1; r <= kCorrectors; ++r)
-        setCell(ConnectorColumn, r, connectors[r - 1]);
+    setHeadings({QStringLiteral("Разъем"), QStringLiteral("Тип"), QStringLiteral("Серийный номер"),
+                 QStringLiteral("Версия"), QStringLiteral("Скорость"),
+                 QStringLiteral("Нач. дата считывания")},
+                {QStringLiteral("X10"), QStringLiteral("X15"), QStringLiteral("X11")});
 }
 
 void CorrectorsModel::setSpeedBaseline(int row, const QString &text)

@@ -6,13 +6,12 @@ const QStringList SensorsModel::kReactions = {
 
 SensorsModel::SensorsModel(QObject *parent) : TextGrid(4, kSensors + 1, parent)
 {
-    const QStringList headings = {QString(), QStringLiteral("Состояние датчика"),
-                                  QStringLiteral("Сигнал тревоги"),
-                                  QStringLiteral("Реакция на срабатывание")};
-    for (int c = 0; c < headings.size(); ++c)
-        setCell(c, 0, headings[c]);
+    QStringList labels;
     for (int r = 1; r <= kSensors; ++r)
-        setCell(LabelColumn, r, QStringLiteral("Датчик") + QString::number(r));
+        labels << QStringLiteral("Датчик") + QString::number(r);
+    setHeadings({QString(), QStringLiteral("Состояние датчика"), QStringLiteral("Сигнал тревоги"),
+                 QStringLiteral("Реакция на срабатывание")},
+                labels);
 }
 
 void SensorsModel::setAlarmBaseline(int sensor, const QString &text)

@@ -27,6 +27,14 @@ void TextGrid::setCell(int column, int row, const QString &text)
     cellChanged(column, row);
 }
 
+void TextGrid::setHeadings(const QStringList &headingRow, const QStringList &labelColumn)
+{
+    for (int c = 0; c < headingRow.size(); ++c)
+        setCell(c, 0, headingRow[c]);
+    for (int r = 0; r < labelColumn.size(); ++r)
+        setCell(0, r + 1, labelColumn[r]);
+}
+
 void TextGrid::cellChanged(int column, int row)
 {
     const QModelIndex at = index(row, column);

@@ -26,6 +26,8 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
 protected:
+    // Fills the heading row (from column 0) and the label column (from row 1).
+    void setHeadings(const QStringList &headingRow, const QStringList &labelColumn);
     // The baseline of a cell that has one; none for the others.
     virtual const QString *baselineOf(int column, int row) const;
     void cellChanged(int column, int row);

@@ -10,6 +10,7 @@
 #include "config/cp1251.h"
 #include "link/comport.h"
 #include "support/session.h"
+#include "support/windowprobes.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -21,14 +22,6 @@
 #include <QTimer>
 
 namespace {
-
-QList<QPushButton *> operationButtons(const TForm1 &form)
-{
-    QList<QPushButton *> buttons;
-    for (const int n : {1, 2, 3, 4, 5, 6, 8, 9, 10, 11})
-        buttons << form.findChild<QPushButton *>(QStringLiteral("Button%1").arg(n));
-    return buttons;
-}
 
 bool allEnabled(const QList<QPushButton *> &buttons, bool enabled)
 {
@@ -46,20 +39,6 @@ void verifyNotConnected(const Session &s)
     QVERIFY(!s.form->modemSessionActive());
     QVERIFY(!s.form->portConnected());
     QVERIFY(s.form->PageControl1->isEnabled());
-}
-
-// Calls action once, the first time a keep-alive tick is waiting for its reply.
-void duringNextTick(TForm1 &form, std::function<void()> action)
-{
-    auto *watch = new QTimer(&form);
-    QObject::connect(watch, &QTimer::timeout, &form, [watch, &form, action] {
-        if (!form.tickInProgress())
-            return;
-        watch->stop();
-        watch->deleteLater();
-        action();
-    });
-    watch->start(2);
 }
 
 // A dial-up connection whose keep-alive comes every 100 ms and waits 150 ms for the unit's

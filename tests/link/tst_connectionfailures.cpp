@@ -10,6 +10,7 @@
 #include "config/cp1251.h"
 #include "link/comport.h"
 #include "support/session.h"
+#include "support/windowprobes.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -98,14 +99,6 @@ QStringList eventPointsOf(const Scenario &scenario)
     return points;
 }
 
-QList<QPushButton *> operationButtons(const TForm1 &form)
-{
-    QList<QPushButton *> buttons;
-    for (const int n : {1, 2, 3, 4, 5, 6, 8, 9, 10, 11})
-        buttons << form.findChild<QPushButton *>(QStringLiteral("Button%1").arg(n));
-    return buttons;
-}
-
 // What may be clicked right now, for a failure message.
 QString clickable(const TForm1 &form)
 {
@@ -121,20 +114,6 @@ QString clickable(const TForm1 &form)
     if (form.Timer1->isActive())
         on << QStringLiteral("keep-alive");
     return on.join(u',');
-}
-
-// Calls action once, the first time a keep-alive tick is waiting for its reply.
-void duringNextTick(TForm1 &form, std::function<void()> action)
-{
-    auto *watch = new QTimer(&form);
-    QObject::connect(watch, &QTimer::timeout, &form, [watch, &form, action] {
-        if (!form.tickInProgress())
-            return;
-        watch->stop();
-        watch->deleteLater();
-        action();
-    });
-    watch->start(2);
 }
 
 enum class Port { Released, ClosedOrReleased };

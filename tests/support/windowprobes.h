@@ -1,0 +1,34 @@
+#pragma once
+
+#include "app/tform1.h"
+
+#include <QList>
+#include <QPushButton>
+#include <QTimer>
+
+#include <functional>
+
+// Looks into and acts on the configurator's window from a test.
+
+// The operation buttons of the four pages that Connect switches as a group.
+inline QList<QPushButton *> operationButtons(const TForm1 &form)
+{
+    QList<QPushButton *> buttons;
+    for (const int n : {1, 2, 3, 4, 5, 6, 8, 9, 10, 11})
+        buttons << form.findChild<QPushButton *>(QStringLiteral("Button%1").arg(n));
+    return buttons;
+}
+
+// Calls action once, the first time a keep-alive tick is waiting for its reply.
+inline void duringNextTick(TForm1 &form, std::function<void()> action)
+{
+    auto *watch = new QTimer(&form);
+    QObject::connect(watch, &QTimer::timeout, &form, [watch, &form, action] {
+        if (!form.tickInProgress())
+            return;
+        watch->stop();
+        watch->deleteLater();
+        action();
+    });
+    watch->start(2);
+}
