@@ -34,7 +34,6 @@ void TForm1::Button12Click()
     request.port = CmbComNum->currentText();
     request.speedItem = ComboBox1->currentIndex();
     request.phone = Edit2->text();
-    // The connection outlives any close handled while it waits; the window may not.
     Connection &link = connection();
     const auto readAll = [this, &link] {
         const std::unique_ptr<UnitLink> unit = link.link();

@@ -4,8 +4,6 @@
 #include "tform1.h"
 
 #include "app/logcolors.h"
-#include "link/comport.h"
-#include "link/ecomport.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -412,10 +412,12 @@ void Connection::ExitForm()
                 if (left)
                     log().log(QStringLiteral("Выход из командного режима выполнен успешно."),
                               LogColor::Blue);
-                controls(LinkControls::LineLeft);
                 if (!left)
                     log().log(QStringLiteral("Выход из командного режима выполнен некорректно"),
                               LogColor::Red);
+                // After the last line, which lets events run: a Connect pressed while this
+                // disconnect still holds the port would find it taken.
+                controls(LinkControls::LineLeft);
             }
         } catch (const EComPort &) {
             log().write(QStringLiteral("Ошибка открытия порта!"));

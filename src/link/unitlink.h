@@ -13,6 +13,8 @@ class LogSink;
 // run while it waits. An operation never sees the port: a link is bound to the port that was
 // open when it was made, so a disconnect or a close handled while the operation waits ends its
 // next exchange with the port error "Port Not Open" instead of reaching another port.
+//
+// A link refers to its connection: it must not outlive it.
 class UnitLink
 {
 public:

@@ -8,9 +8,11 @@
 #include "link/comport.h"
 #include "support/formfixture.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
@@ -39,6 +41,8 @@ private Q_SLOTS:
     void shouldLeaveOperationButtonsOff_data();
     void shouldLeaveOperationButtonsOff();
     void shouldLayOutPagesAndTables();
+    void shouldFitGridRowsToSelectorsWhateverDesktopFont_data();
+    void shouldFitGridRowsToSelectorsWhateverDesktopFont();
     void shouldKeepMaskedValuesInStoredForm_data();
     void shouldKeepMaskedValuesInStoredForm();
     void shouldOfferEllipsisOnClockRows();
@@ -192,6 +196,33 @@ void StartupTest::shouldLeaveOperationButtonsOff()
     QVERIFY(!form->Timer1->isActive());
     QCOMPARE(form->Timer1->interval(), 10000);
     QVERIFY(!form->comPort()->Connected());
+}
+
+void StartupTest::shouldFitGridRowsToSelectorsWhateverDesktopFont_data()
+{
+    QTest::addColumn<int>("points");
+    QTest::newRow("9 pt") << 9;
+    QTest::newRow("12 pt") << 12;
+    QTest::newRow("16 pt") << 16;
+}
+
+void StartupTest::shouldFitGridRowsToSelectorsWhateverDesktopFont()
+{
+    QFETCH(int, points);
+    const QFont desktop = QApplication::font();
+    const auto restore = qScopeGuard([desktop] { QApplication::setFont(desktop); });
+    QFont font = desktop;
+    font.setPointSize(points);
+    QApplication::setFont(font);
+
+    FormFixture fixture;
+    auto form = fixture.start({QStringLiteral("-pelnax")});
+    const StringGrid &sensors = *form->sensorsPage()->StringGrid1;
+    const StringGrid &correctors = *form->correctorsPage()->StringGrid2;
+    for (int r = 0; r < sensors.rowCount(); ++r)
+        QCOMPARE(sensors.rowHeight(r), form->sensorsPage()->ComboBox3->sizeHint().height());
+    for (int r = 0; r < correctors.rowCount(); ++r)
+        QCOMPARE(correctors.rowHeight(r), form->correctorsPage()->ComboBox5->sizeHint().height());
 }
 
 void StartupTest::shouldLayOutPagesAndTables()

@@ -333,6 +333,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("modem");
         QTest::addColumn<bool>("unitHangsUp");
         QTest::newRow("over a line") << false << true;
+        QTest::newRow("over a line, the unit stays silent") << false << false;
         QTest::newRow("the unit hangs up") << true << true;
         QTest::newRow("we hang up") << true << false;
     }

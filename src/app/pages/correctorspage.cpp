@@ -4,6 +4,7 @@
 #include "devices/correctorsmodel.h"
 #include "pagewidgets.h"
 
+#include <QEvent>
 #include <QVBoxLayout>
 
 using namespace PageWidgets;
@@ -27,6 +28,18 @@ CorrectorsPage::CorrectorsPage(CorrectorsModel &correctors, PageHost &host, QWid
     page->addStretch(1);
     page->addLayout(buttonRow({Button16, Button8, Button11}));
 
-    StringGrid2->setRowHeights(ComboBox5->sizeHint().height());
+    fitRowsToSelectors();
     ComboBox5->hide();
+}
+
+void CorrectorsPage::fitRowsToSelectors()
+{
+    StringGrid2->setRowHeights(ComboBox5->sizeHint().height());
+}
+
+void CorrectorsPage::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange)
+        fitRowsToSelectors();
+    QWidget::changeEvent(event);
 }

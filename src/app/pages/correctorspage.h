@@ -21,4 +21,10 @@ public:
     QPushButton *Button8 = nullptr;
     QPushButton *Button11 = nullptr;
     QPushButton *Button16 = nullptr;
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    void fitRowsToSelectors();
 };

@@ -4,6 +4,7 @@
 #include "devices/sensorsmodel.h"
 #include "pagewidgets.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -63,9 +64,7 @@ SensorsPage::SensorsPage(SensorsModel &sensors, PageHost &host, QWidget *parent)
     page->addLayout(values);
     page->addLayout(buttonRow({Button9, Button10}));
 
-    // The grid's rows are as tall as the selectors placed into its cells.
-    StringGrid1->setRowHeights(ComboBox2->sizeHint().height());
-    StringGrid1->setRowHeights(ComboBox3->sizeHint().height());
+    fitRowsToSelectors();
     ComboBox2->hide();
     ComboBox3->hide();
 
@@ -84,4 +83,18 @@ void SensorsPage::showFields()
     if (Edit6->text() != m_sensors.samplePeriod())
         Edit6->setText(m_sensors.samplePeriod());
     ComboBox6->setCurrentIndex(m_sensors.thresholdReaction());
+}
+
+void SensorsPage::fitRowsToSelectors()
+{
+    // The grid's rows are as tall as the selectors placed into its cells, in the window's font.
+    StringGrid1->setRowHeights(ComboBox2->sizeHint().height());
+    StringGrid1->setRowHeights(ComboBox3->sizeHint().height());
+}
+
+void SensorsPage::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange)
+        fitRowsToSelectors();
+    QWidget::changeEvent(event);
 }

@@ -34,7 +34,11 @@ public:
     QPushButton *Button9 = nullptr;
     QPushButton *Button10 = nullptr;
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
+    void fitRowsToSelectors();
     void showFields();
 
     SensorsModel &m_sensors;

@@ -12,7 +12,7 @@ QVariant ModelPresentation::data(const QModelIndex &index, int role) const
 {
     switch (role) {
     case Qt::ToolTipRole:
-        return QIdentityProxyModel::data(index, Qt::DisplayRole);
+        return textAsToolTip ? QIdentityProxyModel::data(index, Qt::DisplayRole) : QVariant();
     case Qt::BackgroundRole:
         if (isFixed && isFixed(index))
             return m_fixedBackground;

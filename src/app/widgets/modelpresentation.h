@@ -16,6 +16,8 @@ public:
 
     // Whether a cell is fixed (a heading or a key): painted as one and never edited.
     std::function<bool(const QModelIndex &)> isFixed;
+    // Whether a cell shows its whole text as a hint, for values wider than the column.
+    bool textAsToolTip = false;
     // Whether an editable cell opens an editor; empty: every one does.
     std::function<bool(const QModelIndex &)> isEditable;
 

@@ -120,6 +120,7 @@ SettingsTable::SettingsTable(SettingsModel &settings, QWidget *parent)
         const RowProps p = props(index.row());
         return !p.readOnly || p.ellipsis;
     };
+    m_presentation->textAsToolTip = true;
     m_presentation->setSourceModel(&settings);
     setModel(m_presentation);
     horizontalHeader()->setSectionResizeMode(0, QHeaderView::Fixed);
