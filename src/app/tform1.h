@@ -65,8 +65,6 @@ public:
     void Timer1Timer();
     void BusyCursorOn();
     void BusyCursorOff();
-    // Returns after at least this long, handling window events all along.
-    void Delay(unsigned Milliseconds);
 
     // Connection panel
     void Button12Click();

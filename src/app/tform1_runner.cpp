@@ -3,10 +3,7 @@
 // arrive in the middle of an exchange: operations are kept apart here.
 #include "tform1.h"
 
-#include "app/logcolors.h"
-
 #include <QApplication>
-#include <QEventLoop>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -103,11 +100,6 @@ void TForm1::BusyCursorOff()
 {
     while (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
-}
-
-void TForm1::Delay(unsigned Milliseconds)
-{
-    connection().Delay(Milliseconds);
 }
 
 TForm1::OperationFrame::OperationFrame(TForm1 &form) : m_form(form)
