@@ -48,6 +48,9 @@ TForm1::TForm1(const StartOptions &options, QWidget *parent)
     environment.inform = [this](const QString &caption, const QString &text) {
         UserPrompt::current().inform(this, caption, text);
     };
+    environment.ask = [this](const QString &caption, const QString &text, const QString &details) {
+        return UserPrompt::current().askYesNo(this, caption, text, details);
+    };
     environment.modemLines = [this] {
         return GsmSet::readModemLines(settingsFile());
     };
@@ -78,6 +81,11 @@ void TForm1::runOperation(QPushButton *button, std::function<void(UnitLink &)> o
         const std::unique_ptr<UnitLink> link = connection().link();
         operation(*link);
     });
+}
+
+QDateTime TForm1::currentDateTime() const
+{
+    return m_options.now ? m_options.now() : QDateTime::currentDateTime();
 }
 
 void TForm1::setKeepAliveIntervalForTests(int ms)

@@ -9,6 +9,8 @@
 #include "protocol/unitdata.h"
 
 #include <QMainWindow>
+#include <QPointer>
+#include <QPushButton>
 
 #include <functional>
 #include <memory>
@@ -38,6 +40,7 @@ struct StartOptions
     QStringList arguments;                  // the command line after the program name
     std::function<QStringList()> listPorts; // the serial ports present; empty: the real ones
     std::shared_ptr<LinkClock> clock;       // the link's time; empty: the computer's clock
+    std::function<QDateTime()> now;         // the date and time; empty: the computer's
 };
 
 // The main window: the connection panel, the parameter-set strip, the four pages and the log
@@ -81,10 +84,11 @@ public:
     CorrectorsPage *correctorsPage() const { return m_correctorsPage; }
     ServicePage *servicePage() const { return m_servicePage; }
     const QString &connectionType() const { return m_connection->type(); }
-    bool modemSessionActive() const { return m_connection->modemSessionActive(); }
+    bool modemSessionActive() const override { return m_connection->modemSessionActive(); }
     bool carrierLost() const { return m_connection->carrierLost(); }
     bool tickInProgress() const { return m_tickInProgress; }
-    bool settingsReadOk() const { return m_data.settingsReadOk; }
+    bool settingsReadOk() const override { return m_data.settingsReadOk; }
+    QDateTime currentDateTime() const override;
     ProfileFile settingsFile() const;
     // The connection's port object; none after a lost carrier or a failed open.
     TComPort *comPort() const { return m_connection->port(); }
@@ -168,7 +172,8 @@ private:
     struct PendingOperation
     {
         std::function<void()> operation;
-        QPushButton *button = nullptr;
+        // A dialog's button may be gone by the time the operation has run.
+        QPointer<QPushButton> button;
     } m_pending;
 
     UnitData m_data;

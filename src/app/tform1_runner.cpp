@@ -20,11 +20,11 @@ void TForm1::ExecuteReadOrWrite(QPushButton *ButtonPointer, std::function<void()
             m_pending = {std::move(FuncPointer1), ButtonPointer};
         return;
     }
-    const auto restore = [this, ButtonPointer] {
+    const auto restore = [this, button = QPointer<QPushButton>(ButtonPointer)] {
         // A disconnect or a lost line handled during the operation leaves it off, with the
-        // other operation buttons.
-        if (!carrierLost() && portConnected())
-            ButtonPointer->setEnabled(true);
+        // other operation buttons. A dialog's button may have gone with its dialog meanwhile.
+        if (button && !carrierLost() && portConnected())
+            button->setEnabled(true);
         BusyCursorOff();
         setEnabled(true);
     };
@@ -66,7 +66,7 @@ void TForm1::Timer1Timer()
                         Button14->setEnabled(false);
                         Button12->setEnabled(true);
                         BusyCursorOff();
-                    } else if (!carrierLost() && portConnected()) {
+                    } else if (parked.button && !carrierLost() && portConnected()) {
                         parked.button->setEnabled(true);
                     }
                 };

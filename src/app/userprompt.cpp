@@ -1,25 +1,53 @@
 #include "userprompt.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QMessageBox>
 
 namespace {
+
+// A box may come up while an operation has the busy cursor on; the operator answers it with
+// the normal pointer.
+class NormalCursor
+{
+public:
+    NormalCursor() { QApplication::setOverrideCursor(Qt::ArrowCursor); }
+    ~NormalCursor() { QApplication::restoreOverrideCursor(); }
+    NormalCursor(const NormalCursor &) = delete;
+    NormalCursor &operator=(const NormalCursor &) = delete;
+};
 
 class MessageBoxPrompt : public UserPrompt
 {
 public:
     void inform(QWidget *parent, const QString &caption, const QString &text) override
     {
+        const NormalCursor cursor;
         QMessageBox::information(parent, caption, text, QMessageBox::Ok);
     }
 
-    bool askYesNo(QWidget *parent, const QString &caption, const QString &text) override
+    bool askYesNo(QWidget *parent, const QString &caption, const QString &text,
+                  const QString &details) override
     {
-        return QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No) ==
-               QMessageBox::Yes;
+        const NormalCursor cursor;
+        QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                        parent);
+        if (!details.isEmpty()) {
+            box.setDetailedText(details);
+            // Shown open: the operator should read what Yes does before pressing it.
+            for (QAbstractButton *button : box.buttons()) {
+                if (box.buttonRole(button) == QMessageBox::ActionRole) {
+                    button->click();
+                    break;
+                }
+            }
+        }
+        return box.exec() == QMessageBox::Yes;
     }
 
     void showError(QWidget *parent, const QString &caption, const QString &text) override
     {
+        const NormalCursor cursor;
         QMessageBox::critical(parent, caption, text, QMessageBox::Ok);
     }
 };

@@ -12,8 +12,10 @@ public:
 
     // Information box with an OK button.
     virtual void inform(QWidget *parent, const QString &caption, const QString &text) = 0;
-    // Question box with Yes and No; true for Yes.
-    virtual bool askYesNo(QWidget *parent, const QString &caption, const QString &text) = 0;
+    // Question box with Yes and No; true for Yes. Details, when given, are listed open below
+    // the question.
+    virtual bool askYesNo(QWidget *parent, const QString &caption, const QString &text,
+                          const QString &details = {}) = 0;
     // Error box with an OK button, for failures nobody else handled.
     virtual void showError(QWidget *parent, const QString &caption, const QString &text) = 0;
 

@@ -71,6 +71,18 @@ public:
     LogSink &log() override { return m_connection.log(); }
     void letEventsRun(const QString &where) override { m_connection.letEventsRun(where); }
 
+    bool confirm(const QString &caption, const QString &text, const QString &details) override
+    {
+        const auto &ask = m_connection.m_env.ask;
+        return ask && ask(caption, text, details);
+    }
+
+    void inform(const QString &caption, const QString &text) override
+    {
+        if (m_connection.m_env.inform)
+            m_connection.m_env.inform(caption, text);
+    }
+
 private:
     Connection &m_connection;
     std::shared_ptr<TComPort> m_port;

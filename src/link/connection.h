@@ -38,6 +38,9 @@ struct LinkEnvironment
     std::function<void(const QString &where)> letEventsRun;
     // An information box with an OK button.
     std::function<void(const QString &caption, const QString &text)> inform;
+    // A question with Yes and No and the details of what Yes does; true for Yes. Without one
+    // every question is answered No.
+    std::function<bool(const QString &caption, const QString &text, const QString &details)> ask;
     // The serial ports' settings file keys DTR and RTS, read afresh at every connection attempt.
     std::function<GsmSet::ModemLines()> modemLines;
     std::function<void(LinkControls)> controls;

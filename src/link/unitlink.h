@@ -9,8 +9,8 @@
 class LogSink;
 
 // What an operation on the unit needs from the connection, and nothing more: send a command
-// line, read the reply with one of the readers, the carrier check, the log, and letting events
-// run while it waits. An operation never sees the port: a link is bound to the port that was
+// line, read the reply with one of the readers, the carrier check, the log, the operator's
+// boxes, and letting events run while it waits. An operation never sees the port: a link is bound to the port that was
 // open when it was made, so a disconnect or a close handled while the operation waits ends its
 // next exchange with the port error "Port Not Open" instead of reaching another port.
 //
@@ -37,4 +37,9 @@ public:
 
     virtual LogSink &log() = 0;
     virtual void letEventsRun(const QString &where) = 0;
+
+    // The operator's part: a question with Yes and No (true for Yes), with details listed
+    // below it, and an information box with an OK button. Both let events run.
+    virtual bool confirm(const QString &caption, const QString &text, const QString &details) = 0;
+    virtual void inform(const QString &caption, const QString &text) = 0;
 };

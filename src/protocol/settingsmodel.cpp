@@ -2,6 +2,8 @@
 
 SettingsModel::SettingsModel(QObject *parent) : QAbstractTableModel(parent)
 {
+    for (int row = 0; row < SettingsRows::Count; ++row)
+        m_values[row] = SettingsRows::tidy(row, QString());
 }
 
 QString SettingsModel::key(int row) const
@@ -16,9 +18,12 @@ QString SettingsModel::value(int row) const
 
 void SettingsModel::setValue(int row, const QString &value)
 {
-    if (!validRow(row) || m_values[row] == value)
+    if (!validRow(row))
         return;
-    m_values[row] = value;
+    const QString tidied = SettingsRows::tidy(row, value);
+    if (m_values[row] == tidied)
+        return;
+    m_values[row] = tidied;
     valueChanged(row);
 }
 

@@ -9,7 +9,8 @@
 // The device-parameters page's data: a key and a value for each row of the settings table,
 // and what the unit was last known to hold in each row (its baseline). A write sends only the
 // rows whose value differs from the baseline; a baseline moves only when the unit confirmed.
-// Column 0 is the key, column 1 the value.
+// Column 0 is the key, column 1 the value. A value is kept tidied (see SettingsRows::tidy),
+// whoever sets it: the tidied text is what is shown, compared and sent.
 class SettingsModel : public QAbstractTableModel
 {
     Q_OBJECT

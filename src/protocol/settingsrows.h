@@ -46,4 +46,13 @@ inline const QStringList kKeys = {
 inline const QString kTimeMask = QStringLiteral("!00:00:00;1;_");
 inline const QString kPhoneMask = QStringLiteral("8!-0000000000;1;_");
 
+// A row's value as the table keeps it once shown: an empty window length is 0 minutes, an
+// untouched time field midnight, an untouched phone field no number. Anything else unchanged.
+QString tidy(int row, const QString &value);
+
+// Whether a character typed into a row is taken: window lengths take digits, phone numbers
+// digits and "+", every other row anything. Backspace and the editing keys are no characters
+// and always pass.
+bool takesCharacter(int row, QChar ch);
+
 } // namespace SettingsRows

@@ -3,6 +3,8 @@
 #include <QDate>
 #include <QRegularExpression>
 
+#include <cmath>
+
 namespace ValueChecks {
 
 namespace {
@@ -104,6 +106,13 @@ bool TryParseFraction(const QString &text, double &value)
     } catch (const EConvertError &) {
         return false;
     }
+}
+
+QDateTime toDateTime(double date, double time)
+{
+    const qint64 days = static_cast<qint64>(std::floor(date));
+    const int seconds = static_cast<int>(std::lround(time * 86400)) % 86400;
+    return QDateTime(kDayZero.addDays(days), QTime(0, 0).addSecs(seconds));
 }
 
 QString BitsToText(int value, int n)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 #include <stdexcept>
@@ -33,6 +34,9 @@ double ParseFraction(const QString &text);
 bool TryParseDate(const QString &text, double &value);
 bool TryParseTime(const QString &text, double &value);
 bool TryParseFraction(const QString &text, double &value);
+
+// The date and time of day that a date value and a time value stand for.
+QDateTime toDateTime(double date, double time);
 
 // n characters "1"/"0", bit n-1 first and bit 0 last.
 QString BitsToText(int value, int n);

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 // Answers the program's message boxes in tests and records what they said.
 class RecordingPrompt : public UserPrompt
 {
@@ -14,6 +16,7 @@ public:
         QString kind; // "inform", "ask" or "error"
         QString caption;
         QString text;
+        QString details;
     };
 
     RecordingPrompt() { UserPrompt::install(this); }
@@ -21,18 +24,23 @@ public:
 
     void inform(QWidget *, const QString &caption, const QString &text) override
     {
-        boxes.append({QStringLiteral("inform"), caption, text});
+        boxes.append({QStringLiteral("inform"), caption, text, {}});
     }
-    bool askYesNo(QWidget *, const QString &caption, const QString &text) override
+    bool askYesNo(QWidget *, const QString &caption, const QString &text,
+                  const QString &details) override
     {
-        boxes.append({QStringLiteral("ask"), caption, text});
+        boxes.append({QStringLiteral("ask"), caption, text, details});
+        if (onAsk)
+            onAsk();
         return answerYes;
     }
     void showError(QWidget *, const QString &caption, const QString &text) override
     {
-        boxes.append({QStringLiteral("error"), caption, text});
+        boxes.append({QStringLiteral("error"), caption, text, {}});
     }
 
     QList<Box> boxes;
     bool answerYes = true;
+    // Runs while a question is open, as the window's events would.
+    std::function<void()> onAsk;
 };

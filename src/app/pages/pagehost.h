@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDateTime>
+
 #include <functional>
 
 class QPushButton;
@@ -8,11 +10,19 @@ class UnitLink;
 // What a page may ask of the window around it: to run one of its operations through the
 // operation runner (parked while a keep-alive tick is talking, the button off and the busy
 // cursor on while it runs, the keep-alive stopped and the pages disabled around it), against a
-// link bound to the port open when it starts.
+// link bound to the port open when it starts; and what the pages need to know of the
+// connection and the time.
 class PageHost
 {
 public:
     virtual ~PageHost() = default;
 
     virtual void runOperation(QPushButton *button, std::function<void(UnitLink &)> operation) = 0;
+
+    // Whether a GSM data call is up.
+    virtual bool modemSessionActive() const = 0;
+    // Whether the last connect-time read of all settings succeeded.
+    virtual bool settingsReadOk() const = 0;
+    // The computer's date and time (tests drive their own).
+    virtual QDateTime currentDateTime() const = 0;
 };

@@ -1,5 +1,6 @@
 #include "settingspage.h"
 
+#include "app/dialogs/tfdatetimeedit.h"
 #include "app/guarded.h"
 #include "app/widgets/settingstable.h"
 #include "pagehost.h"
@@ -7,6 +8,7 @@
 #include "protocol/settingsmodel.h"
 #include "protocol/settingsread.h"
 #include "protocol/settingsrows.h"
+#include "protocol/settingswrite.h"
 
 #include <QVBoxLayout>
 
@@ -14,7 +16,7 @@ using namespace PageWidgets;
 
 SettingsPage::SettingsPage(SettingsModel &settings, UnitIdentity &identity, PageHost &host,
                            QWidget *parent)
-    : QWidget(parent)
+    : QWidget(parent), m_settings(settings), m_host(host)
 {
     setObjectName(QStringLiteral("TabSheet1"));
     VLESetting = named(new SettingsTable(settings), "VLESetting");
@@ -31,6 +33,8 @@ SettingsPage::SettingsPage(SettingsModel &settings, UnitIdentity &identity, Page
         VLESetting->setEditMask(row, kTimeMask);
     for (const int row : {Phone1, Phone2, Phone3})
         VLESetting->setEditMask(row, kPhoneMask);
+    for (const int row : {GsmLength, GprsLength})
+        VLESetting->setDigitsOnly(row, true);
     for (const int row : {DeviceClock, ArchiveStart}) {
         VLESetting->setReadOnly(row, true);
         VLESetting->setEllipsisButton(row, true);
@@ -43,4 +47,28 @@ SettingsPage::SettingsPage(SettingsModel &settings, UnitIdentity &identity, Page
             });
         });
     });
+    connect(Button2, &QPushButton::clicked, this, [this, &host, &settings] {
+        guarded([&] {
+            host.runOperation(Button2,
+                              [&settings](UnitLink &link) { WriteParamConnect(link, settings); });
+        });
+    });
+    connect(VLESetting, &SettingsTable::rowSelected, this,
+            [this](int row) { SelectedSettingsRow = row; });
+    connect(VLESetting, &SettingsTable::editButtonClicked, this, [this](int row) {
+        guarded([&] {
+            SelectedSettingsRow = row;
+            VLESettingEditButtonClick();
+        });
+    });
+}
+
+void SettingsPage::VLESettingEditButtonClick()
+{
+    if (SelectedSettingsRow != SettingsRows::DeviceClock &&
+        SelectedSettingsRow != SettingsRows::ArchiveStart)
+        return;
+    auto *dialog = new TFDateTimeEdit(m_settings, SelectedSettingsRow, m_host, window());
+    dialog->show();
+    dialog->FormShow();
 }

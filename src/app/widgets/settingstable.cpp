@@ -3,9 +3,15 @@
 #include "modelpresentation.h"
 #include "protocol/settingsmodel.h"
 
+#include "protocol/settingsrows.h"
+
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QPainter>
+#include <QRegularExpressionValidator>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 
@@ -28,6 +34,8 @@ public:
         layout->addWidget(m_text, 1);
         layout->addWidget(m_button);
         setFocusProxy(m_text);
+        // Enter on the value presses the button: there is nothing to type here.
+        connect(m_text, &QLineEdit::returnPressed, m_button, &QToolButton::click);
     }
 
     QLineEdit *text() const { return m_text; }
@@ -43,6 +51,10 @@ private:
 class SettingsValueDelegate : public QStyledItemDelegate
 {
 public:
+    static constexpr int kTextLeft = 4;
+    static constexpr int kTextTop = 2;
+    static constexpr const char *kRowProperty = "settingsRow";
+
     explicit SettingsValueDelegate(SettingsTable *table)
         : QStyledItemDelegate(table), m_table(table)
     {
@@ -51,6 +63,7 @@ public:
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
                           const QModelIndex &index) const override
     {
+        Q_UNUSED(option);
         const int row = index.row();
         const SettingsTable::RowProps props = m_table->props(row);
         if (props.ellipsis) {
@@ -62,9 +75,14 @@ public:
         }
         auto *editor = new QLineEdit(parent);
         editor->setFrame(false);
+        editor->setProperty(kRowProperty, row);
         if (!props.mask.isEmpty())
             editor->setInputMask(props.mask.qtMask());
-        Q_UNUSED(option);
+        else if (props.digitsOnly)
+            // Pasted text too: a length is digits and nothing else.
+            editor->setValidator(
+                new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")),
+                                                editor));
         return editor;
     }
 
@@ -85,15 +103,68 @@ public:
     {
         QString text;
         if (auto *ellipsis = dynamic_cast<EllipsisEditor *>(editor)) {
-            if (ellipsis->text()->isReadOnly())
+            if (ellipsis->text()->isReadOnly() || !ellipsis->text()->isModified())
                 return;
             text = ellipsis->text()->text();
         } else {
             auto *line = static_cast<QLineEdit *>(editor);
+            // Only what the operator typed goes back: a value the mask cannot show as it is
+            // (a number in another form, say) is never rewritten by merely passing through.
+            if (!line->isModified())
+                return;
             const EditMask mask = m_table->props(index.row()).mask;
             text = mask.isEmpty() ? line->text() : mask.storedText(line->displayText());
         }
         model->setData(index, text, Qt::EditRole);
+    }
+
+    // The value 4 pixels from the left and 2 from the top, blue when it differs from what the
+    // unit holds.
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const QString text = opt.text;
+        opt.text.clear();
+        const QWidget *widget = opt.widget;
+        QStyle *style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+
+        const bool selected = opt.state.testFlag(QStyle::State_Selected);
+        const QPalette::ColorGroup group =
+            opt.state.testFlag(QStyle::State_Active) ? QPalette::Active : QPalette::Inactive;
+        QColor colour = opt.palette.color(group, selected ? QPalette::HighlightedText
+                                                          : QPalette::Text);
+        const QVariant foreground = index.data(Qt::ForegroundRole);
+        if (!selected && foreground.canConvert<QBrush>())
+            colour = foreground.value<QBrush>().color();
+        const QRect area = opt.rect.adjusted(kTextLeft, kTextTop, -kTextLeft, 0);
+        painter->save();
+        painter->setPen(colour);
+        painter->setFont(opt.font);
+        painter->drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                          opt.fontMetrics.elidedText(text, Qt::ElideRight, area.width()));
+        painter->restore();
+    }
+
+    // The row's key filter on every character typed, the first one that opened the editor
+    // included. Keys that are no characters (Backspace, Delete, arrows, shortcuts) pass.
+    bool eventFilter(QObject *object, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const QVariant row = object->property(kRowProperty);
+            const auto *key = static_cast<QKeyEvent *>(event);
+            const QString typed = key->text();
+            if (row.isValid() && !typed.isEmpty() &&
+                !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+                for (const QChar ch : typed) {
+                    if (ch.isPrint() && !SettingsRows::takesCharacter(row.toInt(), ch))
+                        return true;
+                }
+            }
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
     }
 
 private:
@@ -109,7 +180,10 @@ SettingsTable::SettingsTable(SettingsModel &settings, QWidget *parent)
     verticalHeader()->setMinimumSectionSize(0);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::AllEditTriggers);
+    // As any table: a double click, F2 or typing starts editing; Enter or leaving the cell ends
+    // it, Escape gives the value back.
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::AnyKeyPressed);
     setItemDelegateForColumn(1, new SettingsValueDelegate(this));
 
     m_presentation->isFixed = [](const QModelIndex &index) {
@@ -127,11 +201,19 @@ SettingsTable::SettingsTable(SettingsModel &settings, QWidget *parent)
     horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     setColumnWidth(0, kKeyColumnWidth);
 
-    // Keys are not edited: a click on one moves to its value.
+    // Keys are not edited: a click on one moves to its value. A row with a button shows it as
+    // soon as the row is selected.
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) {
-                if (current.isValid() && current.column() == 0)
+                if (!current.isValid())
+                    return;
+                if (current.column() == 0) {
                     setCurrentIndex(model()->index(current.row(), 1));
+                    return;
+                }
+                Q_EMIT rowSelected(current.row());
+                if (props(current.row()).ellipsis)
+                    edit(current);
             });
 }
 
@@ -172,6 +254,11 @@ void SettingsTable::setEditMask(int row, const QString &mask)
 EditMask SettingsTable::editMask(int row) const
 {
     return props(row).mask;
+}
+
+void SettingsTable::setDigitsOnly(int row, bool digitsOnly)
+{
+    m_props[row].digitsOnly = digitsOnly;
 }
 
 void SettingsTable::setReadOnly(int row, bool readOnly)

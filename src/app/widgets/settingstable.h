@@ -11,7 +11,8 @@ class SettingsModel;
 // The key/value table of the device parameters, a view of the page's settings model: a fixed
 // key column and an editable value column, no heading row. Rows are addressed by index (0 is
 // the first key) or by key text. A row may carry an edit mask, be read-only, and show an
-// ellipsis button while selected.
+// ellipsis button while selected. Every character typed passes the row's key filter
+// (SettingsRows::takesCharacter); only a value the operator changed is written back.
 class SettingsTable : public QTableView
 {
     Q_OBJECT
@@ -29,6 +30,8 @@ public:
 
     void setEditMask(int row, const QString &mask);
     EditMask editMask(int row) const;
+    // A value of digits only, pasted text included (the key filter sees typed characters).
+    void setDigitsOnly(int row, bool digitsOnly);
     void setReadOnly(int row, bool readOnly);
     bool isReadOnly(int row) const;
     void setEllipsisButton(int row, bool shown);
@@ -37,11 +40,14 @@ public:
 Q_SIGNALS:
     // The ellipsis button of the row was pressed.
     void editButtonClicked(int row);
+    // The row became the current one.
+    void rowSelected(int row);
 
 private:
     struct RowProps
     {
         EditMask mask;
+        bool digitsOnly = false;
         bool readOnly = false;
         bool ellipsis = false;
     };
