@@ -8,10 +8,11 @@
 class RecordingLog : public LogSink
 {
 public:
-    void log(const QString &line, int) override
+    void log(const QString &line, int color) override
     {
         shown << line;
         file << line;
+        colors << color;
     }
     void show(const QString &line, int) override { shown << line; }
     void write(const QString &line) override { file << line; }
@@ -24,4 +25,5 @@ public:
 
     QStringList shown;
     QStringList file;
+    QList<int> colors; // of the lines logged to both, in order
 };

@@ -80,9 +80,8 @@ public:
             editor->setInputMask(props.mask.qtMask());
         else if (props.digitsOnly)
             // Pasted text too: a length is digits and nothing else.
-            editor->setValidator(
-                new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")),
-                                                editor));
+            editor->setValidator(new QRegularExpressionValidator(
+                QRegularExpression(QStringLiteral("[0-9]*")), editor));
         return editor;
     }
 
@@ -134,8 +133,8 @@ public:
         const bool selected = opt.state.testFlag(QStyle::State_Selected);
         const QPalette::ColorGroup group =
             opt.state.testFlag(QStyle::State_Active) ? QPalette::Active : QPalette::Inactive;
-        QColor colour = opt.palette.color(group, selected ? QPalette::HighlightedText
-                                                          : QPalette::Text);
+        QColor colour =
+            opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
         const QVariant foreground = index.data(Qt::ForegroundRole);
         if (!selected && foreground.canConvert<QBrush>())
             colour = foreground.value<QBrush>().color();
