@@ -154,6 +154,29 @@ public:
         if (event->type() == QEvent::KeyPress) {
             const QVariant row = object->property(kRowProperty);
             const auto *key = static_cast<QKeyEvent *>(event);
+            // A half-filled masked value ends editing like any other ("12:3 :  " is kept as
+            // typed and refused by the write with a clear line); the toolkit would hold the
+            // editor open until every position is filled.
+            auto *line = qobject_cast<QLineEdit *>(object);
+            if (line && !line->inputMask().isEmpty() && !line->hasAcceptableInput() &&
+                !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+                const auto end = [this, line](EndEditHint hint) {
+                    Q_EMIT commitData(line);
+                    Q_EMIT closeEditor(line, hint);
+                    return true;
+                };
+                switch (key->key()) {
+                case Qt::Key_Return:
+                case Qt::Key_Enter:
+                    return end(NoHint);
+                case Qt::Key_Tab:
+                    return end(EditNextItem);
+                case Qt::Key_Backtab:
+                    return end(EditPreviousItem);
+                default:
+                    break;
+                }
+            }
             const QString typed = key->text();
             if (row.isValid() && !typed.isEmpty() &&
                 !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
