@@ -132,11 +132,13 @@ public:
 
         const bool selected = opt.state.testFlag(QStyle::State_Selected);
         const QPalette::ColorGroup group =
-            opt.state.testFlag(QStyle::State_Active) ? QPalette::Active : QPalette::Inactive;
+            !opt.state.testFlag(QStyle::State_Enabled) ? QPalette::Disabled
+            : opt.state.testFlag(QStyle::State_Active) ? QPalette::Active
+                                                       : QPalette::Inactive;
         QColor colour =
             opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
         const QVariant foreground = index.data(Qt::ForegroundRole);
-        if (!selected && foreground.canConvert<QBrush>())
+        if (!selected && group != QPalette::Disabled && foreground.canConvert<QBrush>())
             colour = foreground.value<QBrush>().color();
         const QRect area = opt.rect.adjusted(kTextLeft, kTextTop, -kTextLeft, 0);
         painter->save();
