@@ -4,6 +4,7 @@
 #include "unitstate.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -13,6 +14,9 @@ struct UnitOptions
     int stepMs = 700;     // between the progress lines of a procedure
     int silentAfter = -1; // answer no command after this many; -1 answers all
     QString stateFile;    // loaded at start, saved after every change
+    // The corrector detection's answer line by line, end line included, instead of one made
+    // from the attached correctors; the unit's state stays as it is.
+    QStringList detectAnswer;
 };
 
 // The simulated Тавикс-М on its service port: one command line in, one reply out. Queries,

@@ -1,122 +1,18 @@
 // Writing the device-parameters page with no window: what reaches the simulated unit (its trace
 // of every line received), what the log says, which baselines move; the two daily windows'
 // rule; the clock's write.
-#include "config/cp1251.h"
-#include "link/connection.h"
 #include "link/logsink.h"
 #include "protocol/settingsread.h"
 #include "protocol/settingsrows.h"
 #include "protocol/settingswrite.h"
 #include "protocol/unitdata.h"
-#include "simulator.h"
-#include "support/filebytes.h"
-#include "support/recordinglog.h"
-#include "support/testclocks.h"
+#include "support/unitsession.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace SettingsRows;
 
 namespace {
-
-// A unit connected and read, over a line or through the modem, with every line it receives
-// traced and every question answered as the test says.
-struct Unit
-{
-    QTemporaryDir dir;
-    std::unique_ptr<Simulator> sim;
-    RecordingLog log;
-    QList<LinkControls> controls;
-    QStringList questions;
-    QStringList details;
-    QStringList boxes;
-    bool answerYes = true;
-    std::unique_ptr<Connection> connection;
-    UnitData data;
-    int tracedBefore = 0;
-
-    QString tracePath() const { return dir.filePath(QStringLiteral("trace.txt")); }
-
-    void start(bool modem = false, int dropCarrierAfter = 0, int silentAfter = -1)
-    {
-        SimOptions options;
-        options.link = dir.filePath(QStringLiteral("ttySim"));
-        options.modem = modem;
-        options.modemOptions.dialDelayMs = 150;
-        options.modemOptions.guardMs = 50;
-        options.modemOptions.dropCarrierAfter = dropCarrierAfter;
-        options.unitOptions.silentAfter = silentAfter;
-        options.traceFile = tracePath();
-        sim = std::make_unique<Simulator>(options);
-        QString error;
-        QVERIFY2(sim->start(&error), qPrintable(error));
-
-        LinkEnvironment environment;
-        environment.log = &log;
-        environment.clock = std::make_shared<ScaledClock>(10);
-        environment.controls = [this](LinkControls change) {
-            controls << change;
-        };
-        environment.ask = [this](const QString &caption, const QString &text, const QString &what) {
-            questions << caption + u'|' + text;
-            details << what;
-            return answerYes;
-        };
-        environment.inform = [this](const QString &caption, const QString &text) {
-            boxes << caption + u'|' + text;
-        };
-        connection = std::make_unique<Connection>(environment);
-        connection->setType(modem ? QStringLiteral("gsm") : QStringLiteral("line"));
-        Connection::Request request;
-        request.portChosen = true;
-        request.port = options.link;
-        request.speedItem = 3;
-        request.phone = QStringLiteral("89160000001");
-        const auto readAll = [this] {
-            const std::unique_ptr<UnitLink> link = connection->link();
-            return ReadAllParam(*link, data);
-        };
-        QCOMPARE(connection->connect(request, readAll), Connection::ConnectResult::Connected);
-        markTrace();
-        log.shown.clear();
-        log.colors.clear();
-    }
-
-    // What the unit received, one command a line, since the last mark.
-    QStringList traced() const
-    {
-        QStringList lines;
-        const QList<QByteArray> all = readBytes(tracePath()).split('\n');
-        for (const QByteArray &line : all) {
-            if (!line.isEmpty())
-                lines << Cp1251::toUnicode(line.mid(line.indexOf("  ") + 2));
-        }
-        return lines;
-    }
-    QStringList receivedSinceMark() const { return traced().mid(tracedBefore); }
-    void markTrace() { tracedBefore = int(traced().size()); }
-
-    void write()
-    {
-        const std::unique_ptr<UnitLink> link = connection->link();
-        WriteParamConnect(*link, data.settings);
-    }
-
-    void writeTime(int row, const QString &text)
-    {
-        const std::unique_ptr<UnitLink> link = connection->link();
-        WriteTime(*link, data.settings, row, text);
-    }
-
-    ~Unit()
-    {
-        if (connection && connection->isOpen())
-            connection->ExitForm();
-        connection.reset();
-        sim.reset();
-    }
-};
 
 const QString kApn = QStringLiteral("APN адрес");
 
@@ -129,7 +25,7 @@ class SettingsWriteTest : public QObject
 private Q_SLOTS:
     void shouldSendOnlyChangedRowsInOrderAndMoveTheirBaselines()
     {
-        Unit unit;
+        UnitSession unit;
         unit.start();
         SettingsModel &settings = unit.data.settings;
         settings.setValue(Phone2, QStringLiteral("8-9031112233"));
@@ -186,7 +82,7 @@ private Q_SLOTS:
 
     void shouldSendNothingWhenOperatorSaysNo()
     {
-        Unit unit;
+        UnitSession unit;
         unit.start();
         unit.data.settings.setValue(ApnAddress, QStringLiteral("new.example.net"));
         unit.answerYes = false;
@@ -228,7 +124,7 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(QStringList, sent);
         QFETCH(QStringList, logged);
-        Unit unit;
+        UnitSession unit;
         unit.start();
         unit.data.settings.setValue(Phone1, typed);
         unit.write();
@@ -366,7 +262,7 @@ private Q_SLOTS:
         QFETCH(int, row);
         QFETCH(QString, typed);
         QFETCH(QStringList, refused);
-        Unit unit;
+        UnitSession unit;
         unit.start();
         unit.data.settings.setValue(row, typed);
         unit.data.settings.setValue(ApnAddress, QStringLiteral("new.example.net"));
@@ -384,7 +280,7 @@ private Q_SLOTS:
 
     void shouldSendAcceptedWindowsInRowOrder()
     {
-        Unit unit;
+        UnitSession unit;
         unit.start();
         SettingsModel &settings = unit.data.settings;
         settings.setValue(GprsLength, QStringLiteral("40"));
@@ -425,7 +321,7 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(QStringList, sent);
         QFETCH(QString, line);
-        Unit unit;
+        UnitSession unit;
         unit.start();
         unit.data.settings.setValue(ArchiveStart, typed);
         unit.write();
@@ -441,7 +337,7 @@ private Q_SLOTS:
     void shouldStopAtLostCarrier()
     {
         // group_info is the first command of the call; the second write gets NO CARRIER.
-        Unit unit;
+        UnitSession unit;
         unit.start(true, 3);
         SettingsModel &settings = unit.data.settings;
         settings.setValue(ApnAddress, QStringLiteral("a.example.net"));
@@ -465,7 +361,7 @@ private Q_SLOTS:
 
     void shouldSayPortClosedAndSendNothing()
     {
-        Unit unit;
+        UnitSession unit;
         unit.start();
         unit.data.settings.setValue(ApnAddress, QStringLiteral("a.example.net"));
         const std::unique_ptr<UnitLink> link = unit.connection->link();
@@ -495,7 +391,7 @@ private Q_SLOTS:
         QFETCH(int, row);
         QFETCH(QString, sent);
         QFETCH(QString, line);
-        Unit unit;
+        UnitSession unit;
         unit.start();
         unit.writeTime(row, QStringLiteral("05.12.2026 14:03:09"));
         QCOMPARE(unit.receivedSinceMark(), QStringList{sent});
@@ -514,7 +410,7 @@ private Q_SLOTS:
     void shouldShowBoxWhenClockWriteIsNotConfirmed()
     {
         // The unit answers group_info and nothing after it.
-        Unit unit;
+        UnitSession unit;
         unit.start(false, 0, 1);
         const QString before = unit.data.settings.value(DeviceClock);
         unit.writeTime(DeviceClock, QStringLiteral("05.12.2026 14:03:09"));
@@ -526,7 +422,7 @@ private Q_SLOTS:
 
     void shouldKeepClockValueInRowWhenPortIsClosed()
     {
-        Unit unit;
+        UnitSession unit;
         unit.start();
         const std::unique_ptr<UnitLink> link = unit.connection->link();
         unit.connection->ExitForm();

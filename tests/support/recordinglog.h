@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 // The activity log without a window, for tests: what was shown, and what went to the file.
 class RecordingLog : public LogSink
 {
@@ -13,6 +15,8 @@ public:
         shown << line;
         file << line;
         colors << color;
+        if (onLog)
+            onLog(line);
     }
     void show(const QString &line, int) override { shown << line; }
     void write(const QString &line) override { file << line; }
@@ -26,4 +30,5 @@ public:
     QStringList shown;
     QStringList file;
     QList<int> colors; // of the lines logged to both, in order
+    std::function<void(const QString &)> onLog;
 };
