@@ -1,7 +1,10 @@
 #include "correctorspage.h"
 
+#include "app/guarded.h"
 #include "app/widgets/stringgrid.h"
 #include "devices/correctorsmodel.h"
+#include "devices/correctorsops.h"
+#include "pagehost.h"
 #include "pagewidgets.h"
 
 #include <QEvent>
@@ -12,7 +15,6 @@ using namespace PageWidgets;
 CorrectorsPage::CorrectorsPage(CorrectorsModel &correctors, PageHost &host, QWidget *parent)
     : QWidget(parent)
 {
-    Q_UNUSED(host); // the correctors' operations arrive with their page's work
     setObjectName(QStringLiteral("TabSheet4"));
     StringGrid2 = named(new StringGrid(correctors), "StringGrid2");
     StringGrid2->setColumnWidths({64, 65, 105, 61, 81, 147});
@@ -30,6 +32,20 @@ CorrectorsPage::CorrectorsPage(CorrectorsModel &correctors, PageHost &host, QWid
 
     fitRowsToSelectors();
     ComboBox5->hide();
+
+    const auto runs = [this, &host, &correctors](QPushButton *button,
+                                                 void (*operation)(UnitLink &, CorrectorsModel &)) {
+        connect(button, &QPushButton::clicked, this, [button, &host, &correctors, operation] {
+            guarded([&] {
+                host.runOperation(button, [&correctors, operation](UnitLink &link) {
+                    operation(link, correctors);
+                });
+            });
+        });
+    };
+    runs(Button8, ReadKorrector);
+    runs(Button11, WriteKorrector);
+    runs(Button16, AutoDetect);
 }
 
 void CorrectorsPage::fitRowsToSelectors()
