@@ -157,6 +157,15 @@ void UnitDevice::handle(const QString &command)
     if (m_options.silentAfter >= 0 && m_commands > m_options.silentAfter)
         return;
 
+    const qsizetype eq = command.indexOf(u'=');
+    const QString name = eq < 0 ? command : command.left(eq);
+    if (m_options.ignored.contains(name, Qt::CaseInsensitive))
+        return;
+    if (eq >= 0 && m_options.refused.contains(name, Qt::CaseInsensitive))
+        return reply(kError);
+    if (eq < 0 && m_options.bareOk.contains(name, Qt::CaseInsensitive))
+        return reply(kOk);
+
     const QString upper = command.toUpper();
     if (upper == QLatin1String("GROUP_INFO"))
         return reply(groupInfo());
@@ -190,6 +199,8 @@ void UnitDevice::handle(const QString &command)
         stored();
         return replyLines(lines, 2);
     }
+    if (upper == QLatin1String("MDMPRM") && !m_options.modemAnswer.isEmpty())
+        return replyLines(m_options.modemAnswer, 1);
     if (upper == QLatin1String("MDMPRM")) {
         return replyLines(
             {QStringLiteral("[START MODEM SETUP]"), QStringLiteral("Modem power on"),
@@ -200,8 +211,6 @@ void UnitDevice::handle(const QString &command)
             1);
     }
 
-    const qsizetype eq = command.indexOf(u'=');
-    const QString name = eq < 0 ? command : command.left(eq);
     if (name.compare(QLatin1String("SELDEVICE"), Qt::CaseInsensitive) == 0 && eq >= 0)
         return reply(command.mid(eq + 1) == QLatin1String("0") ? kOk : kError);
     if (name.compare(QLatin1String("DefaultDev"), Qt::CaseInsensitive) == 0 && eq >= 0)

@@ -17,6 +17,13 @@ struct UnitOptions
     // The corrector detection's answer line by line, end line included, instead of one made
     // from the attached correctors; the unit's state stays as it is.
     QStringList detectAnswer;
+    // The same for the modem configuration procedure.
+    QStringList modemAnswer;
+    // Commands by name (the text before "="; letter case ignored) that the unit never answers,
+    // whose assignments it refuses, and whose queries it answers with "OK" alone.
+    QStringList ignored;
+    QStringList refused;
+    QStringList bareOk;
 };
 
 // The simulated Тавикс-М on its service port: one command line in, one reply out. Queries,

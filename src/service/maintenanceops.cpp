@@ -1,0 +1,130 @@
+#include "maintenanceops.h"
+
+#include "link/logsink.h"
+#include "link/unitlink.h"
+#include "protocol/commandset.h"
+#include "protocol/protocolkeys.h"
+#include "protocol/settingsread.h"
+#include "protocol/settingsrows.h"
+#include "protocol/unitdata.h"
+
+namespace {
+
+// One clearing command: its success or failure line; true when the unit confirmed.
+bool clear(UnitLink &link, const QString &command, const QString &done, const QString &failed)
+{
+    link.send(command);
+    const bool confirmed = link.Readotv(2).rez;
+    link.log().log(confirmed ? done : failed, confirmed ? LogColor::Blue : LogColor::Red);
+    return confirmed;
+}
+
+void sendClearingCommands(UnitLink &link, const CorrectorsModel &correctors)
+{
+    for (int i = 0; i <= SettingsRows::Phone3; ++i) {
+        QString value;
+        if (i == SettingsRows::GsmStart || i == SettingsRows::GprsStart)
+            value = QStringLiteral("00:00:00");
+        else if (i == SettingsRows::GsmLength || i == SettingsRows::GprsLength)
+            value = QStringLiteral("0");
+        const QString row = SettingsRows::kKeys[i];
+        clear(link, CommandSet::assignment(Protocol::kProtocolKeys[i], value),
+              QStringLiteral("Очистка параметра [") + row + u']',
+              QStringLiteral("Ошибка очистки параметра [") + row + u']');
+    }
+    // Every sensor normally open; their reactions are reset only when that was taken.
+    if (clear(link, CommandSet::assignment(QStringLiteral("ESTATSENS"), QString()),
+              QStringLiteral("Установка нормального состояния датчиков - разомкнутое"),
+              QStringLiteral("Ошибка установки нормального состояния датчиков"))) {
+        for (int n = 1; n <= 6; ++n) {
+            const QString sensor = QStringLiteral("Датчик") + QString::number(n);
+            clear(link,
+                  CommandSet::assignment(QStringLiteral("Mask") + QString::number(n),
+                                         QStringLiteral("0")),
+                  sensor + QStringLiteral(": сброс реакции на срабатывание"),
+                  sensor + QStringLiteral(": ошибка сброса реакции на срабатывание"));
+        }
+    }
+    // "Cброс" begins with a Latin C.
+    clear(link, CommandSet::assignment(QStringLiteral("SELDEVICE"), QStringLiteral("0")),
+          QStringLiteral("C\u0431\u0440\u043E\u0441 опроса корректоров"),
+          QStringLiteral("Ошибка сброса корректоров"));
+    for (int n = 1; n <= 3; ++n) {
+        clear(link,
+              CommandSet::assignment(QStringLiteral("BrInt") + QString::number(n),
+                                     QStringLiteral("19200")),
+              correctors.cell(CorrectorsModel::ConnectorColumn, n) +
+                  QStringLiteral(" установка скорости опроса = 19200 бит/сек"),
+              QStringLiteral("Ошибка установки скорости опроса"));
+    }
+    clear(link, CommandSet::assignment(QStringLiteral("DefaultDev"), QString()),
+          QStringLiteral("Сброс разъема по умолчанию"),
+          QStringLiteral("Ошибка сброса прибора по умолчанию"));
+}
+
+} // namespace
+
+void ClearSettigs(UnitLink &link, UnitData &data)
+{
+    if (!link.confirm(QStringLiteral("Настройки Тавикс-М"),
+                      QStringLiteral("Очистить настройки прибора Тавикс-М?"), QString()))
+        return;
+    LogSink &log = link.log();
+    log.log(QStringLiteral("Старт очищения настроек прибора Тавикс-М ..."), LogColor::Green);
+    try {
+        if (link.isOpen())
+            sendClearingCommands(link, data.correctors);
+        else
+            log.log(QStringLiteral("COM-порт закрыт!"), LogColor::Red);
+    } catch (...) {
+        // The pages show what the unit holds now, whatever happened to the sequence; the
+        // first error is the one reported.
+        try {
+            ReadAllParam(link, data);
+        } catch (...) {
+        }
+        throw;
+    }
+    ReadAllParam(link, data);
+}
+
+void ClearArchive(UnitLink &link)
+{
+    const QString title = QStringLiteral("Удаление архива прибора Тавикс-М");
+    if (!link.confirm(title, QStringLiteral("Удалить архив прибора Тавикс-М?"), QString()))
+        return;
+    LogSink &log = link.log();
+    log.log(QStringLiteral("Старт удаления архива прибора Тавикс-М ..."), LogColor::Green);
+    if (!link.isOpen()) {
+        log.log(QStringLiteral("COM-порт закрыт!"), LogColor::Red);
+        return;
+    }
+    link.send(CommandSet::query(QStringLiteral("ERASEARCH")));
+    const Reply reply = link.Readotv(3);
+    if (reply.rez) {
+        const QString done = QStringLiteral("Архив прибора Тавикс-М удален!");
+        log.log(done, LogColor::Blue);
+        link.inform(title, done);
+        return;
+    }
+    const QString failed = QStringLiteral("Ошибка удаления архива прибора Тавикс-М!");
+    log.log(failed, LogColor::Red);
+    link.inform(title, failed);
+    link.NoCarier(reply.sOut);
+}
+
+void ParamModem(UnitLink &link)
+{
+    LogSink &log = link.log();
+    log.log(QStringLiteral("Старт параметризации модема..."), LogColor::Green);
+    if (!link.isOpen()) {
+        log.log(QStringLiteral("COM-порт закрыт!"), LogColor::Red);
+        return;
+    }
+    link.send(CommandSet::query(QStringLiteral("mdmprm")));
+    const Reply reply = link.ReadParametrization(50);
+    const QString outcome = reply.rez ? QStringLiteral("Модем параметризован!")
+                                      : QStringLiteral("Ошибка парметризации!");
+    log.log(outcome, reply.rez ? LogColor::Green : LogColor::Red);
+    link.inform(QStringLiteral("Считывание данных"), outcome);
+}
