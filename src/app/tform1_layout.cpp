@@ -60,7 +60,7 @@ void TForm1::setupUi()
     m_settingsPage = new SettingsPage(m_data.settings, m_data.identity, *this);
     m_sensorsPage = new SensorsPage(m_data.sensors, *this);
     m_correctorsPage = new CorrectorsPage(m_data.correctors, *this);
-    m_servicePage = new ServicePage(*this);
+    m_servicePage = new ServicePage(m_data, *this);
     PageControl1->addTab(m_settingsPage, QStringLiteral("Параметры устройства"));
     PageControl1->addTab(m_sensorsPage, QStringLiteral("Датчики"));
     PageControl1->addTab(m_correctorsPage, QStringLiteral("Корректоры"));

@@ -1,17 +1,22 @@
 #include "servicepage.h"
 
+#include "app/guarded.h"
+#include "pagehost.h"
 #include "pagewidgets.h"
+#include "protocol/unitdata.h"
+#include "service/identityops.h"
+#include "service/maintenanceops.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 using namespace PageWidgets;
 
-ServicePage::ServicePage(PageHost &host, QWidget *parent) : QWidget(parent)
+ServicePage::ServicePage(UnitData &data, PageHost &host, QWidget *parent) : QWidget(parent)
 {
-    Q_UNUSED(host); // the identity and maintenance operations arrive with their page's work
     setObjectName(QStringLiteral("TabSheet2"));
 
     GroupBox1 = named(new QGroupBox(QStringLiteral("Серийный номер")), "GroupBox1");
@@ -51,4 +56,35 @@ ServicePage::ServicePage(PageHost &host, QWidget *parent) : QWidget(parent)
     page->addWidget(GroupBox2);
     page->addLayout(maintenance);
     page->addStretch(1);
+
+    // Each button hands its operation to the runner; a field the read fills is looked up again
+    // afterwards, the window may have gone meanwhile.
+    const auto runs = [this, &host](QPushButton *button,
+                                    std::function<void(UnitLink &)> operation) {
+        connect(button, &QPushButton::clicked, this, [button, &host, operation] {
+            guarded([&] { host.runOperation(button, operation); });
+        });
+    };
+    const QPointer<QLineEdit> serialField = Edit3;
+    const QPointer<QLineEdit> nameField = Edit4;
+    UnitIdentity &identity = data.identity;
+    runs(Button3, [serialField](UnitLink &link) {
+        const std::optional<QString> value = ReadSerialNumb(link);
+        if (value && serialField)
+            serialField->setText(*value);
+    });
+    runs(Button4, [serialField, &identity](UnitLink &link) {
+        WriteSerialNumb(link, identity, serialField ? serialField->text() : QString());
+    });
+    runs(Button5, [nameField](UnitLink &link) {
+        const std::optional<QString> value = ReadNameDevice(link);
+        if (value && nameField)
+            nameField->setText(*value);
+    });
+    runs(Button6, [nameField, &identity](UnitLink &link) {
+        WriteNameDevice(link, identity, nameField ? nameField->text() : QString());
+    });
+    runs(Button19, [&data](UnitLink &link) { ClearSettigs(link, data); });
+    runs(Button7, [](UnitLink &link) { ClearArchive(link); });
+    runs(Button15, [](UnitLink &link) { ParamModem(link); });
 }

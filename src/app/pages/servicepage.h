@@ -3,16 +3,18 @@
 #include <QWidget>
 
 class PageHost;
+struct UnitData;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
 
-// "Сервис": the unit's serial number and name, and the maintenance commands.
+// "Сервис": the unit's serial number and name, and the maintenance commands (clearing the
+// settings, erasing the archive, configuring the unit's modem).
 class ServicePage : public QWidget
 {
     Q_OBJECT
 public:
-    explicit ServicePage(PageHost &host, QWidget *parent = nullptr);
+    ServicePage(UnitData &data, PageHost &host, QWidget *parent = nullptr);
 
     QGroupBox *GroupBox1 = nullptr;
     QLineEdit *Edit3 = nullptr;
