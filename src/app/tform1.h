@@ -69,6 +69,10 @@ public:
     void BusyCursorOn();
     void BusyCursorOff();
 
+    // Parameter sets of the active page
+    void ButtonDefValsClick();
+    void ButtonSaveParamsClick();
+
     // Connection panel
     void Button12Click();
     void Button14Click();

@@ -148,5 +148,9 @@ QWidget *TForm1::createParameterStrip()
     ButtonSaveParams->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     ButtonSaveParams->setToolTip(QStringLiteral("Сохранить параметры в ini-файл"));
     Panel4->setEnds(ButtonDefVals, ButtonSaveParams);
+    connect(ButtonDefVals, &QToolButton::clicked, this,
+            [this] { guarded([this] { ButtonDefValsClick(); }); });
+    connect(ButtonSaveParams, &QToolButton::clicked, this,
+            [this] { guarded([this] { ButtonSaveParamsClick(); }); });
     return Panel4;
 }
