@@ -3,6 +3,7 @@
 #include "simline.h"
 #include "unitstate.h"
 
+#include <QHash>
 #include <QString>
 
 #include <functional>
@@ -13,6 +14,10 @@ struct UnitOptions
     int stepMs = 700;     // between the progress lines of a procedure
     int silentAfter = -1; // answer no command after this many; -1 answers all
     QString stateFile;    // loaded at start, saved after every change
+    // Command lines (letter case ignored) answered with a text of the test's choosing instead
+    // of the unit's own reply, whatever the settings hold: a value "group_info" does not
+    // show, a bare "OK", an "ERROR", or silence (an empty text).
+    QHash<QString, QString> replies;
 };
 
 // The simulated Тавикс-М on its service port: one command line in, one reply out. Queries,
