@@ -178,6 +178,8 @@ void UnitDevice::handle(const QString &command)
         m_line.after(milliseconds(m_options.latencyMs + 300), m_endCall);
         return;
     }
+    if (upper == QLatin1String("CORRECTOR_DETECT") && !m_options.detectAnswer.isEmpty())
+        return replyLines(m_options.detectAnswer, 2);
     if (upper == QLatin1String("CORRECTOR_DETECT")) {
         QStringList lines = {QStringLiteral("[START CORRECTOR DETECT]")};
         for (int connector = 0; connector < 3; ++connector) {

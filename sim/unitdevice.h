@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -18,6 +19,9 @@ struct UnitOptions
     // of the unit's own reply, whatever the settings hold: a value "group_info" does not
     // show, a bare "OK", an "ERROR", or silence (an empty text).
     QHash<QString, QString> replies;
+    // The corrector detection's answer line by line, end line included, instead of one made
+    // from the attached correctors; the unit's state stays as it is.
+    QStringList detectAnswer;
 };
 
 // The simulated Тавикс-М on its service port: one command line in, one reply out. Queries,

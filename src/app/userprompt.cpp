@@ -32,6 +32,8 @@ public:
         const NormalCursor cursor;
         QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
                         parent);
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
         if (!details.isEmpty()) {
             box.setDetailedText(details);
             // Shown open: the operator should read what Yes does before pressing it.

@@ -10,9 +10,10 @@ class LogSink;
 
 // What an operation on the unit needs from the connection, and nothing more: send a command
 // line, read the reply with one of the readers, the carrier check, the log, the operator's
-// boxes, and letting events run while it waits. An operation never sees the port: a link is bound to the port that was
-// open when it was made, so a disconnect or a close handled while the operation waits ends its
-// next exchange with the port error "Port Not Open" instead of reaching another port.
+// boxes, and letting events run while it waits. An operation never sees the port: a link is bound
+// to the port that was open when it was made, so a disconnect or a close handled while the
+// operation waits ends its next exchange with the port error "Port Not Open" instead of reaching
+// another port.
 //
 // A link refers to its connection: it must not outlive it.
 class UnitLink

@@ -60,4 +60,15 @@ QString wireDate(const QDateTime &time)
     return time.toString(Protocol::kWireDateFormat);
 }
 
+QString trimmedControls(QStringView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin].unicode() <= 32)
+        ++begin;
+    while (end > begin && text[end - 1].unicode() <= 32)
+        --end;
+    return text.sliced(begin, end - begin).toString();
+}
+
 } // namespace CommandSet

@@ -43,4 +43,7 @@ QString tablePhone(const QString &value);
 // DD.MM.YYYY HH:MM:SS
 QString wireDate(const QDateTime &time);
 
+// The text without blanks and control characters (codes 0 to 32) at either end.
+QString trimmedControls(QStringView text);
+
 } // namespace CommandSet

@@ -57,9 +57,8 @@ WindowCheck checkWindows(const QString &gsmStart, const QString &gsmLength,
                          const QString &gprsStart, const QString &gprsLength)
 {
     const auto invalid = [](int row) {
-        return WindowCheck{WindowCheck::Invalid,
-                           QStringLiteral("Введено некорректное значение [") + caption(row) +
-                               QStringLiteral("]!")};
+        return WindowCheck{WindowCheck::Invalid, QStringLiteral("Введено некорректное значение [") +
+                                                     caption(row) + QStringLiteral("]!")};
     };
     const auto tooLong = [](int row) {
         return WindowCheck{WindowCheck::Invalid, QStringLiteral("Значение [") + caption(row) +
@@ -93,7 +92,7 @@ bool windowsAccepted(int gsmStartSeconds, int gsmLength, int gprsStartSeconds, i
         return true;
     const int gs = gsmStartSeconds / 60;
     const int ps = gprsStartSeconds / 60;
-    const int x = ps - (gs + gsmLength); // from the end of the GSM window to the GPRS start
+    const int x = ps - (gs + gsmLength);  // from the end of the GSM window to the GPRS start
     const int y = gs - (ps + gprsLength); // from the end of the GPRS window to the GSM start
     return std::abs(x) <= kDayMinutes && std::abs(y) <= kDayMinutes && (x > 5 || y > 5);
 }
@@ -138,8 +137,7 @@ public:
         if (m_changed || m_windows)
             m_log.log(QStringLiteral("Запись настроек завершена"), LogColor::Green);
         else
-            m_log.log(QStringLiteral("Данные настроек не изменены пользователем."),
-                      LogColor::Blue);
+            m_log.log(QStringLiteral("Данные настроек не изменены пользователем."), LogColor::Blue);
     }
 
 private:
@@ -201,7 +199,8 @@ private:
 
     void notWritten(int row)
     {
-        m_log.log(QStringLiteral("Значение [") + caption(row) + QStringLiteral("] не перезаписано!"),
+        m_log.log(QStringLiteral("Значение [") + caption(row) +
+                      QStringLiteral("] не перезаписано!"),
                   LogColor::Red);
     }
 
@@ -253,17 +252,16 @@ private:
             return true;
         }
         if (!ValueChecks::TryParseTime(timePart, time)) {
-            m_log.log(
-                QStringLiteral("Введено некорректное время начальной даты считывания архива "
-                               "Тавикс-М"),
-                LogColor::Red);
+            m_log.log(QStringLiteral("Введено некорректное время начальной даты считывания архива "
+                                     "Тавикс-М"),
+                      LogColor::Red);
             return true;
         }
         m_changed = true;
         const QString old = m_settings.baseline(ArchiveStart);
-        m_link.send(CommandSet::assignment(Protocol::kProtocolKeys[Protocol::ReadArchive4],
-                                           CommandSet::wireDate(ValueChecks::toDateTime(date,
-                                                                                        time))));
+        m_link.send(
+            CommandSet::assignment(Protocol::kProtocolKeys[Protocol::ReadArchive4],
+                                   CommandSet::wireDate(ValueChecks::toDateTime(date, time))));
         const Reply reply = m_link.Readotv(3);
         if (reply.rez) {
             m_log.log(QStringLiteral("Перезапись [") + caption(ArchiveStart) +

@@ -76,11 +76,18 @@ struct Setup
     QString chosenReply;
 };
 
+Setup holding(const QString &state)
+{
+    Setup setup;
+    setup.state = state;
+    return setup;
+}
+
 // A simulated unit, connected over a line or through the modem, and the page's data.
-class UnitSession
+class SensorsUnit
 {
 public:
-    explicit UnitSession(const Setup &setup = {})
+    explicit SensorsUnit(const Setup &setup = {})
     {
         SimOptions options;
         options.link = m_dir.filePath(QStringLiteral("ttySim"));
@@ -240,7 +247,7 @@ private Q_SLOTS:
         QFETCH(QStringList, states);
         QFETCH(QStringList, alarms);
         QFETCH(QStringList, reactions);
-        UnitSession unit({state});
+        SensorsUnit unit(holding(state));
         unit.sensors.setCell(SensorsModel::ReactionColumn, 2, kGprs); // what the page showed
         unit.read();
 
@@ -320,7 +327,7 @@ private Q_SLOTS:
         QFETCH(QString, chosenReply);
         QFETCH(QStringList, sent);
         QFETCH(QStringList, log);
-        UnitSession unit({{}, modem, dropAt, chosenCommand, chosenReply});
+        SensorsUnit unit({{}, modem, dropAt, chosenCommand, chosenReply});
         unit.read();
         QCOMPARE(unit.sent(), sent);
         QCOMPARE(unit.log.shown, log);
@@ -358,7 +365,7 @@ private Q_SLOTS:
         QFETCH(QString, message);
         QFETCH(QStringList, sent);
         QFETCH(QStringList, states);
-        UnitSession unit({state, false, 0, chosenCommand, chosenReply});
+        SensorsUnit unit({state, false, 0, chosenCommand, chosenReply});
         QString error;
         try {
             unit.read();
@@ -606,7 +613,7 @@ private Q_SLOTS:
         QFETCH(QStringList, log);
         QFETCH(QString, period);
         QFETCH(int, boxes);
-        UnitSession unit({kWriteState, false, 0, chosenCommand, chosenReply});
+        SensorsUnit unit({kWriteState, false, 0, chosenCommand, chosenReply});
         unit.read();
         applyEdits(unit.sensors, edits);
         unit.mark();
@@ -623,7 +630,7 @@ private Q_SLOTS:
 
     void shouldMoveOnlyGridBaselinesSoFieldsGoAgainUntilRead()
     {
-        UnitSession unit({kWriteState});
+        SensorsUnit unit(holding(kWriteState));
         unit.read();
         applyEdits(unit.sensors, {"alarm2=" + kOpened, "alarm5=" + kOpened, "reaction3=" + kSms,
                                   "threshold=3,6", "event=2", "period=30"});
@@ -707,7 +714,10 @@ private Q_SLOTS:
         QFETCH(int, dropAt);
         QFETCH(QStringList, sent);
         QFETCH(QStringList, log);
-        UnitSession unit({kWriteState, true, int(kQueries.size()) + dropAt});
+        Setup setup = holding(kWriteState);
+        setup.modem = true;
+        setup.dropCarrierAt = int(kQueries.size()) + dropAt;
+        SensorsUnit unit(setup);
         unit.read();
         applyEdits(unit.sensors, edits);
         unit.mark();

@@ -20,6 +20,8 @@ struct Session
     std::shared_ptr<ScaledClock> clock = std::make_shared<ScaledClock>(10);
     std::unique_ptr<Simulator> sim;
     std::unique_ptr<TForm1> form;
+    // The computer's date and time as the window sees it; invalid: the real one.
+    QDateTime now;
 
     QString link() const { return dir.filePath(QStringLiteral("ttySim")); }
     QString logPath() const { return dir.filePath(QStringLiteral("Log.txt")); }
@@ -56,6 +58,10 @@ struct Session
             return QStringList{port};
         };
         start.clock = clock;
+        if (now.isValid())
+            start.now = [this] {
+                return now;
+            };
         form = std::make_unique<TForm1>(start);
         form->show();
     }

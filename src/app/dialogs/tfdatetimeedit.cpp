@@ -58,7 +58,8 @@ TFDateTimeEdit::TFDateTimeEdit(SettingsModel &settings, int row, PageHost &host,
     layout->addLayout(buttons);
     setFixedSize(264, 88);
 
-    connect(ButtonCTNow, &QPushButton::clicked, this, [this] { guarded([this] { ButtonCTNowClick(); }); });
+    connect(ButtonCTNow, &QPushButton::clicked, this,
+            [this] { guarded([this] { ButtonCTNowClick(); }); });
     connect(Timer2, &QTimer::timeout, this, [this] { guarded([this] { Timer2Timer(); }); });
     connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
     // The close button, Escape and "Записать" all end here.

@@ -80,9 +80,8 @@ public:
             editor->setInputMask(props.mask.qtMask());
         else if (props.digitsOnly)
             // Pasted text too: a length is digits and nothing else.
-            editor->setValidator(
-                new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")),
-                                                editor));
+            editor->setValidator(new QRegularExpressionValidator(
+                QRegularExpression(QStringLiteral("[0-9]*")), editor));
         return editor;
     }
 
@@ -133,11 +132,13 @@ public:
 
         const bool selected = opt.state.testFlag(QStyle::State_Selected);
         const QPalette::ColorGroup group =
-            opt.state.testFlag(QStyle::State_Active) ? QPalette::Active : QPalette::Inactive;
-        QColor colour = opt.palette.color(group, selected ? QPalette::HighlightedText
-                                                          : QPalette::Text);
+            !opt.state.testFlag(QStyle::State_Enabled) ? QPalette::Disabled
+            : opt.state.testFlag(QStyle::State_Active) ? QPalette::Active
+                                                       : QPalette::Inactive;
+        QColor colour =
+            opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
         const QVariant foreground = index.data(Qt::ForegroundRole);
-        if (!selected && foreground.canConvert<QBrush>())
+        if (!selected && group != QPalette::Disabled && foreground.canConvert<QBrush>())
             colour = foreground.value<QBrush>().color();
         const QRect area = opt.rect.adjusted(kTextLeft, kTextTop, -kTextLeft, 0);
         painter->save();
@@ -155,6 +156,29 @@ public:
         if (event->type() == QEvent::KeyPress) {
             const QVariant row = object->property(kRowProperty);
             const auto *key = static_cast<QKeyEvent *>(event);
+            // A half-filled masked value ends editing like any other ("12:3 :  " is kept as
+            // typed and refused by the write with a clear line); the toolkit would hold the
+            // editor open until every position is filled.
+            auto *line = qobject_cast<QLineEdit *>(object);
+            if (line && !line->inputMask().isEmpty() && !line->hasAcceptableInput() &&
+                !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+                const auto end = [this, line](EndEditHint hint) {
+                    Q_EMIT commitData(line);
+                    Q_EMIT closeEditor(line, hint);
+                    return true;
+                };
+                switch (key->key()) {
+                case Qt::Key_Return:
+                case Qt::Key_Enter:
+                    return end(NoHint);
+                case Qt::Key_Tab:
+                    return end(EditNextItem);
+                case Qt::Key_Backtab:
+                    return end(EditPreviousItem);
+                default:
+                    break;
+                }
+            }
             const QString typed = key->text();
             if (row.isValid() && !typed.isEmpty() &&
                 !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {

@@ -1,0 +1,128 @@
+#pragma once
+
+#include "config/cp1251.h"
+#include "link/connection.h"
+#include "protocol/settingsread.h"
+#include "protocol/settingswrite.h"
+#include "protocol/unitdata.h"
+#include "simulator.h"
+#include "support/filebytes.h"
+#include "support/recordinglog.h"
+#include "support/testclocks.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+// A unit connected and read, over a line or through the modem, with every line it receives
+// traced and every question answered as the test says.
+struct UnitSession
+{
+    QTemporaryDir dir;
+    std::unique_ptr<Simulator> sim;
+    RecordingLog log;
+    QList<LinkControls> controls;
+    QStringList questions;
+    QStringList details;
+    QStringList boxes;
+    bool answerYes = true;
+    std::unique_ptr<Connection> connection;
+    UnitData data;
+    int tracedBefore = 0;
+    // Set before start.
+    UnitOptions unitOptions;
+    int clockFactor = 10;
+
+    // The unit's settings as the simulator's state file: key=value lines.
+    void unitState(const QString &entries)
+    {
+        unitOptions.stateFile = dir.filePath(QStringLiteral("unit.ini"));
+        writeBytes(unitOptions.stateFile,
+                   Cp1251::fromUnicode(QStringLiteral("[UNIT]\r\n") + entries));
+    }
+
+    QString tracePath() const { return dir.filePath(QStringLiteral("trace.txt")); }
+
+    void start(bool modem = false, int dropCarrierAfter = 0, int silentAfter = -1)
+    {
+        SimOptions options;
+        options.unitOptions = unitOptions;
+        options.link = dir.filePath(QStringLiteral("ttySim"));
+        options.modem = modem;
+        options.modemOptions.dialDelayMs = 150;
+        options.modemOptions.guardMs = 50;
+        options.modemOptions.dropCarrierAfter = dropCarrierAfter;
+        if (silentAfter >= 0)
+            options.unitOptions.silentAfter = silentAfter;
+        options.traceFile = tracePath();
+        sim = std::make_unique<Simulator>(options);
+        QString error;
+        if (!sim->start(&error))
+            qFatal("simulator: %s", qPrintable(error));
+
+        LinkEnvironment environment;
+        environment.log = &log;
+        environment.clock = std::make_shared<ScaledClock>(clockFactor);
+        environment.controls = [this](LinkControls change) {
+            controls << change;
+        };
+        environment.ask = [this](const QString &caption, const QString &text, const QString &what) {
+            questions << caption + u'|' + text;
+            details << what;
+            return answerYes;
+        };
+        environment.inform = [this](const QString &caption, const QString &text) {
+            boxes << caption + u'|' + text;
+        };
+        connection = std::make_unique<Connection>(environment);
+        connection->setType(modem ? QStringLiteral("gsm") : QStringLiteral("line"));
+        Connection::Request request;
+        request.portChosen = true;
+        request.port = options.link;
+        request.speedItem = 3;
+        request.phone = QStringLiteral("89160000001");
+        const auto readAll = [this] {
+            const std::unique_ptr<UnitLink> link = connection->link();
+            return ReadAllParam(*link, data);
+        };
+        QCOMPARE(connection->connect(request, readAll), Connection::ConnectResult::Connected);
+        markTrace();
+        log.shown.clear();
+        log.colors.clear();
+    }
+
+    // What the unit received, one command a line, since the last mark.
+    QStringList traced() const
+    {
+        QStringList lines;
+        const QList<QByteArray> all = readBytes(tracePath()).split('\n');
+        for (const QByteArray &line : all) {
+            if (!line.isEmpty())
+                lines << Cp1251::toUnicode(line.mid(line.indexOf("  ") + 2));
+        }
+        return lines;
+    }
+    QStringList receivedSinceMark() const { return traced().mid(tracedBefore); }
+    void markTrace() { tracedBefore = int(traced().size()); }
+
+    void write()
+    {
+        const std::unique_ptr<UnitLink> link = connection->link();
+        WriteParamConnect(*link, data.settings);
+    }
+
+    void writeTime(int row, const QString &text)
+    {
+        const std::unique_ptr<UnitLink> link = connection->link();
+        WriteTime(*link, data.settings, row, text);
+    }
+
+    ~UnitSession()
+    {
+        if (connection && connection->isOpen())
+            connection->ExitForm();
+        connection.reset();
+        sim.reset();
+    }
+};
