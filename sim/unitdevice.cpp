@@ -156,6 +156,13 @@ void UnitDevice::handle(const QString &command)
     ++m_commands;
     if (m_options.silentAfter >= 0 && m_commands > m_options.silentAfter)
         return;
+    for (auto chosen = m_options.replies.cbegin(); chosen != m_options.replies.cend(); ++chosen) {
+        if (chosen.key().compare(command, Qt::CaseInsensitive) == 0) {
+            if (!chosen.value().isEmpty())
+                reply(chosen.value());
+            return;
+        }
+    }
 
     const qsizetype eq = command.indexOf(u'=');
     const QString name = eq < 0 ? command : command.left(eq);

@@ -3,6 +3,7 @@
 #include "simline.h"
 #include "unitstate.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -14,6 +15,10 @@ struct UnitOptions
     int stepMs = 700;     // between the progress lines of a procedure
     int silentAfter = -1; // answer no command after this many; -1 answers all
     QString stateFile;    // loaded at start, saved after every change
+    // Command lines (letter case ignored) answered with a text of the test's choosing instead
+    // of the unit's own reply, whatever the settings hold: a value "group_info" does not
+    // show, a bare "OK", an "ERROR", or silence (an empty text).
+    QHash<QString, QString> replies;
     // The corrector detection's answer line by line, end line included, instead of one made
     // from the attached correctors; the unit's state stays as it is.
     QStringList detectAnswer;

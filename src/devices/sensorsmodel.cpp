@@ -55,7 +55,7 @@ void SensorsModel::setThreshold(const QString &text)
 
 void SensorsModel::setThresholdReaction(int code)
 {
-    if (code < 0 || code >= kReactions.size() || m_thresholdReaction == code)
+    if (code < -1 || code >= kReactions.size() || m_thresholdReaction == code)
         return;
     m_thresholdReaction = code;
     Q_EMIT fieldsChanged();
@@ -67,4 +67,43 @@ void SensorsModel::setSamplePeriod(const QString &text)
         return;
     m_samplePeriod = text;
     Q_EMIT fieldsChanged();
+}
+
+void SensorsModel::setThresholdBaseline(const QString &text)
+{
+    if (m_thresholdBaseline == text)
+        return;
+    m_thresholdBaseline = text;
+    Q_EMIT fieldsChanged();
+}
+
+void SensorsModel::setThresholdReactionBaseline(const QString &text)
+{
+    if (m_thresholdReactionBaseline == text)
+        return;
+    m_thresholdReactionBaseline = text;
+    Q_EMIT fieldsChanged();
+}
+
+void SensorsModel::setSamplePeriodBaseline(int period)
+{
+    if (m_samplePeriodBaseline == period)
+        return;
+    m_samplePeriodBaseline = period;
+    Q_EMIT fieldsChanged();
+}
+
+bool SensorsModel::samplePeriodChanged() const
+{
+    const std::optional<int> period = decimalInteger(m_samplePeriod);
+    return !period || *period != m_samplePeriodBaseline;
+}
+
+std::optional<int> SensorsModel::decimalInteger(const QString &text)
+{
+    // As the connect-time read takes the unit's numbers: decimal digits with a sign, blanks
+    // around them allowed.
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
 }

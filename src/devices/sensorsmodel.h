@@ -3,6 +3,7 @@
 #include "textgrid.h"
 
 #include <array>
+#include <optional>
 
 // The sensors page's data: the grid of the six sensors (state, alarm contact, reaction) with
 // the baselines of the two columns the operator sets, and the battery fields: the voltage the
@@ -30,20 +31,35 @@ public:
     QString threshold() const { return m_threshold; }
     void setThreshold(const QString &text);
     QString thresholdBaseline() const { return m_thresholdBaseline; }
-    void setThresholdBaseline(const QString &text) { m_thresholdBaseline = text; }
-    // 0..3, a code of kReactions.
+    void setThresholdBaseline(const QString &text);
+    // 0..3, a code of kReactions; -1 with no entry chosen.
     int thresholdReaction() const { return m_thresholdReaction; }
+    // Empty with no entry chosen.
     QString thresholdReactionText() const { return kReactions.value(m_thresholdReaction); }
     void setThresholdReaction(int code);
     QString thresholdReactionBaseline() const { return m_thresholdReactionBaseline; }
-    void setThresholdReactionBaseline(const QString &text) { m_thresholdReactionBaseline = text; }
+    void setThresholdReactionBaseline(const QString &text);
     QString samplePeriod() const { return m_samplePeriod; }
     void setSamplePeriod(const QString &text);
     int samplePeriodBaseline() const { return m_samplePeriodBaseline; }
-    void setSamplePeriodBaseline(int period) { m_samplePeriodBaseline = period; }
+    void setSamplePeriodBaseline(int period);
+
+    // Whether a field differs from what the unit was last read to hold, as a write compares
+    // them: the threshold and its reaction as texts, the period as a whole number (a field that
+    // holds none differs).
+    bool thresholdChanged() const { return m_threshold != m_thresholdBaseline; }
+    bool thresholdReactionChanged() const
+    {
+        return thresholdReactionText() != m_thresholdReactionBaseline;
+    }
+    bool samplePeriodChanged() const;
+
+    // A whole number in decimal, or nothing.
+    static std::optional<int> decimalInteger(const QString &text);
 
 Q_SIGNALS:
-    // A battery field changed: the voltage, the threshold, its reaction or the poll period.
+    // A battery field or one of their baselines changed: the voltage, the threshold, its
+    // reaction or the poll period.
     void fieldsChanged();
 
 protected:

@@ -86,6 +86,29 @@ private Q_SLOTS:
                  QStringLiteral("\r\nOK\r\n"));
     }
 
+    void shouldAnswerChosenRepliesInsteadOfItsOwn()
+    {
+        SimOptions options;
+        options.unitOptions.replies = {{QStringLiteral("register"), QStringLiteral("x\r\nOK\r\n")},
+                                       {QStringLiteral("Mask2=1"), QStringLiteral("ERROR\r\n")},
+                                       {QStringLiteral("sample"), QString()}};
+        LineProbe &unit = *startSim(options);
+        QCOMPARE(unit.exchange(QStringLiteral("REGISTER\r\n"), QStringLiteral("OK\r\n")),
+                 QStringLiteral("x\r\nOK\r\n"));
+        // The block still shows what the unit holds.
+        QVERIFY(unit.exchange(QStringLiteral("group_info\r\n"), QStringLiteral("[END GROUP_INFO]"))
+                    .contains(QStringLiteral("register\t5\r\n")));
+        QCOMPARE(unit.exchange(QStringLiteral("Mask2=1\r\n"), QStringLiteral("ERROR\r\n")),
+                 QStringLiteral("ERROR\r\n"));
+        QCOMPARE(unit.exchange(QStringLiteral("Mask2\r\n"), QStringLiteral("OK\r\n")),
+                 QStringLiteral("0\r\nOK\r\n"));
+        // An empty text is silence.
+        unit.send(QStringLiteral("sample\r\n"));
+        QCOMPARE(unit.readFor(300), QString());
+        QCOMPARE(unit.exchange(QStringLiteral("sample=30\r\n"), QStringLiteral("OK\r\n")),
+                 QStringLiteral("OK\r\n"));
+    }
+
     void shouldRunClockAndTakeNewTime()
     {
         LineProbe &unit = *startSim();
