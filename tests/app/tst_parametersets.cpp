@@ -1,0 +1,242 @@
+// The parameter sets of the window's strip: each page's set stored in the settings file and
+// loaded back into the page, without touching what the page last read from the unit.
+#include "app/pages/correctorspage.h"
+#include "app/pages/sensorspage.h"
+#include "app/pages/servicepage.h"
+#include "app/pages/settingspage.h"
+#include "app/tavixapplication.h"
+#include "config/profilefile.h"
+#include "protocol/settingsrows.h"
+#include "support/formfixture.h"
+#include "support/recordingprompt.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+enum Page { Settings, Sensors, Correctors, Service };
+
+void showPage(TForm1 &form, Page page)
+{
+    QWidget *pages[] = {form.settingsPage(), form.sensorsPage(), form.correctorsPage(),
+                        form.servicePage()};
+    form.PageControl1->setCurrentWidget(pages[page]);
+}
+
+// The texts the page's set covers, in the order its keys are written.
+QStringList covered(TForm1 &form, Page page)
+{
+    UnitData &data = form.unitData();
+    QStringList texts;
+    if (page == Settings) {
+        for (int row = 0; row <= SettingsRows::Phone3; ++row)
+            texts << data.settings.value(row);
+    } else if (page == Sensors) {
+        for (int n = 1; n <= 6; ++n)
+            texts << data.sensors.cell(SensorsModel::AlarmColumn, n)
+                  << data.sensors.cell(SensorsModel::ReactionColumn, n);
+    } else if (page == Correctors) {
+        for (int n = 1; n <= 3; ++n)
+            texts << data.correctors.cell(CorrectorsModel::SpeedColumn, n)
+                  << data.correctors.cell(CorrectorsModel::DateColumn, n);
+    }
+    return texts;
+}
+
+void fill(TForm1 &form, Page page, const QString &tag)
+{
+    UnitData &data = form.unitData();
+    if (page == Settings) {
+        for (int row = 0; row < SettingsRows::Count; ++row)
+            data.settings.setValue(row, QStringLiteral("значение %1 %2").arg(tag).arg(row));
+    } else if (page == Sensors) {
+        for (int n = 1; n <= 6; ++n) {
+            data.sensors.setCell(SensorsModel::AlarmColumn, n, tag + QStringLiteral("Размыкание"));
+            data.sensors.setCell(SensorsModel::ReactionColumn, n,
+                                 tag + SensorsModel::kReactions[n % 4]);
+        }
+    } else if (page == Correctors) {
+        for (int n = 1; n <= 3; ++n) {
+            data.correctors.setCell(CorrectorsModel::SpeedColumn, n, tag + QStringLiteral("9600"));
+            data.correctors.setCell(CorrectorsModel::DateColumn, n,
+                                    tag + QStringLiteral("01.0%1.2026, 00:00:00").arg(n));
+        }
+    }
+}
+
+} // namespace
+
+class ParameterSetsTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() { QCOMPARE(TavixApplication::lastResortCount(), 0); }
+
+    void shouldGiveBackWhatWasSaved_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::newRow("device parameters") << int(Settings);
+        QTest::newRow("sensors") << int(Sensors);
+        QTest::newRow("correctors") << int(Correctors);
+    }
+
+    void shouldGiveBackWhatWasSaved()
+    {
+        QFETCH(int, page);
+        RecordingPrompt prompt;
+        FormFixture fixture;
+        auto form = fixture.start({QStringLiteral("-pelnax")});
+        showPage(*form, Page(page));
+        fill(*form, Page(page), QStringLiteral("a"));
+        const QStringList saved = covered(*form, Page(page));
+
+        QTest::mouseClick(form->ButtonSaveParams, Qt::LeftButton);
+        QCOMPARE(prompt.boxes.size(), 1);
+        QCOMPARE(prompt.boxes[0].caption, QStringLiteral("Сохранение!"));
+        QCOMPARE(prompt.boxes[0].text, QStringLiteral("Сохранить параметры в ini-файл?"));
+
+        fill(*form, Page(page), QStringLiteral("b"));
+        QTest::mouseClick(form->ButtonDefVals, Qt::LeftButton);
+        QCOMPARE(covered(*form, Page(page)), saved);
+        QVERIFY(form->ButtonDefVals->isEnabled());
+        QVERIFY(form->ButtonSaveParams->isEnabled());
+        // Loaded, not read: the page's write sends them.
+        if (page == Settings)
+            QVERIFY(form->unitData().settings.isChanged(SettingsRows::ApnAddress));
+    }
+
+    void shouldAskAboutEmptyValues_data()
+    {
+        QTest::addColumn<bool>("saveAnyway");
+        QTest::newRow("saved anyway") << true;
+        QTest::newRow("not saved") << false;
+    }
+
+    void shouldAskAboutEmptyValues()
+    {
+        QFETCH(bool, saveAnyway);
+        RecordingPrompt prompt;
+        prompt.onAsk = [&prompt, saveAnyway] {
+            prompt.answerYes = prompt.boxes.size() == 1 || saveAnyway;
+        };
+        FormFixture fixture;
+        auto form = fixture.start({QStringLiteral("-pelnax")});
+        showPage(*form, Settings);
+        fill(*form, Settings, QStringLiteral("a"));
+        // Only the clock row is empty, and it is not part of the set.
+        form->unitData().settings.setValue(SettingsRows::DeviceClock, QString());
+
+        QTest::mouseClick(form->ButtonSaveParams, Qt::LeftButton);
+
+        QCOMPARE(prompt.boxes.size(), 2);
+        QCOMPARE(prompt.boxes[1].text,
+                 QStringLiteral("В списке содержаться пустые значения,\r\nВсе равно сохранить?"));
+        QCOMPARE(ProfileFile(fixture.iniPath())
+                     .readString(QStringLiteral("PARAMS"), QStringLiteral("APN_ADDRESS"), "none"),
+                 saveAnyway ? QStringLiteral("значение a 0") : QStringLiteral("none"));
+    }
+
+    void shouldLoadDefaultsWithoutFile_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("device parameters")
+            << int(Settings)
+            << QStringList{"internet", "gdata",    "gdata",    "ftp.example.net:48015",
+                           "login",    "tornadex", "00:00:00", "0",
+                           "00:00:00", "0",        "",         "",
+                           ""};
+        QTest::newRow("sensors") << int(Sensors) << QStringList(12, QString());
+        QTest::newRow("correctors") << int(Correctors) << QStringList(6, QString());
+    }
+
+    void shouldLoadDefaultsWithoutFile()
+    {
+        QFETCH(int, page);
+        QFETCH(QStringList, texts);
+        RecordingPrompt prompt;
+        FormFixture fixture;
+        auto form = fixture.start({QStringLiteral("-pelnax")});
+        showPage(*form, Page(page));
+        fill(*form, Page(page), QStringLiteral("a"));
+        form->unitData().correctors.setCell(CorrectorsModel::SerialColumn, 1,
+                                            QStringLiteral("100234"));
+        QTest::mouseClick(form->ButtonDefVals, Qt::LeftButton);
+        QCOMPARE(covered(*form, Page(page)), texts);
+        QVERIFY(prompt.boxes.isEmpty());
+        // Outside the set: kept.
+        QCOMPARE(form->unitData().correctors.cell(CorrectorsModel::SerialColumn, 1),
+                 QStringLiteral("100234"));
+        QVERIFY(!QFile::exists(fixture.iniPath()));
+    }
+
+    void shouldStoreOnlyActivePagesSet_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("section");
+        QTest::newRow("sensors") << int(Sensors) << "SENSORS";
+        QTest::newRow("correctors") << int(Correctors) << "DEVICES";
+        QTest::newRow("service") << int(Service) << "";
+    }
+
+    void shouldStoreOnlyActivePagesSet()
+    {
+        QFETCH(int, page);
+        QFETCH(QString, section);
+        RecordingPrompt prompt;
+        FormFixture fixture;
+        auto form = fixture.start({QStringLiteral("-pelnax")}, {QStringLiteral("/dev/ttyS0")},
+                                  "[PARAMS]\r\nAPN_ADDRESS=prepared.apn\r\n");
+        showPage(*form, Page(page));
+        fill(*form, Page(page), QStringLiteral("a"));
+        // The device-parameters table is empty: saving another page never stores it.
+        QTest::mouseClick(form->ButtonSaveParams, Qt::LeftButton);
+        const ProfileFile file(fixture.iniPath());
+        QCOMPARE(file.readString(QStringLiteral("PARAMS"), QStringLiteral("APN_ADDRESS"), "x"),
+                 QStringLiteral("prepared.apn"));
+        QCOMPARE(file.readString(QStringLiteral("PARAMS"), QStringLiteral("GSM_LEN"), "absent"),
+                 QStringLiteral("absent"));
+        if (!section.isEmpty())
+            QVERIFY(file.readString(section, page == Sensors ? "SensorAlarm6" : "DeviceDate3",
+                                    QString())
+                        .startsWith(u'a'));
+
+        // Loading on the service page changes nothing.
+        showPage(*form, Service);
+        const QStringList before = covered(*form, Settings);
+        QTest::mouseClick(form->ButtonDefVals, Qt::LeftButton);
+        QCOMPARE(covered(*form, Settings), before);
+    }
+
+    void shouldReportFileThatCannotBeWritten()
+    {
+        RecordingPrompt prompt;
+        FormFixture fixture;
+        auto form = fixture.start({QStringLiteral("-pelnax")});
+        QVERIFY(QDir(fixture.dir.path()).mkdir(QStringLiteral("TavixConfig.ini")));
+        showPage(*form, Correctors);
+        fill(*form, Correctors, QStringLiteral("a"));
+        QTest::mouseClick(form->ButtonSaveParams, Qt::LeftButton);
+        QCOMPARE(prompt.boxes.size(), 2);
+        QCOMPARE(prompt.boxes[1].kind, QStringLiteral("error"));
+        QCOMPARE(prompt.boxes[1].text,
+                 QStringLiteral("Unable to write to ") + QDir(fixture.iniPath()).absolutePath());
+        QVERIFY(form->ButtonSaveParams->isEnabled());
+        QCOMPARE(TavixApplication::lastResortCount(), 0);
+    }
+};
+
+int main(int argc, char **argv)
+{
+    TavixApplication app(argc, argv);
+    ParameterSetsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_parametersets.moc"
