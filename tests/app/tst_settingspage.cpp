@@ -7,6 +7,7 @@
 #include "app/widgets/settingstable.h"
 #include "protocol/settingsrows.h"
 #include "support/formfixture.h"
+#include "support/localzone.h"
 #include "support/recordingprompt.h"
 #include "support/session.h"
 #include "support/windowprobes.h"
@@ -401,6 +402,26 @@ private Q_SLOTS:
                  QStringLiteral("04.03.2027 05:06:07"));
         QVERIFY(s.form->unitData().settings.isChanged(DeviceClock));
         QCOMPARE(s.log().size(), logged);
+    }
+
+    void shouldKeepTimeTheComputerClockSkips()
+    {
+        // Moscow put its clocks from 02:00 to 03:00 on 27 March 2011; the unit has no zone and
+        // that half past two is a time like any other, shown and written as picked.
+        const LocalZone zone("Europe/Moscow");
+        Session s;
+        s.now = kNow;
+        s.start(Session::quickOptions(false), QStringLiteral("line"));
+        s.form->unitData().settings.setValue(ArchiveStart, QStringLiteral("27.03.2011 02:30:00"));
+        TFDateTimeEdit *dialog = openClockDialog(*s.form, ArchiveStart);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->dtpDate->date(), QDate(2011, 3, 27));
+        QCOMPARE(dialog->dtpTime->time(), QTime(2, 30));
+        dialog->dtpTime->setTime(QTime(2, 45));
+        QCOMPARE(dialog->pickedText(), QStringLiteral("27.03.2011 02:45:00"));
+        QTest::mouseClick(dialog->Button1, Qt::LeftButton);
+        QCOMPARE(s.form->unitData().settings.value(ArchiveStart),
+                 QStringLiteral("27.03.2011 02:45:00"));
     }
 
     void shouldSendFilledClockRowWithPageWrite()

@@ -10,6 +10,7 @@
 #include "protocol/unitdata.h"
 #include "simulator.h"
 #include "support/filebytes.h"
+#include "support/localzone.h"
 #include "support/recordinglog.h"
 #include "support/testclocks.h"
 
@@ -436,6 +437,21 @@ private Q_SLOTS:
                                                              "пользователем.")
                                             : QStringLiteral("Запись настроек завершена"));
         QCOMPARE(unit.data.settings.isChanged(ArchiveStart), sent.isEmpty());
+    }
+
+    void shouldSendTimeTheComputerClockSkips()
+    {
+        // The unit keeps no time zone: an hour that the computer's zone skipped when its clocks
+        // went forward (Moscow, 27 March 2011, 02:00 to 03:00) is a time like any other.
+        const LocalZone zone("Europe/Moscow");
+        Unit unit;
+        unit.start();
+        unit.data.settings.setValue(ArchiveStart, QStringLiteral("27.03.2011 02:30:00"));
+        unit.write();
+        QCOMPARE(unit.receivedSinceMark(), QStringList{"ReadArchive4=27.03.2011 02:30:00"});
+        QCOMPARE(unit.log.shown.value(1),
+                 QStringLiteral("Перезапись [Нач. дата считывания архива Тавикс-М]: "
+                                "01.11.2026 00:00:00 --> 27.03.2011 02:30:00"));
     }
 
     void shouldStopAtLostCarrier()
