@@ -13,6 +13,7 @@
 #include "support/windowprobes.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPushButton>
@@ -173,6 +174,48 @@ private Q_SLOTS:
 
         QCOMPARE(settings.value(row), value);
         QVERIFY(!openEditor(table(*form)) || row == DeviceClock);
+    }
+
+    void shouldTakeOneLineOfPastedText_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("value");
+        // A line break would end the command line on the wire: the unit would take the first
+        // part and answer the rest as another command.
+        QTest::newRow("a copied line with its line break")
+            << int(ApnAddress) << "internet.example.net\r\n"
+            << "internet.example.net";
+        QTest::newRow("several lines: the first") << int(FtpLogin) << "user\npassword"
+                                                  << "user";
+        QTest::newRow("a length keeps only digits") << int(GsmLength) << "45\n"
+                                                    << "30";
+        QTest::newRow("a phone keeps only digits") << int(Phone1) << "916\n123a4567"
+                                                   << "8-9161234567";
+    }
+
+    void shouldTakeOneLineOfPastedText()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, pasted);
+        QFETCH(QString, value);
+        RecordingPrompt prompt;
+        FormFixture fixture;
+        auto form = fixture.start({QStringLiteral("-pelnax")});
+        activate(form.get());
+        form->unitData().settings.setValue(GsmLength, QStringLiteral("30"));
+        SettingsTable *view = table(*form);
+        view->setFocus();
+        view->setCurrentIndex(view->model()->index(row, 1));
+        QTest::keyClick(view, Qt::Key_F2);
+        QLineEdit *editor = openEditor(view);
+        QVERIFY(editor);
+        editor->selectAll();
+        QApplication::clipboard()->setText(pasted);
+        QTest::keySequence(editor, QKeySequence::Paste);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QCOMPARE(form->unitData().settings.value(row), value);
     }
 
     void shouldMarkRowsThatDifferFromUnit()
