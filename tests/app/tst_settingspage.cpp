@@ -526,6 +526,34 @@ private Q_SLOTS:
         QVERIFY(!s.form->unitData().settings.isChanged(DeviceClock));
     }
 
+    void shouldWriteClockDuringCallEvenWhenLastReadFailed()
+    {
+        // A GSM call is up: the dialog writes at once, whatever the last full read said.
+        Session s;
+        s.now = kNow;
+        SimOptions options = Session::quickOptions(true);
+        options.traceFile = s.dir.filePath(QStringLiteral("trace.txt"));
+        s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
+        s.form->setKeepAliveIntervalForTests(600000);
+        Trace trace{options.traceFile};
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QVERIFY(s.form->modemSessionActive());
+        s.form->unitData().settingsReadOk = false;
+        trace.news();
+        TFDateTimeEdit *dialog = openClockDialog(*s.form, DeviceClock);
+        QVERIFY(dialog);
+        QVERIFY(!dialog->Timer2->isActive());
+        QTest::mouseClick(dialog->ButtonCTNow, Qt::LeftButton);
+        QCOMPARE(dialog->Timer2->interval(), 200);
+        QVERIFY(dialog->Timer2->isActive());
+        QTest::mouseClick(dialog->Button1, Qt::LeftButton);
+        QCOMPARE(trace.news(), QStringList{QStringLiteral("date=10.12.2026 14:03:09")});
+        QCOMPARE(s.log().last(), QStringLiteral("Дата/время устройства перезаписана!"));
+        QVERIFY(!s.form->unitData().settings.isChanged(DeviceClock));
+        QVERIFY(s.form->isEnabled());
+        QVERIFY(s.form->Timer1->isActive());
+    }
+
     void shouldShowBoxWhenClockWriteFails()
     {
         Session s;
