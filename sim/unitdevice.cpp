@@ -28,8 +28,10 @@ bool matches(const QString &text, const char *pattern)
 
 bool isWireDate(const QString &text)
 {
+    // Checked in no time zone, as the unit keeps none.
     return matches(text, "\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d") &&
-           QDateTime::fromString(text, kWireDateFormat).isValid();
+           QDate::fromString(text.left(10), QStringLiteral("dd.MM.yyyy")).isValid() &&
+           QTime::fromString(text.mid(11), QStringLiteral("HH:mm:ss")).isValid();
 }
 
 bool isTimeOfDay(const QString &text)

@@ -112,7 +112,9 @@ QDateTime toDateTime(double date, double time)
 {
     const qint64 days = static_cast<qint64>(std::floor(date));
     const int seconds = static_cast<int>(std::lround(time * 86400)) % 86400;
-    return QDateTime(kDayZero.addDays(days), QTime(0, 0).addSecs(seconds));
+    // The unit keeps no time zone: a wall-clock time that the computer's zone skips (the hour
+    // its clocks go forward) is still a time here, and in local time it would be invalid.
+    return QDateTime(kDayZero.addDays(days), QTime(0, 0).addSecs(seconds), Qt::UTC);
 }
 
 QString BitsToText(int value, int n)

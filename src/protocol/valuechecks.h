@@ -35,7 +35,8 @@ bool TryParseDate(const QString &text, double &value);
 bool TryParseTime(const QString &text, double &value);
 bool TryParseFraction(const QString &text, double &value);
 
-// The date and time of day that a date value and a time value stand for.
+// The date and time of day that a date value and a time value stand for, with no time zone
+// (held as UTC, so that no local clock change can make it invalid).
 QDateTime toDateTime(double date, double time);
 
 // n characters "1"/"0", bit n-1 first and bit 0 last.

@@ -7,11 +7,13 @@
 #include "app/widgets/settingstable.h"
 #include "protocol/settingsrows.h"
 #include "support/formfixture.h"
+#include "support/localzone.h"
 #include "support/recordingprompt.h"
 #include "support/session.h"
 #include "support/windowprobes.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPushButton>
@@ -172,6 +174,48 @@ private Q_SLOTS:
 
         QCOMPARE(settings.value(row), value);
         QVERIFY(!openEditor(table(*form)) || row == DeviceClock);
+    }
+
+    void shouldTakeOneLineOfPastedText_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("value");
+        // A line break would end the command line on the wire: the unit would take the first
+        // part and answer the rest as another command.
+        QTest::newRow("a copied line with its line break")
+            << int(ApnAddress) << "internet.example.net\r\n"
+            << "internet.example.net";
+        QTest::newRow("several lines: the first") << int(FtpLogin) << "user\npassword"
+                                                  << "user";
+        QTest::newRow("a length keeps only digits") << int(GsmLength) << "45\n"
+                                                    << "30";
+        QTest::newRow("a phone keeps only digits") << int(Phone1) << "916\n123a4567"
+                                                   << "8-9161234567";
+    }
+
+    void shouldTakeOneLineOfPastedText()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, pasted);
+        QFETCH(QString, value);
+        RecordingPrompt prompt;
+        FormFixture fixture;
+        auto form = fixture.start({QStringLiteral("-pelnax")});
+        activate(form.get());
+        form->unitData().settings.setValue(GsmLength, QStringLiteral("30"));
+        SettingsTable *view = table(*form);
+        view->setFocus();
+        view->setCurrentIndex(view->model()->index(row, 1));
+        QTest::keyClick(view, Qt::Key_F2);
+        QLineEdit *editor = openEditor(view);
+        QVERIFY(editor);
+        editor->selectAll();
+        QApplication::clipboard()->setText(pasted);
+        QTest::keySequence(editor, QKeySequence::Paste);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QCOMPARE(form->unitData().settings.value(row), value);
     }
 
     void shouldMarkRowsThatDifferFromUnit()
@@ -403,6 +447,26 @@ private Q_SLOTS:
         QCOMPARE(s.log().size(), logged);
     }
 
+    void shouldKeepTimeTheComputerClockSkips()
+    {
+        // Moscow put its clocks from 02:00 to 03:00 on 27 March 2011; the unit has no zone and
+        // that half past two is a time like any other, shown and written as picked.
+        const LocalZone zone("Europe/Moscow");
+        Session s;
+        s.now = kNow;
+        s.start(Session::quickOptions(false), QStringLiteral("line"));
+        s.form->unitData().settings.setValue(ArchiveStart, QStringLiteral("27.03.2011 02:30:00"));
+        TFDateTimeEdit *dialog = openClockDialog(*s.form, ArchiveStart);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->dtpDate->date(), QDate(2011, 3, 27));
+        QCOMPARE(dialog->dtpTime->time(), QTime(2, 30));
+        dialog->dtpTime->setTime(QTime(2, 45));
+        QCOMPARE(dialog->pickedText(), QStringLiteral("27.03.2011 02:45:00"));
+        QTest::mouseClick(dialog->Button1, Qt::LeftButton);
+        QCOMPARE(s.form->unitData().settings.value(ArchiveStart),
+                 QStringLiteral("27.03.2011 02:45:00"));
+    }
+
     void shouldSendFilledClockRowWithPageWrite()
     {
         // Connected over a line whose last full read failed: the dialog fills the row and
@@ -460,6 +524,34 @@ private Q_SLOTS:
         QCOMPARE(s.form->unitData().settings.value(DeviceClock),
                  QStringLiteral("10.12.2026 19:03:09"));
         QVERIFY(!s.form->unitData().settings.isChanged(DeviceClock));
+    }
+
+    void shouldWriteClockDuringCallEvenWhenLastReadFailed()
+    {
+        // A GSM call is up: the dialog writes at once, whatever the last full read said.
+        Session s;
+        s.now = kNow;
+        SimOptions options = Session::quickOptions(true);
+        options.traceFile = s.dir.filePath(QStringLiteral("trace.txt"));
+        s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
+        s.form->setKeepAliveIntervalForTests(600000);
+        Trace trace{options.traceFile};
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QVERIFY(s.form->modemSessionActive());
+        s.form->unitData().settingsReadOk = false;
+        trace.news();
+        TFDateTimeEdit *dialog = openClockDialog(*s.form, DeviceClock);
+        QVERIFY(dialog);
+        QVERIFY(!dialog->Timer2->isActive());
+        QTest::mouseClick(dialog->ButtonCTNow, Qt::LeftButton);
+        QCOMPARE(dialog->Timer2->interval(), 200);
+        QVERIFY(dialog->Timer2->isActive());
+        QTest::mouseClick(dialog->Button1, Qt::LeftButton);
+        QCOMPARE(trace.news(), QStringList{QStringLiteral("date=10.12.2026 14:03:09")});
+        QCOMPARE(s.log().last(), QStringLiteral("Дата/время устройства перезаписана!"));
+        QVERIFY(!s.form->unitData().settings.isChanged(DeviceClock));
+        QVERIFY(s.form->isEnabled());
+        QVERIFY(s.form->Timer1->isActive());
     }
 
     void shouldShowBoxWhenClockWriteFails()

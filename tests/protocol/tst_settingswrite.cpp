@@ -6,6 +6,7 @@
 #include "protocol/settingsrows.h"
 #include "protocol/settingswrite.h"
 #include "protocol/unitdata.h"
+#include "support/localzone.h"
 #include "support/unitsession.h"
 
 #include <QTest>
@@ -334,6 +335,21 @@ private Q_SLOTS:
         QCOMPARE(unit.data.settings.isChanged(ArchiveStart), sent.isEmpty());
     }
 
+    void shouldSendTimeTheComputerClockSkips()
+    {
+        // The unit keeps no time zone: an hour that the computer's zone skipped when its clocks
+        // went forward (Moscow, 27 March 2011, 02:00 to 03:00) is a time like any other.
+        const LocalZone zone("Europe/Moscow");
+        UnitSession unit;
+        unit.start();
+        unit.data.settings.setValue(ArchiveStart, QStringLiteral("27.03.2011 02:30:00"));
+        unit.write();
+        QCOMPARE(unit.receivedSinceMark(), QStringList{"ReadArchive4=27.03.2011 02:30:00"});
+        QCOMPARE(unit.log.shown.value(1),
+                 QStringLiteral("Перезапись [Нач. дата считывания архива Тавикс-М]: "
+                                "01.11.2026 00:00:00 --> 27.03.2011 02:30:00"));
+    }
+
     void shouldStopAtLostCarrier()
     {
         // group_info is the first command of the call; the second write gets NO CARRIER.
@@ -357,6 +373,80 @@ private Q_SLOTS:
         QVERIFY(!settings.isChanged(ApnAddress));
         QVERIFY(settings.isChanged(ApnLogin));
         QVERIFY(settings.isChanged(FtpAddress));
+    }
+
+    void shouldSayWhetherAnythingDiffered_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("closing");
+        QTest::addColumn<int>("color");
+        const QString written = QStringLiteral("Запись настроек завершена");
+        const QString unchanged = QStringLiteral("Данные настроек не изменены пользователем.");
+        QTest::newRow("only a window, written")
+            << int(GsmLength) << "45" << written << int(LogColor::Green);
+        QTest::newRow("only a window, refused")
+            << int(GsmLength) << "1441" << written << int(LogColor::Green);
+        QTest::newRow("only an overlap")
+            << int(GprsStart) << "08:10:00" << written << int(LogColor::Green);
+        QTest::newRow("only a refused phone")
+            << int(Phone1) << "8-916" << written << int(LogColor::Green);
+        QTest::newRow("nothing") << int(ApnAddress) << "internet.example.net" << unchanged
+                                 << int(LogColor::Blue);
+        QTest::newRow("only an archive date that is no date")
+            << int(ArchiveStart) << "32.01.2026 00:00:00" << unchanged << int(LogColor::Blue);
+    }
+
+    void shouldSayWhetherAnythingDiffered()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, typed);
+        QFETCH(QString, closing);
+        QFETCH(int, color);
+        UnitSession unit;
+        unit.start();
+        unit.data.settings.setValue(row, typed);
+        unit.write();
+        QCOMPARE(unit.log.shown.last(), closing);
+        QCOMPARE(unit.log.colors.last(), color);
+        QCOMPARE(unit.log.colors.first(), LogColor::Green);
+    }
+
+    void shouldStopAtLostCarrierAnywhereInWrite_data()
+    {
+        QTest::addColumn<int>("dropCarrierAfter");
+        QTest::addColumn<QStringList>("sent");
+        QTest::addColumn<QString>("failure");
+        // group_info is the first command of the call.
+        QTest::newRow("at a window row") << 2 << QStringList{"GSMstart=07:00:00"}
+                                         << "Не удалось перезаписать значение [Начало GSM окна]!";
+        QTest::newRow("at the second window row")
+            << 3 << QStringList{"GSMstart=07:00:00", "GPRSlen=40"}
+            << "Не удалось перезаписать значение [Длина GPRS окна (минуты)]!";
+        QTest::newRow("at the archive start date")
+            << 5
+            << QStringList{"GSMstart=07:00:00", "GPRSlen=40", "mobile3=89035556677",
+                           "ReadArchive4=02.11.2026 06:30:00"}
+            << "Не удалось перезаписать нач. дату считывания архива Тавикс-М!";
+    }
+
+    void shouldStopAtLostCarrierAnywhereInWrite()
+    {
+        QFETCH(int, dropCarrierAfter);
+        QFETCH(QStringList, sent);
+        QFETCH(QString, failure);
+        UnitSession unit;
+        unit.start(true, dropCarrierAfter);
+        SettingsModel &settings = unit.data.settings;
+        settings.setValue(GsmStart, QStringLiteral("07:00:00"));
+        settings.setValue(GprsLength, QStringLiteral("40"));
+        settings.setValue(Phone3, QStringLiteral("8-9035556677"));
+        settings.setValue(ArchiveStart, QStringLiteral("02.11.2026 06:30:00"));
+        unit.write();
+        QCOMPARE(unit.receivedSinceMark(), sent);
+        QCOMPARE(unit.log.shown.mid(unit.log.shown.size() - 2),
+                 (QStringList{failure, "Соединение прервано! Модем положил трубку!"}));
+        QVERIFY(unit.connection->carrierLost());
     }
 
     void shouldSayPortClosedAndSendNothing()
@@ -417,6 +507,22 @@ private Q_SLOTS:
         QCOMPARE(unit.boxes, QStringList{QStringLiteral(
                                  "Запись даты/времени|Не удалось записать дату/время !")});
         QCOMPARE(unit.log.shown, QStringList());
+        QCOMPARE(unit.data.settings.value(DeviceClock), before);
+    }
+
+    void shouldShowBoxBeforeTakingLostCallDown()
+    {
+        // group_info, then the clock's write gets NO CARRIER.
+        UnitSession unit;
+        unit.start(true, 2);
+        const QString before = unit.data.settings.value(DeviceClock);
+        unit.writeTime(DeviceClock, QStringLiteral("05.12.2026 14:03:09"));
+        QCOMPARE(unit.boxes, QStringList{QStringLiteral(
+                                 "Запись даты/времени|Не удалось записать дату/время !")});
+        QCOMPARE(unit.boxAfterLines, QList<int>{0});
+        QCOMPARE(unit.log.shown,
+                 QStringList{QStringLiteral("Соединение прервано! Модем положил трубку!")});
+        QVERIFY(unit.connection->carrierLost());
         QCOMPARE(unit.data.settings.value(DeviceClock), before);
     }
 

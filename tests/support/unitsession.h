@@ -26,6 +26,7 @@ struct UnitSession
     QStringList questions;
     QStringList details;
     QStringList boxes;
+    QList<int> boxAfterLines; // how many log lines were shown when each box came up
     bool answerYes = true;
     std::unique_ptr<Connection> connection;
     UnitData data;
@@ -74,6 +75,7 @@ struct UnitSession
         };
         environment.inform = [this](const QString &caption, const QString &text) {
             boxes << caption + u'|' + text;
+            boxAfterLines << int(log.shown.size());
         };
         connection = std::make_unique<Connection>(environment);
         connection->setType(modem ? QStringLiteral("gsm") : QStringLiteral("line"));

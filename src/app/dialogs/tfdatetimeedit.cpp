@@ -122,7 +122,8 @@ void TFDateTimeEdit::Timer2Timer()
 
 QString TFDateTimeEdit::pickedText() const
 {
-    return CommandSet::wireDate(QDateTime(dtpDate->date(), dtpTime->time()));
+    // As picked, in no time zone: a local time the computer's clock skips would be invalid.
+    return CommandSet::wireDate(QDateTime(dtpDate->date(), dtpTime->time(), Qt::UTC));
 }
 
 void TFDateTimeEdit::Button1Click()

@@ -48,6 +48,18 @@ private:
 
 } // namespace
 
+namespace {
+
+// A value is one line, as in any single-line field: pasted text keeps its first line. A line
+// break sent to the unit would end the command there and make the rest another command.
+QString firstLine(const QString &text)
+{
+    const qsizetype end = text.indexOf(QRegularExpression(QStringLiteral("[\\r\\n]")));
+    return end < 0 ? text : text.left(end);
+}
+
+} // namespace
+
 class SettingsValueDelegate : public QStyledItemDelegate
 {
 public:
@@ -112,7 +124,7 @@ public:
             if (!line->isModified())
                 return;
             const EditMask mask = m_table->props(index.row()).mask;
-            text = mask.isEmpty() ? line->text() : mask.storedText(line->displayText());
+            text = mask.isEmpty() ? firstLine(line->text()) : mask.storedText(line->displayText());
         }
         model->setData(index, text, Qt::EditRole);
     }
