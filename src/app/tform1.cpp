@@ -74,13 +74,17 @@ TForm1::~TForm1()
     delete takeCentralWidget();
 }
 
-void TForm1::runOperation(QPushButton *button, std::function<void(UnitLink &)> operation)
+void TForm1::runOperation(QPushButton *button, std::function<void(UnitLink &)> operation,
+                          std::function<void()> ifDropped)
 {
-    ExecuteReadOrWrite(button, [this, operation = std::move(operation)] {
-        OperationFrame frame(*this);
-        const std::unique_ptr<UnitLink> link = connection().link();
-        operation(*link);
-    });
+    ExecuteReadOrWrite(
+        button,
+        [this, operation = std::move(operation)] {
+            OperationFrame frame(*this);
+            const std::unique_ptr<UnitLink> link = connection().link();
+            operation(*link);
+        },
+        std::move(ifDropped));
 }
 
 QDateTime TForm1::currentDateTime() const

@@ -64,7 +64,8 @@ public:
     void SetButtonEnable(bool Val);
 
     // Operation runner and keep-alive
-    void ExecuteReadOrWrite(QPushButton *ButtonPointer, std::function<void()> FuncPointer1);
+    void ExecuteReadOrWrite(QPushButton *ButtonPointer, std::function<void()> FuncPointer1,
+                            std::function<void()> ifDropped = {});
     void Timer1Timer();
     void BusyCursorOn();
     void BusyCursorOff();
@@ -79,7 +80,8 @@ public:
     void ExitForm();
 
     // Runs a page's operation through the runner, inside the operation frame.
-    void runOperation(QPushButton *button, std::function<void(UnitLink &)> operation) override;
+    void runOperation(QPushButton *button, std::function<void(UnitLink &)> operation,
+                      std::function<void()> ifDropped = {}) override;
 
     Connection &connection() { return *m_connection; }
     UnitData &unitData() { return m_data; }
@@ -178,6 +180,8 @@ private:
         std::function<void()> operation;
         // A dialog's button may be gone by the time the operation has run.
         QPointer<QPushButton> button;
+        // Runs when the operation is given up without running.
+        std::function<void()> dropped;
     } m_pending;
 
     UnitData m_data;

@@ -8,7 +8,10 @@
 #include <QTabWidget>
 #include <QTimer>
 
-void TForm1::ExecuteReadOrWrite(QPushButton *ButtonPointer, std::function<void()> FuncPointer1)
+#include <utility>
+
+void TForm1::ExecuteReadOrWrite(QPushButton *ButtonPointer, std::function<void()> FuncPointer1,
+                                std::function<void()> ifDropped)
 {
     ButtonPointer->setEnabled(false);
     BusyCursorOn();
@@ -16,8 +19,13 @@ void TForm1::ExecuteReadOrWrite(QPushButton *ButtonPointer, std::function<void()
         // Runs when the tick's own exchange is over; a second request replaces the first, but
         // never a parked disconnect or close: losing it would leave the window connected with
         // no way out.
-        if (m_pending.button != Button14)
-            m_pending = {std::move(FuncPointer1), ButtonPointer};
+        if (m_pending.button != Button14) {
+            if (m_pending.dropped)
+                m_pending.dropped();
+            m_pending = {std::move(FuncPointer1), ButtonPointer, std::move(ifDropped)};
+        } else if (ifDropped) {
+            ifDropped();
+        }
         return;
     }
     const auto restore = [this, button = QPointer<QPushButton>(ButtonPointer)] {
@@ -51,7 +59,11 @@ void TForm1::Timer1Timer()
         const bool disconnectParked = m_pending.button == Button14;
         if (!disconnectParked && modemSessionActive())
             Timer1->start();
+        // Given up without running: the tick found the connection gone.
+        const std::function<void()> dropped = std::exchange(m_pending.dropped, {});
         m_pending = {};
+        if (dropped)
+            dropped();
         BusyCursorOff();
     };
     try {
@@ -61,6 +73,7 @@ void TForm1::Timer1Timer()
             m_tickInProgress = false;
             if (m_pending.operation) {
                 const PendingOperation parked = m_pending;
+                m_pending.dropped = {}; // it runs
                 const auto afterParked = [this, &parked] {
                     if (parked.button == Button14) {
                         Button14->setEnabled(false);

@@ -597,6 +597,36 @@ private Q_SLOTS:
         QVERIFY(s.form->isEnabled());
     }
 
+    void shouldKeepParkedClockValueWhenTickFindsCallGone()
+    {
+        // "Записать" during a keep-alive exchange that finds the call gone: the write never
+        // runs, and the value waits in the row instead of being lost.
+        Session s;
+        s.now = kNow;
+        SimOptions options = Session::quickOptions(true);
+        options.unitOptions.latencyMs = 150;
+        options.modemOptions.dropCarrierAfter = 2; // group_info, then the tick's query
+        s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
+        s.form->setKeepAliveIntervalForTests(100);
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QVERIFY(s.form->modemSessionActive());
+        TFDateTimeEdit *dialog = openClockDialog(*s.form, DeviceClock);
+        QVERIFY(dialog);
+        dialog->dtpDate->setDate(QDate(2027, 2, 3));
+        dialog->dtpTime->setTime(QTime(4, 5, 6));
+        bool clicked = false;
+        duringNextTick(*s.form, [&] {
+            QTest::mouseClick(dialog->Button1, Qt::LeftButton);
+            clicked = true;
+        });
+        QTRY_VERIFY(clicked);
+        QTRY_VERIFY(s.form->carrierLost());
+        QTRY_COMPARE(s.form->unitData().settings.value(DeviceClock),
+                     QStringLiteral("03.02.2027 04:05:06"));
+        QVERIFY(s.form->unitData().settings.isChanged(DeviceClock));
+        QVERIFY(s.form->isEnabled());
+    }
+
     void shouldWriteParkedClockValueAfterDialogIsGone()
     {
         // "Записать" during a keep-alive exchange: the write waits for it, after the dialog

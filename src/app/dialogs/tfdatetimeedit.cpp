@@ -137,9 +137,12 @@ void TFDateTimeEdit::Button1Click()
     const QPointer<TFDateTimeEdit> self(this);
     const QPointer<QWidget> mainWindow = m_mainWindow;
     if (m_host.modemSessionActive() || m_host.settingsReadOk()) {
-        m_host.runOperation(ButtonCTNow, [&settings, row, text](UnitLink &link) {
-            WriteTime(link, settings, row, text);
-        });
+        // A write that never runs (the connection went while it waited) leaves the value in
+        // the row, as a closed port does.
+        m_host.runOperation(
+            ButtonCTNow,
+            [&settings, row, text](UnitLink &link) { WriteTime(link, settings, row, text); },
+            [&settings, row, text] { settings.setValue(row, text); });
     } else {
         settings.setValue(row, text);
     }

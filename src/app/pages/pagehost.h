@@ -17,7 +17,10 @@ class PageHost
 public:
     virtual ~PageHost() = default;
 
-    virtual void runOperation(QPushButton *button, std::function<void(UnitLink &)> operation) = 0;
+    // ifDropped runs instead when a parked operation never runs (the keep-alive exchange it
+    // waited for found the connection gone), so what the operator asked for is not lost unseen.
+    virtual void runOperation(QPushButton *button, std::function<void(UnitLink &)> operation,
+                              std::function<void()> ifDropped = {}) = 0;
 
     // Whether a GSM data call is up.
     virtual bool modemSessionActive() const = 0;
