@@ -1,7 +1,10 @@
 #include "tform1.h"
 
 #include "app/guarded.h"
-
+#include "app/pages/correctorspage.h"
+#include "app/pages/sensorspage.h"
+#include "app/pages/servicepage.h"
+#include "app/pages/settingspage.h"
 #include "app/userprompt.h"
 #include "app/widgets/captionpanel.h"
 #include "app/widgets/radiogroup.h"
@@ -165,16 +168,17 @@ void TForm1::RadioGroup1Click()
 
 void TForm1::SetButtonEnable(bool Val)
 {
-    for (int i = 1; i <= 11; ++i) {
-        if (auto *b = findChild<QPushButton *>(QStringLiteral("Button%1").arg(i)))
-            b->setEnabled(Val);
-    }
-    const auto button = [this](const char *name) {
-        return findChild<QPushButton *>(QString::fromLatin1(name));
-    };
-    const QList<QPushButton *> lineOnly = {button("Button15"), button("Button7"),
-                                           button("Button19")};
-    QPushButton *modemOnly = button("Button16");
+    // The pages' own buttons, never a dialog's of the same name.
+    const QList<QPushButton *> group = {
+        m_settingsPage->Button1, m_settingsPage->Button2,   m_servicePage->Button3,
+        m_servicePage->Button4,  m_servicePage->Button5,    m_servicePage->Button6,
+        m_servicePage->Button7,  m_correctorsPage->Button8, m_sensorsPage->Button9,
+        m_sensorsPage->Button10, m_correctorsPage->Button11};
+    for (QPushButton *b : group)
+        b->setEnabled(Val);
+    const QList<QPushButton *> lineOnly = {m_servicePage->Button15, m_servicePage->Button7,
+                                           m_servicePage->Button19};
+    QPushButton *modemOnly = m_correctorsPage->Button16;
     if (connectionType() == GsmSet::kTypeLine) {
         for (QPushButton *b : lineOnly)
             b->setEnabled(Val);

@@ -627,6 +627,24 @@ private Q_SLOTS:
         QVERIFY(s.form->isEnabled());
     }
 
+    void shouldSwitchPageButtonsNotDialogsWhenCallDrops()
+    {
+        // The dialog has a "Button1" of its own; the lost call switches off the page's.
+        Session s;
+        SimOptions options = Session::quickOptions(true);
+        options.modemOptions.dropCarrierAfter = 2; // group_info, then the tick's query
+        s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
+        s.form->setKeepAliveIntervalForTests(50);
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        TFDateTimeEdit *dialog = openClockDialog(*s.form, DeviceClock);
+        QVERIFY(dialog);
+        QTRY_VERIFY(s.form->carrierLost());
+        QVERIFY(!s.form->settingsPage()->Button1->isEnabled());
+        QVERIFY(!s.form->settingsPage()->Button2->isEnabled());
+        QVERIFY(dialog->Button1->isEnabled());
+        dialog->close();
+    }
+
     void shouldWriteParkedClockValueAfterDialogIsGone()
     {
         // "Записать" during a keep-alive exchange: the write waits for it, after the dialog
