@@ -42,3 +42,12 @@ const QString *CorrectorsModel::baselineOf(int column, int row) const
         return nullptr;
     }
 }
+
+Qt::ItemFlags CorrectorsModel::flags(const QModelIndex &index) const
+{
+    Qt::ItemFlags result = TextGrid::flags(index);
+    if (index.row() >= 1 && index.row() <= kCorrectors &&
+        (index.column() == SerialColumn || index.column() == DateColumn))
+        result |= Qt::ItemIsEditable;
+    return result;
+}

@@ -30,6 +30,10 @@ public:
     QString serialBaseline(int row) const { return m_serial.at(row - 1); }
     void setSerialBaseline(int row, const QString &text);
 
+    // The serial numbers and the start dates are typed; the speeds are chosen from a list and
+    // the types and versions only shown.
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
 protected:
     const QString *baselineOf(int column, int row) const override;
 

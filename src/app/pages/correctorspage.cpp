@@ -1,6 +1,9 @@
 #include "correctorspage.h"
 
 #include "app/guarded.h"
+#include "app/widgets/cellselector.h"
+#include "app/widgets/gridselectors.h"
+#include "app/widgets/gridtextdelegate.h"
 #include "app/widgets/stringgrid.h"
 #include "devices/correctorsmodel.h"
 #include "devices/correctorsops.h"
@@ -8,9 +11,13 @@
 #include "pagewidgets.h"
 
 #include <QEvent>
+#include <QItemSelectionModel>
 #include <QVBoxLayout>
 
 using namespace PageWidgets;
+
+// Every position a required digit; the value keeps the form dd.mm.yyyy, hh:mm:ss.
+const QString CorrectorsPage::kDateMask = QStringLiteral("00.00.0000, 00:00:00");
 
 CorrectorsPage::CorrectorsPage(CorrectorsModel &correctors, PageHost &host, QWidget *parent)
     : QWidget(parent)
@@ -18,8 +25,22 @@ CorrectorsPage::CorrectorsPage(CorrectorsModel &correctors, PageHost &host, QWid
     setObjectName(QStringLiteral("TabSheet4"));
     StringGrid2 = named(new StringGrid(correctors), "StringGrid2");
     StringGrid2->setColumnWidths({64, 65, 105, 61, 81, 147});
-    ComboBox5 = dropDownList("ComboBox5", {QStringLiteral("9600"), QStringLiteral("19200")});
-    ComboBox5->setParent(StringGrid2->viewport());
+    // As any table: a double click, F2 or typing starts editing; Enter or leaving the cell ends
+    // it, Escape gives the text back. Only the serial numbers and start dates are editable.
+    StringGrid2->setEditTriggers(QAbstractItemView::DoubleClicked |
+                                 QAbstractItemView::EditKeyPressed |
+                                 QAbstractItemView::AnyKeyPressed);
+    auto *cells = new GridTextDelegate(QPoint(2, 4), StringGrid2);
+    cells->editMask = [this](int column, int row) {
+        return StringGrid2GetEditMask(column, row);
+    };
+    for (const int column :
+         {CorrectorsModel::SerialColumn, CorrectorsModel::SpeedColumn, CorrectorsModel::DateColumn})
+        StringGrid2->setItemDelegateForColumn(column, cells);
+
+    m_selectors = new GridSelectors(*StringGrid2);
+    ComboBox5 = named(new CellSelector({QStringLiteral("9600"), QStringLiteral("19200")}, this),
+                      "ComboBox5");
     Button8 = button("Button8", QStringLiteral("Считать"));
     Button11 = button("Button11", QStringLiteral("Записать"));
     Button16 = button("Button16", QStringLiteral("Автоопределение"));
@@ -30,8 +51,15 @@ CorrectorsPage::CorrectorsPage(CorrectorsModel &correctors, PageHost &host, QWid
     page->addStretch(1);
     page->addLayout(buttonRow({Button16, Button8, Button11}));
 
-    fitRowsToSelectors();
-    ComboBox5->hide();
+    m_selectors->add(
+        CorrectorsModel::SpeedColumn, ComboBox5, [this] { ComboBox5CloseUp(); },
+        [this] { ComboBox5Exit(); });
+    m_selectors->fitRows();
+
+    connect(StringGrid2->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current) {
+                guarded([&] { StringGrid2SelectCell(current.column(), current.row()); });
+            });
 
     const auto runs = [this, &host, &correctors](QPushButton *button,
                                                  void (*operation)(UnitLink &, CorrectorsModel &)) {
@@ -48,14 +76,34 @@ CorrectorsPage::CorrectorsPage(CorrectorsModel &correctors, PageHost &host, QWid
     runs(Button16, AutoDetect);
 }
 
-void CorrectorsPage::fitRowsToSelectors()
+void CorrectorsPage::StringGrid2SelectCell(int ACol, int ARow)
 {
-    StringGrid2->setRowHeights(ComboBox5->sizeHint().height());
+    // Selecting is always allowed. Text is typed only into the serial numbers and start dates
+    // (the model's editable cells); a speed cell gets its selector.
+    m_selectors->place(ACol, ARow);
+}
+
+QString CorrectorsPage::StringGrid2GetEditMask(int ACol, int ARow) const
+{
+    if (ACol == CorrectorsModel::DateColumn && ARow >= 1 && ARow <= CorrectorsModel::kCorrectors)
+        return kDateMask;
+    return {};
+}
+
+void CorrectorsPage::ComboBox5CloseUp()
+{
+    m_selectors->close(ComboBox5);
+}
+
+void CorrectorsPage::ComboBox5Exit()
+{
+    m_selectors->close(ComboBox5);
 }
 
 void CorrectorsPage::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::FontChange)
-        fitRowsToSelectors();
+    // The grid's rows are as tall as the speed selector, in the window's font.
+    if (event->type() == QEvent::FontChange && m_selectors)
+        m_selectors->fitRows();
     QWidget::changeEvent(event);
 }

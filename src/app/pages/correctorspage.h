@@ -2,22 +2,34 @@
 
 #include <QWidget>
 
+class CellSelector;
 class CorrectorsModel;
+class GridSelectors;
 class PageHost;
-class QComboBox;
 class QPushButton;
 class StringGrid;
 
 // "Корректоры": type, serial number, version, line speed and archive start date of the
-// correctors on X10, X15 and X11, and their auto-detection.
+// correctors on X10, X15 and X11, and their auto-detection. Serial numbers are typed, start
+// dates typed through a mask, speeds chosen with a drop-down list placed over the cell.
 class CorrectorsPage : public QWidget
 {
     Q_OBJECT
 public:
+    static const QString kDateMask;
+
     CorrectorsPage(CorrectorsModel &correctors, PageHost &host, QWidget *parent = nullptr);
 
+    // A cell of the grid became the current one: a speed cell gets its selector.
+    void StringGrid2SelectCell(int ACol, int ARow);
+    // The mask a cell is typed through; empty: none.
+    QString StringGrid2GetEditMask(int ACol, int ARow) const;
+    // The selector's list closed or the focus left it: its entry goes into its cell.
+    void ComboBox5CloseUp();
+    void ComboBox5Exit();
+
     StringGrid *StringGrid2 = nullptr;
-    QComboBox *ComboBox5 = nullptr;
+    CellSelector *ComboBox5 = nullptr;
     QPushButton *Button8 = nullptr;
     QPushButton *Button11 = nullptr;
     QPushButton *Button16 = nullptr;
@@ -26,5 +38,5 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    void fitRowsToSelectors();
+    GridSelectors *m_selectors = nullptr;
 };

@@ -2,22 +2,19 @@
 
 #include "app/guarded.h"
 #include "app/widgets/cellselector.h"
+#include "app/widgets/gridselectors.h"
 #include "app/widgets/stringgrid.h"
 #include "devices/sensorsmodel.h"
 #include "devices/sensorsops.h"
 #include "pagehost.h"
 #include "pagewidgets.h"
-#include "protocol/valuechecks.h"
 
-#include <QCoreApplication>
 #include <QEvent>
 #include <QGridLayout>
 #include <QItemSelectionModel>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
-#include <QScopedValueRollback>
 #include <QVBoxLayout>
 
 using namespace PageWidgets;
@@ -28,8 +25,7 @@ SensorsPage::SensorsPage(SensorsModel &sensors, PageHost &host, QWidget *parent)
     setObjectName(QStringLiteral("TabSheet3"));
     StringGrid1 = named(new StringGrid(sensors), "StringGrid1");
     StringGrid1->setColumnWidths({64, 131, 138, 192});
-    // The selectors belong to the grid's parent and stand over the grid: the keys and clicks
-    // they leave alone must not reach the grid as well.
+    m_selectors = new GridSelectors(*StringGrid1);
     ComboBox2 =
         named(new CellSelector({QStringLiteral("Замыкание"), QStringLiteral("Размыкание")}, this),
               "ComboBox2");
@@ -73,9 +69,13 @@ SensorsPage::SensorsPage(SensorsModel &sensors, PageHost &host, QWidget *parent)
     page->addLayout(values);
     page->addLayout(buttonRow({Button9, Button10}));
 
-    fitRowsToSelectors();
-    ComboBox2->hide();
-    ComboBox3->hide();
+    m_selectors->add(
+        SensorsModel::AlarmColumn, ComboBox2, [this] { ComboBox2CloseUp(); },
+        [this] { ComboBox2Exit(); });
+    m_selectors->add(
+        SensorsModel::ReactionColumn, ComboBox3, [this] { ComboBox3CloseUp(); },
+        [this] { ComboBox3Exit(); });
+    m_selectors->fitRows();
 
     // A field that differs from what the unit was last read to hold shows its text in blue.
     m_fieldPalette = Edit5->palette();
@@ -101,29 +101,6 @@ SensorsPage::SensorsPage(SensorsModel &sensors, PageHost &host, QWidget *parent)
             [this](const QModelIndex &current) {
                 guarded([&] { StringGrid1SelectCell(current.column(), current.row()); });
             });
-    // A click on the current cell brings back its selector, closed since it was placed.
-    connect(StringGrid1, &QAbstractItemView::clicked, this, [this](const QModelIndex &at) {
-        guarded([&] {
-            const CellSelector *selector = selectorFor(at.column());
-            if (selector && !selector->isVisible())
-                StringGrid1SelectCell(at.column(), at.row());
-        });
-    });
-    StringGrid1->installEventFilter(this);
-    connect(ComboBox2, &CellSelector::closedUp, this,
-            [this] { guarded([this] { ComboBox2CloseUp(); }); });
-    connect(ComboBox2, &CellSelector::exited, this,
-            [this] { guarded([this] { ComboBox2Exit(); }); });
-    connect(ComboBox3, &CellSelector::closedUp, this,
-            [this] { guarded([this] { ComboBox3CloseUp(); }); });
-    connect(ComboBox3, &CellSelector::exited, this,
-            [this] { guarded([this] { ComboBox3Exit(); }); });
-    for (CellSelector *selector : {ComboBox2, ComboBox3}) {
-        connect(selector, &CellSelector::gridKey, this,
-                [this, selector](int key, Qt::KeyboardModifiers modifiers) {
-                    guarded([&] { leaveSelectorByKey(selector, key, modifiers); });
-                });
-    }
 }
 
 void SensorsPage::Button9Click()
@@ -138,112 +115,30 @@ void SensorsPage::Button10Click()
                         [&sensors = m_sensors](UnitLink &link) { WriteSensors(link, sensors); });
 }
 
-CellSelector *SensorsPage::selectorFor(int column) const
-{
-    if (column == SensorsModel::AlarmColumn)
-        return ComboBox2;
-    if (column == SensorsModel::ReactionColumn)
-        return ComboBox3;
-    return nullptr;
-}
-
 void SensorsPage::StringGrid1SelectCell(int ACol, int ARow)
 {
-    CellSelector *selector = selectorFor(ACol);
-    if (!selector || ARow < 1 || ARow > SensorsModel::kSensors)
-        return;
-    // The other column's selector, if still shown, gives its entry back first.
-    CellSelector *other = selector == ComboBox2 ? ComboBox3 : ComboBox2;
-    closeSelector(other);
-    if (selector->isVisible())
-        closeSelector(selector);
-
-    const QRect cell = StringGrid1->visualRect(StringGrid1->model()->index(ARow, ACol));
-    const QPoint corner = StringGrid1->viewport()->mapTo(this, cell.topLeft());
-    selector->setGeometry(corner.x() + 1, corner.y() + 1, cell.width() + 1, cell.height() + 1);
-    QString entries;
-    for (int i = 0; i < selector->count(); ++i)
-        entries += selector->itemText(i) + QStringLiteral("\r\n");
-    const int entry = ValueChecks::ListIndexOf(m_sensors.cell(ACol, ARow), entries);
-    selector->setCurrentIndex(entry < selector->count() ? entry : -1);
-    m_selectorRow = ARow;
-    selector->show();
-    selector->raise();
-    selector->setFocus();
+    // Selecting is always allowed; a state cell gets no selector and stays read-only.
+    m_selectors->place(ACol, ARow);
 }
 
 void SensorsPage::ComboBox2CloseUp()
 {
-    closeSelector(ComboBox2);
+    m_selectors->close(ComboBox2);
 }
 
 void SensorsPage::ComboBox2Exit()
 {
-    closeSelector(ComboBox2);
+    m_selectors->close(ComboBox2);
 }
 
 void SensorsPage::ComboBox3CloseUp()
 {
-    closeSelector(ComboBox3);
+    m_selectors->close(ComboBox3);
 }
 
 void SensorsPage::ComboBox3Exit()
 {
-    closeSelector(ComboBox3);
-}
-
-void SensorsPage::closeSelector(CellSelector *selector)
-{
-    // Hiding the selector moves the focus, which would close it a second time.
-    if (m_closingSelector || !selector->isVisible())
-        return;
-    const QScopedValueRollback closing(m_closingSelector, true);
-    // The cell it was placed over: the grid's current cell whenever the operator closes it, and
-    // never a cell of the other column.
-    const int column =
-        selector == ComboBox2 ? SensorsModel::AlarmColumn : SensorsModel::ReactionColumn;
-    m_sensors.setCell(column, m_selectorRow, selector->currentText());
-    selector->hide();
-    StringGrid1->setFocus();
-}
-
-void SensorsPage::leaveSelectorByKey(CellSelector *selector, int key,
-                                     Qt::KeyboardModifiers modifiers)
-{
-    closeSelector(selector);
-    if (key == Qt::Key_Escape)
-        return;
-    QKeyEvent press(QEvent::KeyPress, key, modifiers);
-    QCoreApplication::sendEvent(StringGrid1, &press);
-}
-
-bool SensorsPage::openSelectorOfCurrentCell()
-{
-    const QModelIndex current = StringGrid1->currentIndex();
-    CellSelector *selector = selectorFor(current.column());
-    if (!selector || current.row() < 1 || current.row() > SensorsModel::kSensors)
-        return false;
-    StringGrid1SelectCell(current.column(), current.row());
-    selector->showPopup();
-    return true;
-}
-
-bool SensorsPage::eventFilter(QObject *watched, QEvent *event)
-{
-    bool taken = false;
-    guarded([&] {
-        if (watched != StringGrid1 || event->type() != QEvent::KeyPress)
-            return;
-        const auto *press = static_cast<QKeyEvent *>(event);
-        const bool opens =
-            press->key() == Qt::Key_F2 || press->key() == Qt::Key_F4 ||
-            press->key() == Qt::Key_Return || press->key() == Qt::Key_Enter ||
-            press->key() == Qt::Key_Space ||
-            (press->key() == Qt::Key_Down && press->modifiers().testFlag(Qt::AltModifier));
-        if (opens)
-            taken = openSelectorOfCurrentCell();
-    });
-    return taken || QWidget::eventFilter(watched, event);
+    m_selectors->close(ComboBox3);
 }
 
 void SensorsPage::showFields()
@@ -260,16 +155,10 @@ void SensorsPage::showFields()
     Edit6->setPalette(m_sensors.samplePeriodChanged() ? m_changedFieldPalette : m_fieldPalette);
 }
 
-void SensorsPage::fitRowsToSelectors()
-{
-    // The grid's rows are as tall as the selectors placed into its cells, in the window's font.
-    StringGrid1->setRowHeights(ComboBox2->sizeHint().height());
-    StringGrid1->setRowHeights(ComboBox3->sizeHint().height());
-}
-
 void SensorsPage::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::FontChange)
-        fitRowsToSelectors();
+    // The grid's rows are as tall as the selectors placed into its cells, in the window's font.
+    if (event->type() == QEvent::FontChange && m_selectors)
+        m_selectors->fitRows();
     QWidget::changeEvent(event);
 }

@@ -5,6 +5,7 @@
 #include <QPalette>
 #include <QWidget>
 
+class GridSelectors;
 class PageHost;
 class QComboBox;
 class QLabel;
@@ -27,6 +28,7 @@ public:
     void Button10Click();
     // A cell of the grid became the current one: an alarm or reaction cell gets its selector.
     void StringGrid1SelectCell(int ACol, int ARow);
+    // A selector's list closed or the focus left it: its entry goes into its cell.
     void ComboBox2CloseUp();
     void ComboBox2Exit();
     void ComboBox3CloseUp();
@@ -50,23 +52,13 @@ public:
 
 protected:
     void changeEvent(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void fitRowsToSelectors();
     void showFields();
-    CellSelector *selectorFor(int column) const;
-    // Writes the selector's entry into the cell it was placed over, hides it and gives the
-    // grid the keyboard.
-    void closeSelector(CellSelector *selector);
-    void leaveSelectorByKey(CellSelector *selector, int key, Qt::KeyboardModifiers modifiers);
-    // The grid's current cell opens its selector with its list down.
-    bool openSelectorOfCurrentCell();
 
     SensorsModel &m_sensors;
     PageHost &m_host;
-    int m_selectorRow = 0; // the row the shown selector was placed over
-    bool m_closingSelector = false;
+    GridSelectors *m_selectors = nullptr;
     QPalette m_fieldPalette;
     QPalette m_changedFieldPalette;
 };
