@@ -3,6 +3,7 @@
 #include "app/guarded.h"
 #include "app/widgets/cellselector.h"
 #include "app/widgets/gridselectors.h"
+#include "app/widgets/gridtextdelegate.h"
 #include "app/widgets/stringgrid.h"
 #include "devices/sensorsmodel.h"
 #include "devices/sensorsops.h"
@@ -25,6 +26,11 @@ SensorsPage::SensorsPage(SensorsModel &sensors, PageHost &host, QWidget *parent)
     setObjectName(QStringLiteral("TabSheet3"));
     StringGrid1 = named(new StringGrid(sensors), "StringGrid1");
     StringGrid1->setColumnWidths({64, 131, 138, 192});
+    // The alarm contacts and reactions: 2 px in and 4 px down, blue where they differ from the
+    // unit. They are chosen with the selectors, never typed.
+    auto *cells = new GridTextDelegate(QPoint(2, 4), StringGrid1);
+    for (const int column : {SensorsModel::AlarmColumn, SensorsModel::ReactionColumn})
+        StringGrid1->setItemDelegateForColumn(column, cells);
     m_selectors = new GridSelectors(*StringGrid1);
     ComboBox2 =
         named(new CellSelector({QStringLiteral("Замыкание"), QStringLiteral("Размыкание")}, this),
