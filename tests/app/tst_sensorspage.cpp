@@ -297,6 +297,25 @@ private Q_SLOTS:
         QVERIFY(s.form->PageControl1->isEnabled());
     }
 
+    void shouldSendPeriodAndThresholdReactionChangedOnPage()
+    {
+        SensorsSession s;
+        s.connect();
+        // The unit's period is 60 and its threshold reaction "Передать СМС".
+        s.page->Edit6->setFocus();
+        s.page->Edit6->selectAll();
+        QTest::keyClicks(s.page->Edit6, QStringLiteral("30"));
+        s.page->ComboBox6->setFocus();
+        QTest::keyClick(s.page->ComboBox6, Qt::Key_Down);
+        QCOMPARE(s.page->ComboBox6->currentIndex(), 2);
+        QCOMPARE(s.page->Edit6->palette().color(QPalette::Text), QColor(Qt::blue));
+        QCOMPARE(s.page->ComboBox6->palette().color(QPalette::ButtonText), QColor(Qt::blue));
+
+        QTest::mouseClick(s.page->Button10, Qt::LeftButton);
+        QCOMPARE(s.sent(), (QStringList{"BATTERY", "LowAlarmEvent=2", "sample=30"}));
+        QCOMPARE(s.log().last(), QStringLiteral("Перезапись параметров датчиков завершена."));
+    }
+
     void shouldShowErrorBoxWhenStatesAreNoNumber()
     {
         SensorsSession s;

@@ -83,6 +83,22 @@ Setup holding(const QString &state)
     return setup;
 }
 
+// The colours of an operation's lines: its first line green and its last in the given colour,
+// the failure red, every other line blue.
+QList<int> colorsOf(const QStringList &lines, int last, const QString &failure)
+{
+    QList<int> colors;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i == 0)
+            colors << LogColor::Green;
+        else if (i == lines.size() - 1)
+            colors << last;
+        else
+            colors << (lines[i] == failure ? LogColor::Red : LogColor::Blue);
+    }
+    return colors;
+}
+
 // A simulated unit, connected over a line or through the modem, and the page's data.
 class SensorsUnit
 {
@@ -151,6 +167,7 @@ public:
     {
         m_mark = int(traced().size());
         log.shown.clear();
+        log.colors.clear();
     }
 
     bool isOpen() const { return m_connection->isOpen(); }
@@ -381,6 +398,170 @@ private Q_SLOTS:
         QCOMPARE(unit.log.shown.first(), kReadStart);
         QCOMPARE(unit.log.shown.last(), kReadEnd);
         QCOMPARE(unit.log.shown.size(), sent.size() + 1);
+    }
+
+    void shouldKeepWhatPageShowedWhenReadStepIsRefused_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<int>("failedLine"); // the line of the full read it replaces; -1 none
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<QStringList>("kept"); // what the page shows for that step afterwards
+        const QString refused = QStringLiteral("ERROR\r\n");
+        QTest::newRow("alarm contacts")
+            << "ESTATSENS" << refused << 2 << "Не удалось считать состояния тревог датчиков!"
+            << (QStringList(6, kOpened) + QStringList(6, kOpened));
+        QTest::newRow("reaction of sensor 3")
+            << "Mask3" << refused << 5 << "Не удалось считать реакцию на срабатывание датчика 3!"
+            << QStringList{kBoth, kBoth};
+        QTest::newRow("battery") << "BATTERY" << refused << 9
+                                 << "Не удалось считать напряжение батареи!"
+                                 << QStringList{"9.99 В."};
+        QTest::newRow("threshold")
+            << "LowAlarmWarning" << refused << 10
+            << "Не удалось считать пороговое напряжение батареи!" << QStringList{"4,0", "4,0"};
+        QTest::newRow("threshold reaction")
+            << "LowAlarmEvent" << refused << 11
+            << "Не удалось считать реакцию при достижении порогового напряжения!"
+            << QStringList{kBoth, kNone};
+        // Not a code: the selection stays, and its text becomes the baseline.
+        QTest::newRow("threshold reaction 7") << "LowAlarmEvent"
+                                              << "7\r\nOK\r\n"
+                                              << -1 << "" << QStringList{kBoth, kBoth};
+    }
+
+    void shouldKeepWhatPageShowedWhenReadStepIsRefused()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, reply);
+        QFETCH(int, failedLine);
+        QFETCH(QString, failure);
+        QFETCH(QStringList, kept);
+        SensorsUnit unit({{}, false, 0, command, reply});
+        SensorsModel &sensors = unit.sensors;
+        for (int r = 1; r <= 6; ++r) {
+            sensors.setCell(SensorsModel::AlarmColumn, r, kOpened);
+            sensors.setAlarmBaseline(r, kOpened);
+        }
+        sensors.setCell(SensorsModel::ReactionColumn, 3, kBoth);
+        sensors.setReactionBaseline(3, kBoth);
+        sensors.setBattery(QStringLiteral("9.99 В."));
+        sensors.setThreshold(QStringLiteral("4,0"));
+        sensors.setThresholdBaseline(QStringLiteral("4,0"));
+        sensors.setThresholdReaction(3);
+        sensors.setThresholdReactionBaseline(kNone);
+        unit.read();
+
+        // The read goes on to its end.
+        QCOMPARE(unit.sent(), kQueries);
+        QStringList log = readLog();
+        if (failedLine >= 0)
+            log[failedLine] = failure;
+        QCOMPARE(unit.log.shown, log);
+        QCOMPARE(unit.log.colors, colorsOf(log, LogColor::Blue, failure));
+        QStringList shown;
+        if (command == QLatin1String("ESTATSENS")) {
+            shown = column(sensors, SensorsModel::AlarmColumn);
+            for (int r = 1; r <= 6; ++r)
+                shown << sensors.alarmBaseline(r);
+        } else if (command == QLatin1String("Mask3")) {
+            shown << sensors.cell(SensorsModel::ReactionColumn, 3) << sensors.reactionBaseline(3);
+        } else if (command == QLatin1String("BATTERY")) {
+            shown << sensors.battery();
+        } else if (command == QLatin1String("LowAlarmWarning")) {
+            shown << sensors.threshold() << sensors.thresholdBaseline();
+        } else {
+            shown << sensors.thresholdReactionText() << sensors.thresholdReactionBaseline();
+        }
+        QCOMPARE(shown, kept);
+    }
+
+    void shouldGoOnAndKeepBaselineWhenWriteStepIsRefused_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("failedLine"); // the line of the full write it replaces
+        QTest::addColumn<bool>("inserted");  // or is put in front of
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<QStringList>("after"); // alarm 2 and reaction 3 baselines, battery
+        const QString battery = QStringLiteral("3.61 В.");
+        QTest::newRow("alarm contacts")
+            << "ESTATSENS=2" << 1 << false << "Ошибка изменения состояний датчиков!"
+            << QStringList{kClosed, kSms, battery};
+        QTest::newRow("reaction of sensor 3")
+            << "Mask3=1" << 2 << false
+            << "Не удалось перезаписать реакцию на срабатывание датчика3!"
+            << QStringList{kOpened, kGprs, battery};
+        QTest::newRow("battery") << "BATTERY" << 4 << true
+                                 << "Не удалось считать напряжение батареи!"
+                                 << QStringList{kOpened, kSms, QString()};
+        QTest::newRow("threshold") << "LowAlarmWarning=3.6" << 4 << false
+                                   << "Не удалось записать пороговое напряжение батареи!"
+                                   << QStringList{kOpened, kSms, battery};
+        QTest::newRow("threshold reaction")
+            << "LowAlarmEvent=2" << 5 << false
+            << "Не удалось перезаписать реакцию на достижение порогового напряжения!"
+            << QStringList{kOpened, kSms, battery};
+        QTest::newRow("period") << "sample=30" << 6 << false
+                                << "Не удалось перезаписать период опроса датчиков!"
+                                << QStringList{kOpened, kSms, battery};
+    }
+
+    void shouldGoOnAndKeepBaselineWhenWriteStepIsRefused()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, failedLine);
+        QFETCH(bool, inserted);
+        QFETCH(QString, failure);
+        QFETCH(QStringList, after);
+        SensorsUnit unit({kWriteState, false, 0, command, QStringLiteral("ERROR\r\n")});
+        unit.read();
+        applyEdits(unit.sensors, {"alarm2=" + kOpened, "reaction3=" + kSms, "threshold=3,6",
+                                  "event=2", "period=30"});
+        unit.sensors.setBattery(QString());
+        unit.mark();
+        unit.write();
+
+        QCOMPARE(unit.sent(), (QStringList{"ESTATSENS=2", "Mask3=1", "BATTERY",
+                                           "LowAlarmWarning=3.6", "LowAlarmEvent=2", "sample=30"}));
+        QStringList log{kWriteStart,
+                        "Перезапись [Датчик2, сигнал тревоги]: Замыкание --> Размыкание",
+                        "Перезапись [Датчик3, реакция на срабатывание]: Передать архив по GPRS "
+                        "--> Передать СМС",
+                        kReactionsWritten,
+                        "Пороговое напряжение батареи перезаписано!",
+                        "Реакция на достижение порогового напряжения перезаписана!",
+                        "Период опроса датчиков перезаписан!",
+                        kWriteEnd};
+        if (inserted)
+            log.insert(failedLine, failure);
+        else
+            log[failedLine] = failure;
+        QCOMPARE(unit.log.shown, log);
+        QCOMPARE(unit.log.colors, colorsOf(log, LogColor::Green, failure));
+        QCOMPARE((QStringList{unit.sensors.alarmBaseline(2), unit.sensors.reactionBaseline(3),
+                              unit.sensors.battery()}),
+                 after);
+    }
+
+    void shouldLogEachWriteLineInItsColour()
+    {
+        // Every kind of line a write logs: unchanged, refused and out-of-range values.
+        SensorsUnit unit(holding(kWriteState));
+        unit.read();
+        QCOMPARE(unit.log.colors, colorsOf(unit.log.shown, LogColor::Blue, QString()));
+        applyEdits(unit.sensors, {"threshold=x", "period=51"});
+        unit.mark();
+        unit.write();
+        const QStringList log{
+            kWriteStart,       kAlarmsKept,
+            kReactionsKept,    "Не удалось записать пороговое напряжение!",
+            kEventKept,        "Период опроса датчиков должен быть в пределах 5 - 50 сек.!",
+            kPeriodNotWritten, kWriteEnd};
+        QCOMPARE(unit.log.shown, log);
+        const int red = LogColor::Red;
+        const int blue = LogColor::Blue;
+        const int green = LogColor::Green;
+        QCOMPARE(unit.log.colors, (QList<int>{green, blue, blue, red, blue, red, red, green}));
     }
 
     void shouldSendNothingWithPortClosed_data()
