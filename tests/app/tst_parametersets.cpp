@@ -253,6 +253,49 @@ private Q_SLOTS:
         QCOMPARE(Cp1251::toUnicode(readBytes(fixture.iniPath())), file);
     }
 
+    void shouldKeepLoadedTextUnderOpenSelector_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("loaded");
+        QTest::newRow("alarm contact") << int(SensorsModel::AlarmColumn) << "Замыкание"
+                                       << "Размыкание";
+        QTest::newRow("reaction") << int(SensorsModel::ReactionColumn) << "Нет реакции"
+                                  << "Передать СМС";
+    }
+
+    void shouldKeepLoadedTextUnderOpenSelector()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, shown);
+        QFETCH(QString, loaded);
+        RecordingPrompt prompt;
+        FormFixture fixture;
+        auto form =
+            fixture.start({QStringLiteral("-pelnax")}, {QStringLiteral("/dev/ttyS0")},
+                          Cp1251::fromUnicode(QStringLiteral("[SENSORS]\r\nSensorAlarm3=") +
+                                              loaded + QStringLiteral("\r\nSensorReaction3=") +
+                                              loaded + QStringLiteral("\r\n")));
+        form->show();
+        SensorsPage *page = form->sensorsPage();
+        showPage(*form, Sensors);
+        form->unitData().sensors.setCell(column, 3, shown);
+        page->StringGrid1SelectCell(column, 3);
+        QWidget *selector = column == SensorsModel::AlarmColumn
+                                ? static_cast<QWidget *>(page->ComboBox2)
+                                : page->ComboBox3;
+        QVERIFY(selector->isVisible());
+
+        QTest::mouseClick(form->ButtonDefVals, Qt::LeftButton);
+        // The operator goes on elsewhere: a selector still standing would give its entry back.
+        if (column == SensorsModel::AlarmColumn)
+            page->ComboBox2Exit();
+        else
+            page->ComboBox3Exit();
+        QVERIFY(!selector->isVisible());
+        QCOMPARE(form->unitData().sensors.cell(column, 3), loaded);
+    }
+
     void shouldReportFileThatCannotBeWritten()
     {
         RecordingPrompt prompt;

@@ -118,6 +118,12 @@ SensorsPage::SensorsPage(SensorsModel &sensors, PageHost &host, QWidget *parent)
             [this] { guarded([this] { ComboBox3CloseUp(); }); });
     connect(ComboBox3, &CellSelector::exited, this,
             [this] { guarded([this] { ComboBox3Exit(); }); });
+    // A cell changed under its open selector by something else (a parameter set loaded): the
+    // selector's entry is out of date and must not be written back over the new text.
+    connect(&sensors, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
+                guarded([&] { dropOutdatedSelector(topLeft, bottomRight); });
+            });
     for (CellSelector *selector : {ComboBox2, ComboBox3}) {
         connect(selector, &CellSelector::gridKey, this,
                 [this, selector](int key, Qt::KeyboardModifiers modifiers) {
@@ -205,6 +211,25 @@ void SensorsPage::closeSelector(CellSelector *selector)
     m_sensors.setCell(column, m_selectorRow, selector->currentText());
     selector->hide();
     StringGrid1->setFocus();
+}
+
+void SensorsPage::dropOutdatedSelector(const QModelIndex &topLeft, const QModelIndex &bottomRight)
+{
+    if (m_closingSelector || m_selectorRow < topLeft.row() || m_selectorRow > bottomRight.row())
+        return;
+    for (CellSelector *selector : {ComboBox2, ComboBox3}) {
+        const int column =
+            selector == ComboBox2 ? SensorsModel::AlarmColumn : SensorsModel::ReactionColumn;
+        if (selector->isHidden() || column < topLeft.column() || column > bottomRight.column())
+            continue;
+        const QScopedValueRollback closing(m_closingSelector, true);
+        const bool hadFocus = selector->hasFocus();
+        if (selector->listOpen())
+            selector->hidePopup();
+        selector->hide();
+        if (hadFocus)
+            StringGrid1->setFocus();
+    }
 }
 
 void SensorsPage::leaveSelectorByKey(CellSelector *selector, int key,

@@ -59,6 +59,8 @@ private:
     // Writes the selector's entry into the cell it was placed over, hides it and gives the
     // grid the keyboard.
     void closeSelector(CellSelector *selector);
+    // Hides, without writing back, a selector whose cell is among those changed.
+    void dropOutdatedSelector(const QModelIndex &topLeft, const QModelIndex &bottomRight);
     void leaveSelectorByKey(CellSelector *selector, int key, Qt::KeyboardModifiers modifiers);
     // The grid's current cell opens its selector with its list down.
     bool openSelectorOfCurrentCell();
