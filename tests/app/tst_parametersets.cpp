@@ -5,6 +5,7 @@
 #include "app/pages/servicepage.h"
 #include "app/pages/settingspage.h"
 #include "app/tavixapplication.h"
+#include "config/cp1251.h"
 #include "config/profilefile.h"
 #include "protocol/settingsrows.h"
 #include "support/formfixture.h"
@@ -212,6 +213,87 @@ private Q_SLOTS:
         const QStringList before = covered(*form, Settings);
         QTest::mouseClick(form->ButtonDefVals, Qt::LeftButton);
         QCOMPARE(covered(*form, Settings), before);
+    }
+
+    void shouldWriteKeysInTheirOrder_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("device parameters")
+            << int(Settings)
+            << "[PARAMS]\r\nAPN_ADDRESS=значение a 0\r\nAPN_LOGIN=значение a 1\r\n"
+               "APN_PASSWORD=значение a 2\r\nFTP_ADDRESS=значение a 3\r\n"
+               "FTP_LOGIN=значение a 4\r\nFTP_PASSWORD=значение a 5\r\n"
+               "GSM_START=значение a 6\r\nGSM_LEN=значение a 7\r\nGPRS_START=значение a 8\r\n"
+               "GPRS_LEN=значение a 9\r\nPHONE1=значение a 10\r\nPHONE2=значение a 11\r\n"
+               "PHONE3=значение a 12\r\n";
+        QString sensors = QStringLiteral("[SENSORS]\r\n");
+        for (int n = 1; n <= 6; ++n)
+            sensors += QStringLiteral("SensorAlarm%1=aРазмыкание\r\nSensorReaction%1=a").arg(n) +
+                       SensorsModel::kReactions[n % 4] + QStringLiteral("\r\n");
+        QTest::newRow("sensors") << int(Sensors) << sensors;
+        QString devices = QStringLiteral("[DEVICES]\r\n");
+        for (int n = 1; n <= 3; ++n)
+            devices +=
+                QStringLiteral("DeviceSpeed%1=a9600\r\nDeviceDate%1=a01.0%1.2026, 00:00:00\r\n")
+                    .arg(n);
+        QTest::newRow("correctors") << int(Correctors) << devices;
+    }
+
+    void shouldWriteKeysInTheirOrder()
+    {
+        QFETCH(int, page);
+        QFETCH(QString, file);
+        RecordingPrompt prompt;
+        FormFixture fixture;
+        auto form = fixture.start({QStringLiteral("-pelnax")});
+        showPage(*form, Page(page));
+        fill(*form, Page(page), QStringLiteral("a"));
+        QTest::mouseClick(form->ButtonSaveParams, Qt::LeftButton);
+        QCOMPARE(Cp1251::toUnicode(readBytes(fixture.iniPath())), file);
+    }
+
+    void shouldKeepLoadedTextUnderOpenSelector_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("loaded");
+        QTest::newRow("alarm contact") << int(SensorsModel::AlarmColumn) << "Замыкание"
+                                       << "Размыкание";
+        QTest::newRow("reaction") << int(SensorsModel::ReactionColumn) << "Нет реакции"
+                                  << "Передать СМС";
+    }
+
+    void shouldKeepLoadedTextUnderOpenSelector()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, shown);
+        QFETCH(QString, loaded);
+        RecordingPrompt prompt;
+        FormFixture fixture;
+        auto form =
+            fixture.start({QStringLiteral("-pelnax")}, {QStringLiteral("/dev/ttyS0")},
+                          Cp1251::fromUnicode(QStringLiteral("[SENSORS]\r\nSensorAlarm3=") +
+                                              loaded + QStringLiteral("\r\nSensorReaction3=") +
+                                              loaded + QStringLiteral("\r\n")));
+        form->show();
+        SensorsPage *page = form->sensorsPage();
+        showPage(*form, Sensors);
+        form->unitData().sensors.setCell(column, 3, shown);
+        page->StringGrid1SelectCell(column, 3);
+        QWidget *selector = column == SensorsModel::AlarmColumn
+                                ? static_cast<QWidget *>(page->ComboBox2)
+                                : page->ComboBox3;
+        QVERIFY(selector->isVisible());
+
+        QTest::mouseClick(form->ButtonDefVals, Qt::LeftButton);
+        // The operator goes on elsewhere: a selector still standing would give its entry back.
+        if (column == SensorsModel::AlarmColumn)
+            page->ComboBox2Exit();
+        else
+            page->ComboBox3Exit();
+        QVERIFY(!selector->isVisible());
+        QCOMPARE(form->unitData().sensors.cell(column, 3), loaded);
     }
 
     void shouldReportFileThatCannotBeWritten()

@@ -1,5 +1,6 @@
 // The service page's operations with no window, against the simulated unit: the identity's
 // reads and writes with their boxes, and the maintenance procedures.
+#include "link/ecomport.h"
 #include "link/logsink.h"
 #include "protocol/settingsrows.h"
 #include "service/identityops.h"
@@ -168,6 +169,34 @@ private Q_SLOTS:
         WriteSerialNumb(*link, unit.data.identity, QStringLiteral("77"));
         QCOMPARE(unit.receivedSinceMark(), (QStringList{"DEVSERIAL=77", "DEVNAME"}));
         QCOMPARE(unit.boxes, QStringList{"Запись серийного номера|Серийный номер изменен!"});
+        QCOMPARE(unit.data.identity.title(), silent ? before : title);
+    }
+
+    void shouldAskForNumberWhenNameWrittenAndNumberUnknown_data()
+    {
+        QTest::addColumn<bool>("silent");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("answered") << false << "Узел № 1047, версия ";
+        QTest::newRow("silent") << true << "";
+    }
+
+    void shouldAskForNumberWhenNameWrittenAndNumberUnknown()
+    {
+        QFETCH(bool, silent);
+        QFETCH(QString, title);
+        UnitSession unit;
+        if (silent)
+            unit.unitOptions.ignored = {QStringLiteral("DEVSERIAL")};
+        unit.start();
+        unit.data.identity.clear();
+        unit.data.identity.showTitle();
+        const QString before = unit.data.identity.title();
+        const auto link = linkOf(unit);
+        WriteNameDevice(*link, unit.data.identity, QStringLiteral("Узел"));
+        QCOMPARE(unit.receivedSinceMark(), (QStringList{"DEVNAME=Узел", "DEVSERIAL"}));
+        QCOMPARE(unit.boxes,
+                 QStringList{"Запись наименования прибора|Наименование прибора изменено!"});
+        QCOMPARE(unit.data.identity.DeviceNumber, silent ? QString() : QStringLiteral("1047"));
         QCOMPARE(unit.data.identity.title(), silent ? before : title);
     }
 
@@ -360,7 +389,101 @@ private Q_SLOTS:
         QCOMPARE(unit.receivedSinceMark(), QStringList{"mdmprm"});
         QCOMPARE(unit.log.shown,
                  QStringList{"Старт параметризации модема..."} + answer + QStringList{outcome});
+        const int outcomeColor =
+            outcome == QStringLiteral("Модем параметризован!") ? LogColor::Green : LogColor::Red;
+        QCOMPARE(unit.log.colors, QList<int>{LogColor::Green} +
+                                      QList<int>(answer.size(), LogColor::Blue) +
+                                      QList<int>{outcomeColor});
         QCOMPARE(unit.boxes, QStringList{"Считывание данных|" + outcome});
+    }
+
+    void shouldFollowModemProcedureForFiftySeconds()
+    {
+        UnitSession unit;
+        const auto clock = std::make_shared<HandOverClock>();
+        unit.clock = clock;
+        unit.unitOptions.ignored = {QStringLiteral("mdmprm")};
+        unit.start();
+        const auto link = linkOf(unit);
+        const ScriptedClock &driven = clock->takeOver();
+        ParamModem(*link);
+        // Given up once more than 50 whole seconds have passed, not before.
+        QVERIFY2(driven.elapsedMs() > 50000 && driven.elapsedMs() <= 52000,
+                 qPrintable(QString::number(driven.elapsedMs())));
+        QCOMPARE(unit.log.shown,
+                 (QStringList{"Старт параметризации модема...", "Ошибка парметризации!"}));
+        QCOMPARE(unit.boxes, QStringList{"Считывание данных|Ошибка парметризации!"});
+    }
+
+    void shouldCheckCarrierAfterFailedErase()
+    {
+        UnitSession unit;
+        unit.start(true, 2); // group_info, then NO CARRIER
+        const auto link = linkOf(unit);
+        ClearArchive(*link);
+        QCOMPARE(unit.log.shown, (QStringList{"Старт удаления архива прибора Тавикс-М ...",
+                                              "Ошибка удаления архива прибора Тавикс-М!",
+                                              "Соединение прервано! Модем положил трубку!"}));
+        QCOMPARE(unit.boxes, QStringList{"Удаление архива прибора Тавикс-М|Ошибка удаления "
+                                         "архива прибора Тавикс-М!"});
+        QVERIFY(unit.connection->carrierLost());
+        QVERIFY(!unit.connection->isOpen());
+    }
+
+    void shouldSayPortClosedInMaintenance_data()
+    {
+        QTest::addColumn<int>("operation");
+        QTest::addColumn<QStringList>("log");
+        // Clearing the settings still reads them back, which says so once more.
+        QTest::newRow("clearing the settings")
+            << 0
+            << QStringList{"Старт очищения настроек прибора Тавикс-М ...", "COM-порт закрыт!",
+                           "COM-порт закрыт!"};
+        QTest::newRow("erasing the archive")
+            << 1 << QStringList{"Старт удаления архива прибора Тавикс-М ...", "COM-порт закрыт!"};
+        QTest::newRow("configuring the modem")
+            << 2 << QStringList{"Старт параметризации модема...", "COM-порт закрыт!"};
+    }
+
+    void shouldSayPortClosedInMaintenance()
+    {
+        QFETCH(int, operation);
+        QFETCH(QStringList, log);
+        UnitSession unit;
+        unit.start();
+        const auto link = linkOf(unit);
+        unit.connection->ExitForm();
+        unit.markTrace();
+        unit.log.shown.clear();
+        unit.log.colors.clear();
+        if (operation == 0)
+            ClearSettigs(*link, unit.data);
+        else if (operation == 1)
+            ClearArchive(*link);
+        else
+            ParamModem(*link);
+        QCOMPARE(unit.log.shown, log);
+        QCOMPARE(unit.log.colors,
+                 QList<int>{LogColor::Green} + QList<int>(log.size() - 1, LogColor::Red));
+        QVERIFY(unit.boxes.isEmpty());
+        QCOMPARE(unit.receivedSinceMark(), QStringList());
+    }
+
+    void shouldReadSettingsBackWhenLineDiesWhileClearing()
+    {
+        UnitSession unit;
+        unit.start();
+        const auto link = linkOf(unit);
+        unit.log.onLog = [&unit](const QString &line) {
+            if (line == QStringLiteral("Очистка параметра [FTP адрес]"))
+                unit.sim.reset(); // the adapter is pulled out
+        };
+        QVERIFY_THROWS_EXCEPTION(EComPort, ClearSettigs(*link, unit.data));
+        unit.log.onLog = {};
+        // The sequence ends at the port error; the pages are read back all the same, and the
+        // error that ended the sequence is the one that goes on.
+        QCOMPARE(unit.log.shown.mid(unit.log.shown.size() - 2),
+                 (QStringList{"Очистка параметра [FTP адрес]", "Считывание настроек..."}));
     }
 };
 

@@ -50,3 +50,32 @@ private:
     qint64 m_now;
     int m_sleeps = 0;
 };
+
+// A fast clock while a session is set up, then a scripted one from the moment the test takes
+// over, so a long time limit of an operation passes in a few polls of real time.
+class HandOverClock : public LinkClock
+{
+public:
+    explicit HandOverClock(int factor = 10) : m_fast(factor) {}
+
+    ScriptedClock &takeOver()
+    {
+        m_takenOver = true;
+        return m_driven;
+    }
+
+    qint64 elapsedMs() const override
+    {
+        return m_takenOver ? m_driven.elapsedMs() : m_fast.elapsedMs();
+    }
+    void sleep(int ms) override { m_takenOver ? m_driven.sleep(ms) : m_fast.sleep(ms); }
+    qint64 realMs(qint64 ms) const override
+    {
+        return m_takenOver ? m_driven.realMs(ms) : m_fast.realMs(ms);
+    }
+
+private:
+    ScaledClock m_fast;
+    ScriptedClock m_driven;
+    bool m_takenOver = false;
+};

@@ -34,6 +34,8 @@ struct UnitSession
     // Set before start.
     UnitOptions unitOptions;
     int clockFactor = 10;
+    // Instead of a clock clockFactor times fast, when set.
+    std::shared_ptr<LinkClock> clock;
 
     // The unit's settings as the simulator's state file: key=value lines.
     void unitState(const QString &entries)
@@ -64,7 +66,7 @@ struct UnitSession
 
         LinkEnvironment environment;
         environment.log = &log;
-        environment.clock = std::make_shared<ScaledClock>(clockFactor);
+        environment.clock = clock ? clock : std::make_shared<ScaledClock>(clockFactor);
         environment.controls = [this](LinkControls change) {
             controls << change;
         };

@@ -20,6 +20,33 @@ GridSelectors::GridSelectors(StringGrid &grid) : QObject(&grid), m_grid(grid)
         });
     });
     grid.installEventFilter(this);
+    // A cell changed under its open selector by something else (a parameter set loaded): the
+    // selector's entry is out of date and must not be written back over the new text.
+    connect(&grid.grid(), &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
+                guarded([&] { dropOutdated(topLeft, bottomRight); });
+            });
+}
+
+void GridSelectors::dropOutdated(const QModelIndex &topLeft, const QModelIndex &bottomRight)
+{
+    if (m_closing)
+        return;
+    for (CellSelector *selector : std::as_const(m_order)) {
+        const int column = m_selectors.key(selector, -1);
+        const int row = m_placedRow.value(selector, 0);
+        if (selector->isHidden() || column < topLeft.column() || column > bottomRight.column() ||
+            row < topLeft.row() || row > bottomRight.row() ||
+            m_grid.cell(column, row) == m_placedText.value(selector))
+            continue;
+        const QScopedValueRollback closing(m_closing, true);
+        const bool hadFocus = selector->hasFocus();
+        if (selector->listOpen())
+            selector->hidePopup();
+        selector->hide();
+        if (hadFocus)
+            m_grid.setFocus();
+    }
 }
 
 void GridSelectors::add(int column, CellSelector *selector, std::function<void()> closeUp,
@@ -74,6 +101,7 @@ bool GridSelectors::place(int column, int row)
     const int entry = ValueChecks::ListIndexOf(m_grid.cell(column, row), entries);
     selector->setCurrentIndex(entry < selector->count() ? entry : -1);
     m_placedRow.insert(selector, row);
+    m_placedText.insert(selector, m_grid.cell(column, row));
     selector->show();
     selector->raise();
     selector->setFocus();

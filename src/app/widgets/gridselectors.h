@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QModelIndex>
 #include <QObject>
 
 #include <functional>
@@ -51,11 +52,14 @@ protected:
 
 private:
     void leaveByKey(CellSelector *selector, int key, Qt::KeyboardModifiers modifiers);
+    // Hides, without writing back, a selector whose cell got another text meanwhile.
+    void dropOutdated(const QModelIndex &topLeft, const QModelIndex &bottomRight);
     bool openAtCurrentCell();
 
     StringGrid &m_grid;
-    QHash<int, CellSelector *> m_selectors; // by column
-    QHash<CellSelector *, int> m_placedRow; // the row each one was last placed over
-    QList<CellSelector *> m_order;          // as added
+    QHash<int, CellSelector *> m_selectors;      // by column
+    QHash<CellSelector *, int> m_placedRow;      // the row each one was last placed over
+    QHash<CellSelector *, QString> m_placedText; // and that cell's text then
+    QList<CellSelector *> m_order;               // as added
     bool m_closing = false;
 };
