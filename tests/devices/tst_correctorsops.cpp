@@ -119,6 +119,77 @@ private Q_SLOTS:
         QVERIFY(unit.connection->carrierLost());
     }
 
+    void shouldGoOnAfterFailedReadReply()
+    {
+        UnitSession unit;
+        unit.unitOptions.ignored = {QStringLiteral("SN_CORRECTOR2")};
+        unit.start();
+        CorrectorsModel &correctors = unit.data.correctors;
+        correctors.setCell(C::SerialColumn, 2, QStringLiteral("shown"));
+        const QString baseline = correctors.serialBaseline(2);
+
+        read(unit);
+
+        // The silent query costs its own row only; every other query still goes out.
+        QCOMPARE(unit.receivedSinceMark(), kReadOrder);
+        const qsizetype failed = unit.log.shown.indexOf(
+            QStringLiteral("Не удалось считать серийный номер корректора [разъем X15]!"));
+        QVERIFY(failed > 0);
+        QCOMPARE(unit.log.colors[failed], LogColor::Red);
+        QCOMPARE(correctors.cell(C::SerialColumn, 2), QStringLiteral("shown"));
+        QCOMPARE(correctors.serialBaseline(2), baseline);
+        QCOMPARE(unit.log.shown.last(),
+                 QStringLiteral("Считывание параметров соединения с корректорами завершено"));
+        QVERIFY(!unit.connection->carrierLost());
+    }
+
+    void shouldKeepValueChangedWhenUnitRefusesIt_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("serial number")
+            << "SN_CORRECTOR1" << int(C::SerialColumn) << 1 << "42"
+            << "Не удалось перезаписать серийный номер корректора [X10]!";
+        QTest::newRow("speed") << "BrInt2" << int(C::SpeedColumn) << 2 << "9600"
+                               << "Не удалось перезаписать скорость опроса корректора [X15]!";
+        QTest::newRow("start date")
+            << "ReadArchive3" << int(C::DateColumn) << 3 << "05.03.2016, 07:08:09"
+            << "X11: Не удалось перезаписать начальную дату считывания архива!";
+    }
+
+    void shouldKeepValueChangedWhenUnitRefusesIt()
+    {
+        QFETCH(QString, key);
+        QFETCH(int, column);
+        QFETCH(int, row);
+        QFETCH(QString, typed);
+        QFETCH(QString, failure);
+        UnitSession unit;
+        unit.unitOptions.refused = {key};
+        unit.start();
+        CorrectorsModel &correctors = unit.data.correctors;
+        correctors.setCell(column, row, typed);
+        // A later step of the same write still goes out.
+        correctors.setCell(C::DateColumn, 1, QStringLiteral("06.03.2016, 07:08:09"));
+
+        write(unit);
+
+        QVERIFY(
+            unit.receivedSinceMark().contains(QStringLiteral("ReadArchive1=06.03.2016 07:08:09")));
+        const qsizetype failed = unit.log.shown.indexOf(failure);
+        QVERIFY2(failed > 0, qPrintable(unit.log.shown.join(u'\n')));
+        QCOMPARE(unit.log.colors[failed], LogColor::Red);
+        for (const QString &line : std::as_const(unit.log.shown))
+            QVERIFY2(!line.contains(QStringLiteral(" --> ") + typed), qPrintable(line));
+        // Not taken by the unit: still changed, and the next write tries it again.
+        QVERIFY(correctors.data(correctors.index(row, column), C::ChangedRole).toBool());
+        QCOMPARE(unit.log.shown.last(),
+                 QStringLiteral("Перезапись параметров опроса корректоров завершена."));
+    }
+
     void shouldSayPortClosed()
     {
         UnitSession unit;
