@@ -183,8 +183,8 @@ std::optional<QString> wireStartDate(const QString &cell)
     const QString timePart = cell.mid(comma + 2);
     double date = 0;
     double time = 0;
-    if (datePart.trimmed().isEmpty() || !ValueChecks::TryParseDate(datePart, date) ||
-        !ValueChecks::TryParseTime(timePart, time))
+    if (datePart.trimmed().isEmpty() || timePart.trimmed().isEmpty() ||
+        !ValueChecks::TryParseDate(datePart, date) || !ValueChecks::TryParseTime(timePart, time))
         return std::nullopt;
     return CommandSet::wireDate(ValueChecks::toDateTime(date, time));
 }
@@ -354,9 +354,11 @@ void AutoDetect(UnitLink &link, CorrectorsModel &correctors)
         return;
     }
     QStringList lines = CommandSet::splitLines(reply.sOut);
-    // The end line and what follows it describe no connector.
+    // The end line (either of the two the reader ends on) and what follows it describe no
+    // connector.
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (lines[i].contains(Protocol::kStopCorrectorDetect)) {
+        if (lines[i].contains(Protocol::kStopCorrectorDetect, Qt::CaseInsensitive) ||
+            lines[i].contains(QStringLiteral("[STOP VOLTAGE CALIBRATION]"), Qt::CaseInsensitive)) {
             lines.resize(i);
             break;
         }

@@ -245,6 +245,9 @@ private Q_SLOTS:
         QTest::newRow("empty start date is no 30.12.1899")
             << int(C::DateColumn) << 1 << "" << QStringList{}
             << "X10: Некорректная начальная дата считывания архива!" << true;
+        QTest::newRow("start date without its time is no midnight")
+            << int(C::DateColumn) << 1 << "05.03.2016, " << QStringList{}
+            << "X10: Некорректная начальная дата считывания архива!" << true;
         QTest::newRow("start date without comma")
             << int(C::DateColumn) << 1 << "05.03.2016 07:08:09" << QStringList{}
             << "X10: Некорректная начальная дата считывания архива!" << true;
