@@ -46,6 +46,8 @@ public:
     int Read(char *buffer, int count);
     int ReadStr(QString &text, int count);
     void ClearBuffer(bool input, bool output);
+    // What a wait for arriving bytes can watch; -1 when closed.
+    int readableHandle() const { return m_device->readableHandle(); }
 
 private:
     void applyLineIfOpen();

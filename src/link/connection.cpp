@@ -136,6 +136,12 @@ Reply Connection::read(const std::shared_ptr<TComPort> &port,
     // The reader keeps the port object alive for its whole wait, even if the connection lets
     // go of it meanwhile: its next read then fails with "Port Not Open".
     const std::shared_ptr<TComPort> held = port;
+    if (m_env.clock->eventDriven()) {
+        LinkClock &clock = *m_env.clock;
+        context.waitForInput = [&clock, held](int ms) {
+            return clock.waitForInput(held->readableHandle(), ms);
+        };
+    }
     return reader(*held, context);
 }
 

@@ -18,6 +18,18 @@ public:
     // How many milliseconds of the computer's clock this many of ours take; a test clock that
     // runs fast says less.
     virtual qint64 realMs(qint64 ms) const { return ms; }
+
+    // Waits at most ms for bytes to arrive on the handle (see TComPort::readableHandle);
+    // true when it ended because they did. This one simply pauses; the computer's clock waits
+    // on the handle and lets window events run meanwhile.
+    virtual bool waitForInput(int handle, int ms)
+    {
+        Q_UNUSED(handle);
+        sleep(ms);
+        return false;
+    }
+    // Whether waitForInput lets window events run itself (and may end early).
+    virtual bool eventDriven() const { return false; }
 };
 
 // The computer's monotonic clock.
@@ -26,4 +38,6 @@ class SteadyLinkClock : public LinkClock
 public:
     qint64 elapsedMs() const override;
     void sleep(int ms) override;
+    bool waitForInput(int handle, int ms) override;
+    bool eventDriven() const override { return true; }
 };

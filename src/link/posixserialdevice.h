@@ -12,6 +12,7 @@ public:
     void open(const QString &name) override;
     void close() noexcept override;
     bool isOpen() const override { return m_fd >= 0; }
+    int readableHandle() const override { return m_fd; }
 
     void configure(const LineSettings &settings) override;
     QByteArray read(qsizetype maxBytes) override;

@@ -28,9 +28,18 @@ Reply poll(TComPort &port, ReaderContext &context, int time_otv, const Poll &how
     Reply reply;
     const qint64 startSecond = context.clock.wholeSeconds();
     QByteArray buffer(how.readSize, Qt::Uninitialized);
+    bool readNow = false;   // the last read took all it may: more is queued
+    bool pauseOnly = false; // the port said readable but gave nothing: do not watch it again
     for (;;) {
-        context.clock.sleep(kPollMs);
+        bool readable = false;
+        if (!context.waitForInput)
+            context.clock.sleep(kPollMs);
+        else if (!readNow)
+            readable = pauseOnly ? (context.clock.waitForInput(-1, kPollMs), false)
+                                 : context.waitForInput(kPollMs);
         const int got = port.Read(buffer.data(), how.readSize);
+        readNow = context.waitForInput && got == how.readSize;
+        pauseOnly = readable && got == 0;
         reply.sOut += ReplyText::fromBytes(buffer.constData(), got);
 
         const Verdict verdict = how.endTest(reply.sOut);

@@ -14,6 +14,10 @@ struct ReaderContext
 {
     LinkClock &clock;
     std::function<void()> processEvents;
+    // When given: waits at most this long for bytes to arrive, letting window events run, and
+    // says whether they did; a poll then reads as soon as there is something to read. Without
+    // it each poll begins with the clock's pause.
+    std::function<bool(int ms)> waitForInput;
 };
 
 struct Reply
@@ -22,11 +26,13 @@ struct Reply
     bool rez = false;
 };
 
-// The reply readers. Each polls the port every 100 ms (a blocking pause), reads at most its
-// own number of bytes, tests its end conditions on the whole reply, then the time limit, and
-// lets window events run once. The time limit counts whole seconds: the wait ends at the first
-// poll where more than time_otv whole seconds have passed since the starting second. A port
-// error ends the reader at once and goes to the caller.
+// The reply readers. Each polls the port: it waits up to 100 ms for bytes (with a waiting
+// context, until they arrive, window events running meanwhile; otherwise the clock's pause),
+// reads at most its own number of bytes, tests its end conditions on the whole reply, then the
+// time limit, and lets window events run once. When a read took as many bytes as it may, more
+// are queued and the next read follows at once. The time limit counts whole seconds: the wait ends
+// at the first poll where more than time_otv whole seconds have passed since the starting second. A
+// port error ends the reader at once and goes to the caller.
 namespace ReplyReader {
 
 inline constexpr int kPollMs = 100;

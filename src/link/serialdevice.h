@@ -27,6 +27,9 @@ public:
     // the result is the count written.
     virtual qsizetype write(const QByteArray &bytes, int timeoutMs) = 0;
     virtual void purge(bool input, bool output) = 0;
+    // What the system can watch for arriving bytes (a file descriptor); -1 when closed or when
+    // the platform has nothing of the kind.
+    virtual int readableHandle() const { return -1; }
 };
 
 // The device for the platform the program runs on.

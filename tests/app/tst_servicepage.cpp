@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 class ServicePageTest : public QObject
 {
@@ -73,6 +74,26 @@ private Q_SLOTS:
         QCOMPARE(page->Edit4->text(), QStringLiteral("Узел-7"));
         QVERIFY(page->Button5->isEnabled());
         QVERIFY(s.form->PageControl1->isEnabled());
+    }
+
+    void shouldEndQuietlyWhenWindowClosesDuringWaitForReply()
+    {
+        // On the computer's clock the reader waits on the port with the window's events
+        // running: the window closes in the middle of that wait.
+        Session s;
+        s.linkClock = std::make_shared<SteadyLinkClock>();
+        SimOptions options = Session::quickOptions(false);
+        options.unitOptions.latencyMs = 400;
+        s.start(options, QStringLiteral("line"));
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QVERIFY(s.form->portConnected());
+        QTimer::singleShot(150, s.form.get(), [&s] { s.form->close(); });
+        QTest::mouseClick(s.form->servicePage()->Button3, Qt::LeftButton);
+        QTRY_VERIFY(!s.form->comPort());
+        QVERIFY(!s.form->isVisible());
+        QVERIFY(!QApplication::overrideCursor());
+        QVERIFY(s.prompt.boxes.isEmpty());
+        QCOMPARE(s.log().count(QStringLiteral("Завершение соединения...")), 1);
     }
 
     void shouldClearSettingsAndShowPagesReadBack()

@@ -22,6 +22,8 @@ struct Session
     std::unique_ptr<TForm1> form;
     // The computer's date and time as the window sees it; invalid: the real one.
     QDateTime now;
+    // The link's clock instead of the fast one, when set before start.
+    std::shared_ptr<LinkClock> linkClock;
 
     QString link() const { return dir.filePath(QStringLiteral("ttySim")); }
     QString logPath() const { return dir.filePath(QStringLiteral("Log.txt")); }
@@ -57,7 +59,7 @@ struct Session
         start.listPorts = [port] {
             return QStringList{port};
         };
-        start.clock = clock;
+        start.clock = linkClock ? linkClock : std::shared_ptr<LinkClock>(clock);
         if (now.isValid())
             start.now = [this] {
                 return now;
