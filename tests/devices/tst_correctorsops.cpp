@@ -423,11 +423,15 @@ private Q_SLOTS:
     void shouldSayDetectionFailedWhenNoEndLine()
     {
         UnitSession unit;
-        unit.clockFactor = 50; // the 50 s limit passes in one second
+        // Connected on the fast clock; the detection's 50 s then pass on a driven one.
+        const auto clock = std::make_shared<HandOverClock>();
+        unit.clock = clock;
         unit.unitOptions.detectAnswer = {QStringLiteral("[START]"), QStringLiteral("X10: A")};
         unit.start(true);
         unit.data.correctors.setCell(C::TypeColumn, 1, QStringLiteral("shown"));
+        const ScriptedClock &driven = clock->takeOver();
         detect(unit);
+        QVERIFY(driven.elapsedMs() > 50000);
         QCOMPARE(unit.log.shown.last(),
                  QStringLiteral("Ошибка автоопределения подключенных корректоров!"));
         QCOMPARE(unit.log.colors.last(), LogColor::Red);

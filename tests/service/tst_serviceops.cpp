@@ -371,7 +371,7 @@ private Q_SLOTS:
         QTest::newRow("no end line within 50 s")
             << QStringList{"[START MODEM SETUP]", "AT&W: OK", "Signal quality: 21,0",
                            "Supply voltage: 3.6 V"}
-            << 50 << "Ошибка парметризации!";
+            << 10 << "Ошибка парметризации!";
     }
 
     void shouldFollowModemProcedure()
