@@ -1,6 +1,6 @@
 #include "linkclock.h"
 
-#include <QEventLoop>
+#include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -22,20 +22,25 @@ void SteadyLinkClock::sleep(int ms)
 bool SteadyLinkClock::waitForInput(int handle, int ms)
 {
     // Whichever comes first: bytes to read, or the end of the pause (without a handle, the
-    // pause alone). Window events run all the while, as they do between the polls.
-    QEventLoop loop;
+    // pause alone). Window events run all the while, as they do between the polls. The events
+    // are run here rather than in an event loop of its own: such a loop returns at once once
+    // the program has been asked to end, and every wait after that would spin.
     bool readable = false;
+    bool paused = false;
+    QTimer pause;
+    pause.setSingleShot(true);
+    QObject::connect(&pause, &QTimer::timeout, [&paused] { paused = true; });
     std::unique_ptr<QSocketNotifier> arrived;
     if (handle >= 0) {
         arrived =
             std::make_unique<QSocketNotifier>(static_cast<qintptr>(handle), QSocketNotifier::Read);
-        QObject::connect(arrived.get(), &QSocketNotifier::activated, &loop, [&] {
+        QObject::connect(arrived.get(), &QSocketNotifier::activated, [&] {
             readable = true;
             arrived->setEnabled(false);
-            loop.quit();
         });
     }
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
+    pause.start(ms);
+    while (!readable && !paused)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     return readable;
 }

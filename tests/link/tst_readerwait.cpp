@@ -100,6 +100,30 @@ private Q_SLOTS:
         QVERIFY(!got.rez);
         QVERIFY2(m_polls >= 5 && m_polls <= 25, qPrintable(QString::number(m_polls)));
     }
+
+    void shouldWaitOutLimitWithoutBusyLoopOnceProgramIsEnding()
+    {
+        // The program was asked to end (its last window closed) while exchanges are still to
+        // come, as when the window closes during a keep-alive tick: their waits still pause.
+        // Nothing comes, so a limit of one second takes at most about twenty polls; a wait
+        // that spun would reach a hundred, and the port closes then to end the reader.
+        QCoreApplication::exit(0);
+        ReaderContext waiting = context();
+        waiting.processEvents = [this] {
+            if (++m_polls == 100)
+                m_port->Close();
+        };
+        bool spun = false;
+        try {
+            ReplyReader::Readotv(*m_port, waiting, 1);
+        } catch (const EComPort &) {
+            spun = true;
+        }
+        // Back to a program that runs, for the tests that follow.
+        QTimer::singleShot(0, this, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+        QVERIFY2(!spun, qPrintable(QString::number(m_polls)));
+    }
 };
 
 QTEST_GUILESS_MAIN(ReaderWaitTest)
