@@ -101,6 +101,28 @@ private Q_SLOTS:
         QVERIFY2(m_polls >= 5 && m_polls <= 25, qPrintable(QString::number(m_polls)));
     }
 
+    void shouldWaitOutLimitWithoutBusyLoopWhenOtherEndHangsUp()
+    {
+        // The other end goes away during the wait: the port then says it is readable for
+        // good and gives nothing. Whether the reader runs to its limit of one second (at
+        // most about twenty polls) or ends with a port error, it must not spin; a spinning
+        // wait reaches a hundred polls, and the port closes then to end the reader.
+        QTimer::singleShot(30, this, [this] { m_pty->closeMaster(); });
+        ReaderContext waiting = context();
+        bool spun = false;
+        waiting.processEvents = [this, &spun] {
+            if (++m_polls == 100) {
+                spun = true;
+                m_port->Close();
+            }
+        };
+        try {
+            ReplyReader::Readotv(*m_port, waiting, 1);
+        } catch (const EComPort &) {
+        }
+        QVERIFY2(!spun, qPrintable(QString::number(m_polls)));
+    }
+
     void shouldWaitOutLimitWithoutBusyLoopOnceProgramIsEnding()
     {
         // The program was asked to end (its last window closed) while exchanges are still to
