@@ -63,10 +63,13 @@ void GridTextDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
 
     const bool selected = opt.state.testFlag(QStyle::State_Selected);
-    const QPalette::ColorGroup group =
-        !opt.state.testFlag(QStyle::State_Enabled) ? QPalette::Disabled
-        : opt.state.testFlag(QStyle::State_Active) ? QPalette::Active
-                                                   : QPalette::Inactive;
+    // A view disabled for an operation draws its texts grey, whatever they are.
+    const bool enabled =
+        opt.state.testFlag(QStyle::State_Enabled) && (!widget || widget->isEnabled());
+    const QPalette::ColorGroup group = !enabled ? QPalette::Disabled
+                                       : opt.state.testFlag(QStyle::State_Active)
+                                           ? QPalette::Active
+                                           : QPalette::Inactive;
     QColor colour = opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
     const QVariant foreground = index.data(Qt::ForegroundRole);
     if (!selected && group != QPalette::Disabled && foreground.canConvert<QBrush>())

@@ -1,16 +1,15 @@
 #include "settingstable.h"
 
+#include "gridtextdelegate.h"
 #include "modelpresentation.h"
 #include "protocol/settingsmodel.h"
 
 #include "protocol/settingsrows.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPainter>
 #include <QRegularExpressionValidator>
 #include <QStyledItemDelegate>
 #include <QToolButton>
@@ -60,15 +59,15 @@ QString firstLine(const QString &text)
 
 } // namespace
 
-class SettingsValueDelegate : public QStyledItemDelegate
+// Draws the value 4 pixels from the left and 2 from the top, blue when it differs from what the
+// unit holds; edits it through the row's mask, key filter and read-only rule.
+class SettingsValueDelegate : public GridTextDelegate
 {
 public:
-    static constexpr int kTextLeft = 4;
-    static constexpr int kTextTop = 2;
     static constexpr const char *kRowProperty = "settingsRow";
 
     explicit SettingsValueDelegate(SettingsTable *table)
-        : QStyledItemDelegate(table), m_table(table)
+        : GridTextDelegate(QPoint(4, 2), table), m_table(table)
     {
     }
 
@@ -129,41 +128,6 @@ public:
         model->setData(index, text, Qt::EditRole);
     }
 
-    // The value 4 pixels from the left and 2 from the top, blue when it differs from what the
-    // unit holds.
-    void paint(QPainter *painter, const QStyleOptionViewItem &option,
-               const QModelIndex &index) const override
-    {
-        QStyleOptionViewItem opt = option;
-        initStyleOption(&opt, index);
-        const QString text = opt.text;
-        opt.text.clear();
-        const QWidget *widget = opt.widget;
-        QStyle *style = widget ? widget->style() : QApplication::style();
-        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
-
-        const bool selected = opt.state.testFlag(QStyle::State_Selected);
-        // A table disabled for an operation draws its values grey, whatever they are.
-        const bool enabled =
-            opt.state.testFlag(QStyle::State_Enabled) && (!widget || widget->isEnabled());
-        const QPalette::ColorGroup group = !enabled ? QPalette::Disabled
-                                           : opt.state.testFlag(QStyle::State_Active)
-                                               ? QPalette::Active
-                                               : QPalette::Inactive;
-        QColor colour =
-            opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
-        const QVariant foreground = index.data(Qt::ForegroundRole);
-        if (!selected && group != QPalette::Disabled && foreground.canConvert<QBrush>())
-            colour = foreground.value<QBrush>().color();
-        const QRect area = opt.rect.adjusted(kTextLeft, kTextTop, -kTextLeft, 0);
-        painter->save();
-        painter->setPen(colour);
-        painter->setFont(opt.font);
-        painter->drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                          opt.fontMetrics.elidedText(text, Qt::ElideRight, area.width()));
-        painter->restore();
-    }
-
     // The row's key filter on every character typed, the first one that opened the editor
     // included. Keys that are no characters (Backspace, Delete, arrows, shortcuts) pass.
     bool eventFilter(QObject *object, QEvent *event) override
@@ -171,29 +135,6 @@ public:
         if (event->type() == QEvent::KeyPress) {
             const QVariant row = object->property(kRowProperty);
             const auto *key = static_cast<QKeyEvent *>(event);
-            // A half-filled masked value ends editing like any other ("12:3 :  " is kept as
-            // typed and refused by the write with a clear line); the toolkit would hold the
-            // editor open until every position is filled.
-            auto *line = qobject_cast<QLineEdit *>(object);
-            if (line && !line->inputMask().isEmpty() && !line->hasAcceptableInput() &&
-                !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
-                const auto end = [this, line](EndEditHint hint) {
-                    Q_EMIT commitData(line);
-                    Q_EMIT closeEditor(line, hint);
-                    return true;
-                };
-                switch (key->key()) {
-                case Qt::Key_Return:
-                case Qt::Key_Enter:
-                    return end(NoHint);
-                case Qt::Key_Tab:
-                    return end(EditNextItem);
-                case Qt::Key_Backtab:
-                    return end(EditPreviousItem);
-                default:
-                    break;
-                }
-            }
             const QString typed = key->text();
             if (row.isValid() && !typed.isEmpty() &&
                 !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
@@ -203,7 +144,9 @@ public:
                 }
             }
         }
-        return QStyledItemDelegate::eventFilter(object, event);
+        // A half-filled masked value ends editing like any other ("12:3 :  " is kept as typed
+        // and refused by the write with a clear line).
+        return GridTextDelegate::eventFilter(object, event);
     }
 
 private:
