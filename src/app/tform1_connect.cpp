@@ -57,6 +57,7 @@ void TForm1::Button12Click()
         break;
     case Connection::ConnectResult::NotConnected:
     case Connection::ConnectResult::CarrierLost:
+    case Connection::ConnectResult::Cancelled:
         break; // the connection has put the window back to not connected
     }
     BusyCursorOff();
@@ -85,6 +86,11 @@ bool TForm1::SaveConnectionSettings()
 void TForm1::Button14Click()
 {
     Button14->setEnabled(false);
+    // During Connect the button cancels it: the dial or the read ends at its next poll.
+    if (connection().connectInProgress()) {
+        connection().cancelConnect();
+        return;
+    }
     BusyCursorOn();
     if (m_tickInProgress) {
         m_pending = {[this] { ExitForm(); }, Button14};

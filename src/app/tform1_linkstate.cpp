@@ -50,6 +50,9 @@ void TForm1::applyLinkControls(LinkControls change)
         if (modemSessionActive())
             Timer1->start();
         break;
+    case LinkControls::CancelOn:
+        Button14->setEnabled(true);
+        break;
     }
 }
 

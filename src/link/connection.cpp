@@ -11,6 +11,17 @@
 
 #include <algorithm>
 
+namespace {
+
+// Unwinds a Connect the operator cancelled, from whichever wait it was in.
+class ConnectCancelled : public std::runtime_error
+{
+public:
+    ConnectCancelled() : std::runtime_error("connect cancelled") {}
+};
+
+} // namespace
+
 // The link an operation talks through: the port it was made with, for its whole length.
 class Connection::PortLink : public UnitLink
 {
@@ -132,6 +143,7 @@ Reply Connection::read(const std::shared_ptr<TComPort> &port,
     const QString where = QStringLiteral("reader %1").arg(++m_readerCalls);
     ReaderContext context{*m_env.clock, [this, where] {
                               letEventsRun(where);
+                              stopIfCancelled();
                           }};
     // The reader keeps the port object alive for its whole wait, even if the connection lets
     // go of it meanwhile: its next read then fails with "Port Not Open".
@@ -149,6 +161,19 @@ Connection::ConnectResult Connection::connect(const Request &request,
                                               const std::function<bool()> &readAll)
 {
     m_carrierLost = false;
+    m_cancelRequested = false;
+    m_dialUnderWay = false;
+    m_connectInProgress = true;
+    struct InProgress
+    {
+        Connection &connection;
+        ~InProgress()
+        {
+            connection.m_connectInProgress = false;
+            connection.m_cancelRequested = false;
+            connection.m_dialUnderWay = false;
+        }
+    } inProgress{*this};
     controls(LinkControls::KeepAliveOff);
     // The keep-alive rests while everything is read, and runs again afterwards if a call is up.
     const auto readAllSettings = [this, &readAll] {
@@ -168,6 +193,7 @@ Connection::ConnectResult Connection::connect(const Request &request,
         // Held for the whole Connect: whatever runs while we wait may let go of m_port.
         const std::shared_ptr<TComPort> port = m_port;
         log().log(QStringLiteral("Соединение по СОМ - порту установлено"), LogColor::Blue);
+        controls(LinkControls::CancelOn);
 
         if (m_type == GsmSet::kTypeGsm) {
             if (!ConnectToPhone(request.phone) || !stillConnectedThrough(port)) {
@@ -196,11 +222,50 @@ Connection::ConnectResult Connection::connect(const Request &request,
         // nothing would drive the open port, so let go of it and say why.
         abandonConnect(QStringLiteral("Выберите тип соединения!"));
         return ConnectResult::NotConnected;
+    } catch (const ConnectCancelled &) {
+        // From here on every wait runs to its end: the goodbye to the unit must not be cut
+        // short by the cancel that asked for it.
+        m_cancelRequested = false;
+        const std::shared_ptr<TComPort> port = m_port;
+        if (m_dialUnderWay)
+            abandonDial(port);
+        abandonConnect(QStringLiteral("Соединение отменено оператором!"));
+        return ConnectResult::Cancelled;
     } catch (const std::exception &error) {
         // A port error (a line that died mid-reply) or a reply the settings read cannot
         // convert: the connection cannot stand, and the operator is told why.
         abandonConnect(QString::fromUtf8(error.what()));
         return ConnectResult::NotConnected;
+    }
+}
+
+void Connection::cancelConnect()
+{
+    if (m_connectInProgress)
+        m_cancelRequested = true;
+}
+
+void Connection::stopIfCancelled() const
+{
+    // A disconnect under way (the window closing meanwhile) runs to its end.
+    if (m_cancelRequested && m_connectInProgress && !m_exitInProgress)
+        throw ConnectCancelled();
+}
+
+void Connection::abandonDial(const std::shared_ptr<TComPort> &port)
+{
+    m_dialUnderWay = false;
+    if (!port || !port->Connected())
+        return;
+    try {
+        // Any character ends a dial in progress; the modem then takes the hang-up as a command.
+        port->WriteStr(QStringLiteral("\r"));
+        m_env.clock->sleep(200);
+        port->WriteStr(QStringLiteral("ATH\r\n"));
+        m_env.clock->sleep(200);
+        log().write(QStringLiteral("Набор номера прерван, модему отправлена команда ATH"));
+    } catch (const EComPort &) {
+        // The port is let go of next; closing it drops DTR, which hangs up a modem as well.
     }
 }
 
@@ -317,9 +382,11 @@ bool Connection::ConnectToPhone(const QString &Phone)
     log().log(QStringLiteral("Набор номера..."), LogColor::Green);
     clock.sleep(500);
     port->WriteStr(QStringLiteral("ATD") + Phone + QStringLiteral("\r\n"));
+    m_dialUnderWay = true;
     QString sOut;
     bool rez = false;
     Read_otv_ConnectToPhone(port, 40, sOut, rez, Phone);
+    m_dialUnderWay = false;
     log().write(QStringLiteral("Ответ на набор номера: ") + sOut.trimmed());
 
     if (ReplyText::contains(sOut, QStringLiteral("CONNECT"))) {
@@ -368,6 +435,7 @@ void Connection::Read_otv_ConnectToPhone(const std::shared_ptr<TComPort> &port, 
         letEventsRun(QStringLiteral("dial"));
         if (rez)
             return;
+        stopIfCancelled();
     }
 }
 

@@ -27,6 +27,7 @@ enum class LinkControls {
     Disconnecting,     // a disconnect begins: the operations off
     KeepAliveOff,      // the keep-alive stops
     KeepAliveOnIfCall, // the keep-alive runs again if a call is up
+    CancelOn,          // Connect has opened the port: Disconnect on, to cancel the dial or read
 };
 
 // Everything the connection needs from the program around it.
@@ -74,11 +75,18 @@ public:
         Connected,
         NotConnected, // given up, with the reason logged and the window told
         CarrierLost,  // the call went during the first read; the window was told
+        Cancelled,    // the operator cancelled the dial or the read; the window was told
     };
 
     // Opens the port, dials when the type is "gsm", and runs readAll (the read of every setting,
     // which may throw). A Connect that does not end connected ends in the not-connected state.
     ConnectResult connect(const Request &request, const std::function<bool()> &readAll);
+
+    // While Connect dials or reads: ends it at the dial's or the reader's next poll. The dial
+    // is abandoned and the modem told to hang up; a call already up is ended as Disconnect
+    // ends it. Does nothing at any other time.
+    void cancelConnect();
+    bool connectInProgress() const { return m_connectInProgress; }
 
     bool SetComPort(const Request &request);
     bool ConnectToPhone(const QString &Phone);
@@ -127,6 +135,9 @@ private:
     void Read_otv_ConnectToPhone(const std::shared_ptr<TComPort> &port, int time_otv, QString &sOut,
                                  bool &rez, const QString &Phone);
     bool stillConnectedThrough(const std::shared_ptr<TComPort> &port) const;
+    // Throws ConnectCancelled when the operator has cancelled the Connect under way.
+    void stopIfCancelled() const;
+    void abandonDial(const std::shared_ptr<TComPort> &port);
     void abandonConnect(const QString &why);
     void controls(LinkControls change) const;
 
@@ -139,5 +150,8 @@ private:
     bool m_portCreated = false;
     bool m_exitInProgress = false;
     bool m_closing = false;
+    bool m_connectInProgress = false;
+    bool m_cancelRequested = false;
+    bool m_dialUnderWay = false; // ATD sent, no answer yet
     int m_readerCalls = 0;
 };

@@ -1,0 +1,184 @@
+#include "app/tavixapplication.h"
+#include "config/cp1251.h"
+#include "support/filebytes.h"
+#include "support/session.h"
+#include "support/windowprobes.h"
+
+#include "app/widgets/radiogroup.h"
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// What the simulated modem and unit received, one line each.
+QStringList traced(const QString &path)
+{
+    QStringList lines;
+    for (const QByteArray &line : readBytes(path).split('\n')) {
+        if (!line.isEmpty())
+            lines << Cp1251::toUnicode(line.mid(line.indexOf("  ") + 2));
+    }
+    return lines;
+}
+
+// Presses Disconnect at the first event point of the given kind while Connect runs, and
+// counts the points of that kind that come after the press.
+struct CancelAt
+{
+    QString kind;
+    bool pressed = false;
+    bool cancelWasOn = false;
+    bool connectWasOff = false;
+    int pointsAfter = 0;
+
+    void attach(Session &s)
+    {
+        TForm1 *form = s.form.get();
+        form->setEventPointHookForTests([this, form](const QString &where) {
+            if (!where.startsWith(kind))
+                return;
+            if (pressed) {
+                ++pointsAfter;
+                return;
+            }
+            pressed = true;
+            cancelWasOn = form->Button14->isEnabled();
+            connectWasOff = !form->Button12->isEnabled();
+            QTest::mouseClick(form->Button14, Qt::LeftButton);
+        });
+    }
+};
+
+} // namespace
+
+class ConnectCancelTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() { QApplication::restoreOverrideCursor(); }
+
+    void shouldCancelDialToSilentModemAndHangItUp()
+    {
+        Session s;
+        SimOptions options = Session::quickOptions(true);
+        options.modemOptions.dial = DialResult::Silent;
+        options.traceFile = s.dir.filePath(QStringLiteral("trace.txt"));
+        s.start(options, QStringLiteral("gsm"), QStringLiteral("89160000001"));
+        CancelAt cancel{QStringLiteral("dial")};
+        cancel.attach(s);
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        s.form->setEventPointHookForTests({});
+
+        QVERIFY(cancel.pressed);
+        QVERIFY(cancel.cancelWasOn);
+        QVERIFY(cancel.connectWasOff);
+        QCOMPARE(cancel.pointsAfter, 0); // the dial stopped at its next poll
+        QCOMPARE(s.log().last(), QStringLiteral("Соединение отменено оператором!"));
+        QVERIFY(!s.log().contains(QStringLiteral("Не удалось дозвониться по номеру 89160000001")));
+        QVERIFY(!s.form->portConnected());
+        QVERIFY(s.form->Button12->isEnabled());
+        QVERIFY(!s.form->Button14->isEnabled());
+        QVERIFY(s.form->RadioGroup1->isEnabled());
+        QVERIFY(s.form->Edit2->isEnabled());
+        QVERIFY(!s.form->Timer1->isActive());
+        QVERIFY(s.prompt.boxes.isEmpty());
+
+        // The modem was told to hang up after the number it was dialling.
+        QTRY_VERIFY(traced(options.traceFile).contains(QStringLiteral("ATH")));
+        const QStringList received = traced(options.traceFile);
+        QVERIFY(received.indexOf(QStringLiteral("ATD89160000001")) <
+                received.indexOf(QStringLiteral("ATH")));
+        QVERIFY(
+            s.logFile().contains(Cp1251::fromUnicode(u"\tСоединение отменено оператором!\r\n")));
+    }
+
+    void shouldCancelReadFromSilentUnitOverLine()
+    {
+        Session s;
+        SimOptions options = Session::quickOptions(false);
+        options.unitOptions.silentAfter = 0;
+        s.start(options, QStringLiteral("line"));
+        CancelAt cancel{QStringLiteral("reader")};
+        cancel.attach(s);
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        s.form->setEventPointHookForTests({});
+
+        QVERIFY(cancel.cancelWasOn);
+        QCOMPARE(cancel.pointsAfter, 0); // the read stopped at its next poll
+        QCOMPARE(s.log(),
+                 (QStringList{"Соединение по СОМ - порту установлено", "Считывание настроек...",
+                              "Соединение отменено оператором!"}));
+        QVERIFY(s.form->Button12->isEnabled());
+        QVERIFY(!s.form->Button14->isEnabled());
+        for (const QPushButton *button : operationButtons(*s.form))
+            QVERIFY(!button->isEnabled());
+        QVERIFY(!s.form->comPort()); // let go of: the next Connect opens afresh
+        QVERIFY(!s.form->settingsReadOk());
+
+        // Nothing is left over: the next Connect runs its read to the end as usual.
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QCOMPARE(s.log().last(), QStringLiteral("Соединение по СОМ - порту завершено!"));
+    }
+
+    void shouldEndCallLikeDisconnectWhenReadOverModemIsCancelled()
+    {
+        Session s;
+        SimOptions options = Session::quickOptions(true);
+        options.unitOptions.silentAfter = 0;
+        options.traceFile = s.dir.filePath(QStringLiteral("trace.txt"));
+        s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
+        CancelAt cancel{QStringLiteral("reader")};
+        // The first reader is the modem's answer to ATE0; the settings read comes after the
+        // call is up.
+        TForm1 *form = s.form.get();
+        bool callUp = false;
+        form->setEventPointHookForTests([&](const QString &where) {
+            if (form->modemSessionActive())
+                callUp = true;
+            if (callUp && where.startsWith(QLatin1String("reader")) && !cancel.pressed) {
+                cancel.pressed = true;
+                cancel.cancelWasOn = form->Button14->isEnabled();
+                QTest::mouseClick(form->Button14, Qt::LeftButton);
+            }
+        });
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        s.form->setEventPointHookForTests({});
+
+        QVERIFY(cancel.pressed);
+        QVERIFY(cancel.cancelWasOn);
+        const QStringList log = s.log();
+        const qsizetype cancelled = log.indexOf(QStringLiteral("Соединение отменено оператором!"));
+        QVERIFY2(cancelled > 0, qPrintable(log.join(u'|')));
+        QCOMPARE(log.mid(cancelled + 1).first(), QStringLiteral("Завершение соединения..."));
+        QVERIFY(!s.form->modemSessionActive());
+        QVERIFY(!s.form->portConnected());
+        QVERIFY(s.form->Button12->isEnabled());
+        QVERIFY(!s.form->Button14->isEnabled());
+        QVERIFY(!s.form->Timer1->isActive());
+        QVERIFY(traced(options.traceFile).contains(QStringLiteral("ATH")));
+    }
+
+    void shouldKeepDisconnectOffWhenPortDoesNotOpen()
+    {
+        Session s;
+        s.start(Session::quickOptions(false), QStringLiteral("line"));
+        s.sim.reset(); // the port is gone
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QCOMPARE(s.log().last(), QStringLiteral("Соединение по СОМ - порту не установлено!"));
+        QVERIFY(!s.form->Button14->isEnabled());
+        QVERIFY(s.form->Button12->isEnabled());
+    }
+};
+
+int main(int argc, char **argv)
+{
+    TavixApplication app(argc, argv);
+    ConnectCancelTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_connectcancel.moc"
