@@ -11,7 +11,9 @@
 #include "config/connectionsettings.h"
 #include "link/comport.h"
 #include "link/listcomports.h"
+#include "link/portwatcher.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -117,15 +119,40 @@ ProfileFile TForm1::settingsFile() const
     return ProfileFile(QDir(m_options.programDir).filePath(kSettingsFileName));
 }
 
+void TForm1::refreshPortList()
+{
+    // An open list keeps its entries under the operator's pointer; the next opening scans.
+    if (CmbComNum->view()->isVisible())
+        return;
+    const Connection &link = connection();
+    const bool connectionRuns = link.isOpen() || link.connectInProgress() || link.exitInProgress();
+    const QString current = CmbComNum->currentIndex() >= 0 ? CmbComNum->currentText() : QString();
+    const PortListUpdate update =
+        updatePortList(m_options.listPorts(), current, connectionRuns, m_preferredPort);
+    QList<SerialPortInfo> ports;
+    for (const QString &path : update.ports)
+        ports << (m_options.describePort ? m_options.describePort(path) : describeSerialPort(path));
+    CmbComNum->setPorts(ports, update.current);
+}
+
 void TForm1::FormCreate(const QStringList &arguments)
 {
     PageControl1->setCurrentIndex(SettingsTab);
     const ProfileFile settings = settingsFile();
 
-    const QStringList ports = m_options.listPorts();
-    CmbComNum->addItems(ports);
     const GsmSet::Stored stored = GsmSet::read(settings);
-    CmbComNum->setCurrentIndex(GsmSet::portIndexFor(ports, stored.numbCom));
+    m_preferredPort = stored.numbCom;
+    refreshPortList();
+    CmbComNum->setBeforePopup([this] { refreshPortList(); });
+    // Device events come in bursts (an adapter's interfaces one by one): one scan after them.
+    m_portScanDelay = new QTimer(this);
+    m_portScanDelay->setSingleShot(true);
+    m_portScanDelay->setInterval(300);
+    connect(m_portScanDelay, &QTimer::timeout, this,
+            [this] { guarded([this] { refreshPortList(); }); });
+    auto *watcher = new SerialPortWatcher(this);
+    connect(watcher, &SerialPortWatcher::portsChanged, m_portScanDelay,
+            qOverload<>(&QTimer::start));
 
     connection().setType(stored.typeConnect);
 

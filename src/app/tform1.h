@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/pages/pagehost.h"
+#include "app/widgets/portselector.h"
 #include "config/logfile.h"
 #include "config/profilefile.h"
 #include "link/connection.h"
@@ -39,8 +40,10 @@ struct StartOptions
     QString programDir;                     // holds TavixConfig.ini and Log.txt
     QStringList arguments;                  // the command line after the program name
     std::function<QStringList()> listPorts; // the serial ports present; empty: the real ones
-    std::shared_ptr<LinkClock> clock;       // the link's time; empty: the computer's clock
-    std::function<QDateTime()> now;         // the date and time; empty: the computer's
+    // What the system knows of a port, for its tool tip; empty: the real system's.
+    std::function<SerialPortInfo(const QString &)> describePort;
+    std::shared_ptr<LinkClock> clock; // the link's time; empty: the computer's clock
+    std::function<QDateTime()> now;   // the date and time; empty: the computer's
 };
 
 // The main window: the connection panel, the parameter-set strip, the four pages and the log
@@ -111,7 +114,7 @@ public:
     QWidget *TabSheet6 = nullptr;
     QGroupBox *GroupBox5 = nullptr;
     QLabel *Label1 = nullptr;
-    QComboBox *CmbComNum = nullptr;
+    PortSelector *CmbComNum = nullptr;
     QLabel *Label2 = nullptr;
     QComboBox *ComboBox1 = nullptr;
     RadioGroup *RadioGroup1 = nullptr;
@@ -150,6 +153,9 @@ private:
     // connection panel editable (the phone field as the chosen connection type wants it).
     void showNotConnected();
     void applyPhoneFieldRule();
+    // Scans the serial ports again and shows them, keeping the choice as the port list's
+    // rules say.
+    void refreshPortList();
     // Lets pending window events run once.
     void letEventsRun(const QString &where);
 
@@ -183,6 +189,10 @@ private:
         // Runs when the operation is given up without running.
         std::function<void()> dropped;
     } m_pending;
+
+    // The port the operator last connected to, or the one the settings file names.
+    QString m_preferredPort;
+    QTimer *m_portScanDelay = nullptr;
 
     UnitData m_data;
     SettingsPage *m_settingsPage = nullptr;

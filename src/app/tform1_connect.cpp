@@ -31,6 +31,8 @@ void TForm1::Button12Click()
 
     Connection::Request request;
     request.portChosen = CmbComNum->currentIndex() >= 0;
+    if (request.portChosen)
+        m_preferredPort = CmbComNum->currentText();
     request.port = CmbComNum->currentText();
     request.speedItem = ComboBox1->currentIndex();
     request.phone = Edit2->text();

@@ -10,6 +10,7 @@
 #include "app/pages/servicepage.h"
 #include "app/pages/settingspage.h"
 #include "app/widgets/captionpanel.h"
+#include "app/widgets/portselector.h"
 #include "app/widgets/radiogroup.h"
 #include "app/widgets/settingstable.h"
 #include "app/widgets/stringgrid.h"
@@ -89,11 +90,10 @@ QWidget *TForm1::createConnectionPanel()
 
     GroupBox5 = named(new QGroupBox(QStringLiteral("Настройка COM-порта")), "GroupBox5");
     Label1 = named(new QLabel(QStringLiteral("№ COM порта:")), "Label1");
-    CmbComNum = named(new QComboBox, "CmbComNum");
-    // Long device paths are elided in the box and shown whole in its list.
+    CmbComNum = named(new PortSelector, "CmbComNum");
+    // Long device paths are elided in the box and shown whole in its list and tool tips.
     CmbComNum->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     CmbComNum->setMinimumContentsLength(8);
-    CmbComNum->view()->setMinimumWidth(180);
     Label2 = named(new QLabel(QStringLiteral("Скорость:")), "Label2");
     ComboBox1 = dropDownList("ComboBox1", GsmSet::kSpeedItems);
     auto *portGrid = new QGridLayout(GroupBox5);

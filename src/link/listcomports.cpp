@@ -1,5 +1,7 @@
 #include "listcomports.h"
 
+#include "config/connectionsettings.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -82,4 +84,108 @@ QStringList listSerialPorts(const PortScanRoots &roots)
 void ListComPorts(QStringList &list)
 {
     list = listSerialPorts();
+}
+
+namespace {
+
+QString firstLineOf(const QString &file)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(f.readLine(256)).trimmed();
+}
+
+// The USB device a tty hangs under: the nearest folder above its sysfs entry that has the
+// USB ids, never leaving the sysfs tree.
+QString usbDeviceDirOf(const QString &ttyDevice, const QString &sysRoot)
+{
+    QString dir = QFileInfo(ttyDevice).canonicalFilePath();
+    const QString root = QFileInfo(sysRoot).canonicalFilePath();
+    while (!dir.isEmpty() && dir.startsWith(root) && dir != root) {
+        if (QFileInfo::exists(dir + QStringLiteral("/idVendor")))
+            return dir;
+        dir = QFileInfo(dir).path();
+    }
+    return {};
+}
+
+} // namespace
+
+QString SerialPortInfo::toolTip() const
+{
+    QStringList lines{path};
+    if (!vendor.isEmpty())
+        lines << QStringLiteral("Производитель: ") + vendor;
+    if (!model.isEmpty())
+        lines << QStringLiteral("Модель: ") + model;
+    if (!usbId.isEmpty())
+        lines << QStringLiteral("USB: ") + usbId;
+    if (!driver.isEmpty())
+        lines << QStringLiteral("Драйвер: ") + driver;
+    if (!byIdName.isEmpty())
+        lines << byIdName;
+    if (!pseudoSlave.isEmpty())
+        lines << QStringLiteral("Виртуальный порт: псевдотерминал ") + pseudoSlave;
+    return lines.join(u'\n');
+}
+
+SerialPortInfo describeSerialPort(const QString &path, const PortScanRoots &roots)
+{
+    SerialPortInfo info;
+    info.path = path;
+    const QFileInfo node(path);
+    const QString device = node.canonicalFilePath();
+    if (device.isEmpty())
+        return info;
+    if (node.isSymLink() && isPseudoTerminal(path)) {
+        info.pseudoSlave = device;
+        return info;
+    }
+
+    // The sysfs root is the folder above class/tty.
+    const QString sysRoot = QDir::cleanPath(roots.sysClassTty + QStringLiteral("/../.."));
+    const QString entry = QDir(roots.sysClassTty).filePath(QFileInfo(device).fileName());
+    const QString usb = usbDeviceDirOf(entry + QStringLiteral("/device"), sysRoot);
+    if (!usb.isEmpty()) {
+        info.vendor = firstLineOf(usb + QStringLiteral("/manufacturer"));
+        info.model = firstLineOf(usb + QStringLiteral("/product"));
+        const QString vendorId = firstLineOf(usb + QStringLiteral("/idVendor"));
+        const QString productId = firstLineOf(usb + QStringLiteral("/idProduct"));
+        if (!vendorId.isEmpty())
+            info.usbId = vendorId + u':' + productId;
+    } else {
+        const QFileInfo driver(entry + QStringLiteral("/device/driver"));
+        if (driver.isSymLink())
+            info.driver = QFileInfo(driver.symLinkTarget()).fileName();
+    }
+
+    const QDir byId(roots.serialById);
+    const QFileInfoList links =
+        byId.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo &link : links) {
+        if (link.isSymLink() && link.canonicalFilePath() == device) {
+            info.byIdName = link.absoluteFilePath();
+            break;
+        }
+    }
+    return info;
+}
+
+PortListUpdate updatePortList(const QStringList &fresh, const QString &current, bool connectionRuns,
+                              const QString &preferred)
+{
+    PortListUpdate update{fresh, -1};
+    if (!current.isEmpty()) {
+        update.current = int(update.ports.indexOf(current));
+        if (update.current >= 0)
+            return update;
+        if (connectionRuns) {
+            update.ports.append(current);
+            update.current = int(update.ports.size() - 1);
+            return update;
+        }
+    }
+    update.current = GsmSet::portIndexFor(update.ports, preferred);
+    return update;
 }

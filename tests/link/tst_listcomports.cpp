@@ -30,7 +30,146 @@ private:
         touch(dev.filePath(name));
     }
 
+    // A sysfs and /dev tree with an FTDI adapter on USB (ttyUSB0, with a by-id link), a modem
+    // on USB ACM whose interface carries the tty directly, a UART on the platform bus, and a
+    // node without any sysfs entry.
+    struct FakeSystem
+    {
+        QTemporaryDir root;
+        QString path(const QString &relative) const { return root.filePath(relative); }
+
+        FakeSystem()
+        {
+            const QString usb = QStringLiteral("sys/devices/pci0/usb1/1-1");
+            const QString acm = QStringLiteral("sys/devices/pci0/usb2/2-1");
+            const QString uart = QStringLiteral("sys/devices/platform/serial8250/tty/ttyS0");
+            QDir top(root.path());
+            for (const QString &dir :
+                 {usb + QStringLiteral("/1-1:1.0/ttyUSB0"), acm + QStringLiteral("/2-1:1.0"), uart,
+                  QStringLiteral("sys/class/tty"),
+                  QStringLiteral("sys/bus/platform/drivers/serial8250"),
+                  QStringLiteral("dev/serial/by-id")})
+                top.mkpath(dir);
+            write(usb + QStringLiteral("/idVendor"), "0403\n");
+            write(usb + QStringLiteral("/idProduct"), "6001\n");
+            write(usb + QStringLiteral("/manufacturer"), "FTDI\n");
+            write(usb + QStringLiteral("/product"), "FT232R USB UART\n");
+            write(acm + QStringLiteral("/idVendor"), "1a86\n");
+            write(acm + QStringLiteral("/idProduct"), "55d4\n");
+            for (const char *name : {"ttyUSB0", "ttyACM0", "ttyS0", "ttyX9"}) {
+                write(QStringLiteral("dev/") + QLatin1String(name), {});
+                top.mkpath(QStringLiteral("sys/class/tty/") + QLatin1String(name));
+            }
+            link(usb + QStringLiteral("/1-1:1.0/ttyUSB0"),
+                 QStringLiteral("sys/class/tty/ttyUSB0/device"));
+            link(acm + QStringLiteral("/2-1:1.0"), QStringLiteral("sys/class/tty/ttyACM0/device"));
+            link(uart, QStringLiteral("sys/class/tty/ttyS0/device"));
+            link(QStringLiteral("sys/bus/platform/drivers/serial8250"),
+                 uart + QStringLiteral("/driver"));
+            QFile::link(
+                QStringLiteral("../../ttyUSB0"),
+                path(QStringLiteral("dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10-if00-port0")));
+        }
+
+        void write(const QString &relative, const QByteArray &content) const
+        {
+            touch(path(relative), content);
+        }
+        void link(const QString &target, const QString &relative) const
+        {
+            QVERIFY(QFile::link(path(target), path(relative)));
+        }
+        PortScanRoots roots() const
+        {
+            PortScanRoots roots;
+            roots.sysClassTty = path(QStringLiteral("sys/class/tty"));
+            roots.devDir = path(QStringLiteral("dev"));
+            roots.linkDirs = {};
+            roots.serialById = path(QStringLiteral("dev/serial/by-id"));
+            return roots;
+        }
+    };
+
 private Q_SLOTS:
+    void shouldDescribeWhatSystemKnowsOfPort_data()
+    {
+        QTest::addColumn<QString>("node");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("USB adapter with a by-id name")
+            << "ttyUSB0"
+            << QStringList{"Производитель: FTDI", "Модель: FT232R USB UART", "USB: 0403:6001",
+                           "@dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10-if00-port0"};
+        QTest::newRow("USB modem without strings") << "ttyACM0" << QStringList{"USB: 1a86:55d4"};
+        QTest::newRow("UART on the platform bus") << "ttyS0" << QStringList{"Драйвер: serial8250"};
+        QTest::newRow("no sysfs device") << "ttyX9" << QStringList{};
+        QTest::newRow("no such node") << "ttyGone" << QStringList{};
+    }
+
+    void shouldDescribeWhatSystemKnowsOfPort()
+    {
+        QFETCH(QString, node);
+        QFETCH(QStringList, lines);
+        FakeSystem system;
+        const QString path = system.path(QStringLiteral("dev/") + node);
+        QStringList expected{path};
+        for (const QString &line : lines)
+            expected << (line.startsWith(u'@') ? system.path(line.mid(1)) : line);
+        QCOMPARE(describeSerialPort(path, system.roots()).toolTip().split(u'\n'), expected);
+    }
+
+    void shouldDescribeVirtualPortByItsPseudoTerminal()
+    {
+        PtyPair pty;
+        QVERIFY(pty.isValid());
+        QTemporaryDir links;
+        const QString link = links.filePath(QStringLiteral("ttyV0"));
+        QVERIFY(QFile::link(pty.slavePath(), link));
+        QCOMPARE(describeSerialPort(link).toolTip(),
+                 link + QStringLiteral("\nВиртуальный порт: псевдотерминал ") + pty.slavePath());
+    }
+
+    void shouldKeepChoiceAcrossScans_data()
+    {
+        QTest::addColumn<QStringList>("fresh");
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<bool>("connectionRuns");
+        QTest::addColumn<QString>("preferred");
+        QTest::addColumn<QStringList>("ports");
+        QTest::addColumn<int>("index");
+        const QStringList two{"/dev/ttyS0", "/dev/ttyUSB0"};
+        QTest::newRow("choice still there, though another is preferred")
+            << two << "/dev/ttyUSB0" << false << "/dev/ttyS0" << two << 1;
+        QTest::newRow("new port plugged in")
+            << QStringList{"/dev/ttyACM0", "/dev/ttyS0", "/dev/ttyUSB0"} << "/dev/ttyS0" << false
+            << "" << QStringList{"/dev/ttyACM0", "/dev/ttyS0", "/dev/ttyUSB0"} << 1;
+        QTest::newRow("gone under a running connection: kept")
+            << QStringList{"/dev/ttyS0"} << "/dev/ttyUSB0" << true << ""
+            << QStringList{"/dev/ttyS0", "/dev/ttyUSB0"} << 1;
+        QTest::newRow("gone, no connection: the preferred port")
+            << QStringList{"/dev/ttyACM0", "/dev/ttyS0"} << "/dev/ttyUSB0" << false << "/dev/ttyS0"
+            << QStringList{"/dev/ttyACM0", "/dev/ttyS0"} << 1;
+        QTest::newRow("gone, no connection, preferred absent: the first")
+            << QStringList{"/dev/ttyACM0", "/dev/ttyS0"} << "/dev/ttyUSB0" << false << "COM1"
+            << QStringList{"/dev/ttyACM0", "/dev/ttyS0"} << 0;
+        QTest::newRow("nothing chosen, the preferred port comes")
+            << two << "" << false << "/dev/ttyUSB0" << two << 1;
+        QTest::newRow("everything gone")
+            << QStringList{} << "/dev/ttyUSB0" << false << "" << QStringList{} << -1;
+    }
+
+    void shouldKeepChoiceAcrossScans()
+    {
+        QFETCH(QStringList, fresh);
+        QFETCH(QString, current);
+        QFETCH(bool, connectionRuns);
+        QFETCH(QString, preferred);
+        QFETCH(QStringList, ports);
+        QFETCH(int, index);
+        const PortListUpdate update = updatePortList(fresh, current, connectionRuns, preferred);
+        QCOMPARE(update.ports, ports);
+        QCOMPARE(update.current, index);
+    }
+
     void shouldListHardwarePortsSortedWithoutPhantoms()
     {
         QTemporaryDir root;
