@@ -4,6 +4,7 @@
 #include "dialing.h"
 #include "ecomport.h"
 #include "logsink.h"
+#include "portdiagnosis.h"
 #include "replytext.h"
 
 #include <QEventLoop>
@@ -331,16 +332,25 @@ bool Connection::SetComPort(const Request &request)
     try {
         port->Open();
         m_portCreated = true;
-        return true;
-    } catch (const EComPort &) {
+    } catch (const EComPort &error) {
+        // Worked out before the box, which waits for the operator: whoever holds the port now
+        // may have let go of it by then.
+        const QString why =
+            PortDiagnosis::diagnoseOpenFailure(request.port, error.code(), error.winCode());
         m_portCreated = false;
         releasePort();
         const QString failed = QStringLiteral("Не удалось открыть COM-порт!");
         if (m_env.inform)
             m_env.inform(QStringLiteral("Считывание данных"), failed);
         log().log(failed, LogColor::Red);
+        log().log(why, LogColor::Red);
         return false;
     }
+    // Exclusive use keeps out later openers only: a program that had the port open before us
+    // still reads and writes on it.
+    if (const std::optional<QString> warning = PortDiagnosis::otherHoldersWarning(request.port))
+        log().log(*warning, LogColor::Red);
+    return true;
 }
 
 bool Connection::ConnectToPhone(const QString &Phone)

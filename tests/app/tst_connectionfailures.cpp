@@ -9,6 +9,7 @@
 #include "app/widgets/settingstable.h"
 #include "config/cp1251.h"
 #include "link/comport.h"
+#include "support/portholder.h"
 #include "support/session.h"
 #include "support/windowprobes.h"
 
@@ -483,6 +484,48 @@ private Q_SLOTS:
         QCOMPARE(s.form->Panel4->caption(),
                  QStringLiteral("Тавикс-М ГРП Ёлкино № 1047, версия 2.07"));
         QCOMPARE(s.form->settingsPage()->VLESetting->value(0), QStringLiteral("интернет.рф"));
+    }
+
+    void shouldSayWhoElseHasPortAtConnect_data()
+    {
+        QTest::addColumn<bool>("locked");
+        QTest::newRow("held with a lock: Connect fails and names the holder") << true;
+        QTest::newRow("open without a lock: Connect warns and goes on") << false;
+    }
+
+    void shouldSayWhoElseHasPortAtConnect()
+    {
+        QFETCH(bool, locked);
+        Session s;
+        s.start(Session::quickOptions(false), QStringLiteral("line"));
+        const PortHolder holder(s.link(), "minicom",
+                                locked ? PortHolder::Lock::Exclusive : PortHolder::Lock::None);
+        QVERIFY(holder.isHolding());
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+
+        const QString pid = QString::number(holder.pid());
+        const QStringList log = s.log();
+        if (locked) {
+            QCOMPARE(log, (QStringList{
+                              QStringLiteral("Не удалось открыть COM-порт!"),
+                              QStringLiteral("Порт %1 занят программой minicom (PID %2). Закройте "
+                                             "её и подключитесь снова.")
+                                  .arg(s.link(), pid),
+                              QStringLiteral("Соединение по СОМ - порту не установлено!"),
+                          }));
+            QCOMPARE(s.prompt.boxes.size(), 1);
+            QCOMPARE(s.prompt.boxes[0].text, QStringLiteral("Не удалось открыть COM-порт!"));
+            verifyNotConnected(s);
+            return;
+        }
+        const QString warning = QStringLiteral("Внимание: порт %1 открыт также программой minicom "
+                                               "(PID %2): её байты смешаются с обменом.")
+                                    .arg(s.link(), pid);
+        QCOMPARE(log.mid(0, 2),
+                 (QStringList{warning, QStringLiteral("Соединение по СОМ - порту установлено")}));
+        QCOMPARE(log.last(), QStringLiteral("Считывание настроек завершено"));
+        QVERIFY(s.prompt.boxes.isEmpty());
+        QVERIFY(s.form->Button14->isEnabled());
     }
 
     void shouldShowBoxWhenSettingsCannotBeSavedAtConnect()

@@ -44,7 +44,11 @@ private Q_SLOTS:
         QCOMPARE(prompt.boxes[0].caption, QStringLiteral("Считывание данных"));
         QCOMPARE(prompt.boxes[0].text, QStringLiteral("Не удалось открыть COM-порт!"));
         const QStringList log = form->LogRichEdit->toPlainText().split(u'\n');
-        QVERIFY(log.at(log.size() - 2).endsWith(QStringLiteral("  Не удалось открыть COM-порт!")));
+        QVERIFY(log.at(log.size() - 3).endsWith(QStringLiteral("  Не удалось открыть COM-порт!")));
+        QVERIFY(log.at(log.size() - 2)
+                    .endsWith(QStringLiteral(
+                        "  Порт COM3 не найден: адаптер отключён или получил другое имя. "
+                        "Подключите его и выберите порт в списке заново.")));
         QVERIFY(log.last().endsWith(QStringLiteral("  Соединение по СОМ - порту не установлено!")));
         QVERIFY(form->Button12->isEnabled());
         QVERIFY(!form->comPort());
