@@ -103,6 +103,7 @@ QWidget *TForm1::createConnectionPanel()
     portGrid->addWidget(CmbComNum, 0, 1);
     portGrid->addWidget(Label2, 1, 0);
     portGrid->addWidget(ComboBox1, 1, 1);
+    portGrid->setColumnStretch(1, 1);
 
     RadioGroup1 = named(new RadioGroup(QStringLiteral("Тип соединения"),
                                        {QStringLiteral("Прямое"), QStringLiteral("GSM модем")}),
@@ -128,9 +129,11 @@ QWidget *TForm1::createConnectionPanel()
     auto *row = new QHBoxLayout(TabSheet6);
     row->setContentsMargins(4, 2, 4, 2);
     row->setSpacing(4);
-    GroupBox5->setFixedWidth(198);
+    // A widened window gives the port box room too: device paths are long.
+    GroupBox5->setMinimumWidth(198);
+    GroupBox5->setMaximumWidth(198 + 300);
     RadioGroup1->setFixedWidth(104);
-    row->addWidget(GroupBox5);
+    row->addWidget(GroupBox5, 1);
     row->addWidget(RadioGroup1);
     row->addWidget(GroupBox3, 1);
     row->addLayout(buttons);

@@ -29,6 +29,9 @@ enum class Cause {
     NotSerial,
     Other,
     AlsoOpen, // the open worked, but not for us alone
+    // The same with several programs named.
+    HeldBySeveral,
+    AlsoOpenBySeveral,
 };
 
 // Every text the operator sees from here, in one place. %1 is the port as chosen.
@@ -56,6 +59,10 @@ constexpr CauseText kTexts[] = {
     {Cause::Other, u"Порт %1 не открылся: %2 (ошибка %3)."},
     {Cause::AlsoOpen,
      u"Внимание: порт %1 открыт также программой %2 (PID %3): её байты смешаются с обменом."},
+    {Cause::HeldBySeveral,
+     u"Порт %1 занят программами %2 (PID %3). Закройте их и подключитесь снова."},
+    {Cause::AlsoOpenBySeveral,
+     u"Внимание: порт %1 открыт также программами %2 (PID %3): их байты смешаются с обменом."},
 };
 
 // How the texts that list holders name one; several are joined with ", ".
@@ -101,6 +108,8 @@ Cause openCauseOf(int error)
 // One pass of arg over the text, so a port or program name holding "%2" stays as it is.
 QString withHolders(Cause cause, const QString &port, const QList<Holder> &holders)
 {
+    if (holders.size() > 1)
+        cause = cause == Cause::Held ? Cause::HeldBySeveral : Cause::AlsoOpenBySeveral;
     QStringList named;
     for (const Holder &holder : holders)
         named << QStringLiteral("%1 (PID %2)").arg(holder.name, QString::number(holder.pid));

@@ -244,6 +244,8 @@ private Q_SLOTS:
         const int open = EComPort::OpenFailed;
         const QString held =
             QStringLiteral("Порт %1 занят программой %2. Закройте её и подключитесь снова.");
+        const QString heldBySeveral =
+            QStringLiteral("Порт %1 занят программами %2. Закройте их и подключитесь снова.");
         const QString heldByUnknown =
             QStringLiteral("Порт %1 занят другой программой. Закройте её и подключитесь снова.");
         const QString gone =
@@ -277,7 +279,8 @@ private Q_SLOTS:
                            QStringLiteral("42 screen /dev/ttyUSB0"),
                            QStringLiteral("77 bash /dev/ttyUSB1")}
             << none << -1 << usb0 << open << EBUSY
-            << held.arg(QStringLiteral("%1"), QStringLiteral("screen (PID 42), cutecom (PID 310)"));
+            << heldBySeveral.arg(QStringLiteral("%1"),
+                                 QStringLiteral("screen (PID 42), cutecom (PID 310)"));
         QTest::newRow("held by ModemManager")
             << usbAdapter << none
             << (others + QStringList{QStringLiteral("733 ModemManager /dev/ttyUSB0")}) << none << -1
@@ -290,8 +293,8 @@ private Q_SLOTS:
             << QStringList{QStringLiteral("733 ModemManager /dev/ttyUSB0"),
                            QStringLiteral("2001 minicom /dev/ttyUSB0")}
             << none << -1 << usb0 << open << EBUSY
-            << held.arg(QStringLiteral("%1"),
-                        QStringLiteral("ModemManager (PID 733), minicom (PID 2001)"));
+            << heldBySeveral.arg(QStringLiteral("%1"),
+                                 QStringLiteral("ModemManager (PID 733), minicom (PID 2001)"));
         QTest::newRow("busy, nobody seen holding it")
             << usbAdapter << none << others << none << -1 << usb0 << open << EBUSY << heldByUnknown;
         QTest::newRow("busy, the holder's files cannot be read")
@@ -412,8 +415,8 @@ private Q_SLOTS:
                            QStringLiteral("1200 cat /dev/ttyUSB0"),
                            QStringLiteral("800 ModemManager /dev/ttyUSB0"),
                            QStringLiteral("900 agetty -")}
-            << QStringLiteral("Внимание: порт %1 открыт также программой ModemManager (PID 800), "
-                              "cat (PID 1200): её байты смешаются с обменом.");
+            << QStringLiteral("Внимание: порт %1 открыт также программами ModemManager (PID 800), "
+                              "cat (PID 1200): их байты смешаются с обменом.");
     }
 
     void shouldWarnOfOthersWithPortOpen()
