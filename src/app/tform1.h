@@ -36,7 +36,9 @@ class TComPort;
 // What the program was started with.
 struct StartOptions
 {
-    QString programDir;                     // holds TavixConfig.ini and Log.txt
+    QString programDir;                     // the program's folder
+    QString settingsDir;                    // holds TavixConfig.ini; empty: programDir
+    QString logDir;                         // holds Log.txt; empty: programDir
     QStringList arguments;                  // the command line after the program name
     std::function<QStringList()> listPorts; // the serial ports present; empty: the real ones
     std::shared_ptr<LinkClock> clock;       // the link's time; empty: the computer's clock
