@@ -1,4 +1,4 @@
-# Shared by scripts/run and scripts/test: Debian packages and the build.
+# Shared by scripts/run, scripts/test and scripts/package: Debian packages and the build.
 # shellcheck shell=bash
 
 TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -31,6 +31,11 @@ ensure_packages() {
 # g++ brings the AddressSanitizer and UndefinedBehaviorSanitizer run-time libraries with it
 # (libasan, liblsan, libubsan through libgcc-12-dev), so the sanitized build needs nothing more.
 BUILD_PACKAGES=(cmake make g++ qt6-base-dev fonts-dejavu-core)
+
+# cpack's Debian package works out its library dependencies with dpkg-shlibdeps (dpkg-dev),
+# which looks at the programs it finds with file. scripts/package needs them, and so does the
+# package's test in scripts/test (without them it is skipped).
+PACKAGE_PACKAGES=(dpkg-dev file)
 
 # Configures the project: by default in build/, or in the folder given, with any further
 # arguments passed on to cmake (scripts/test --sanitize: build-sanitize/ -DTAVIX_SANITIZE=ON).
