@@ -1,4 +1,4 @@
-# Shared by scripts/run and scripts/test: Debian packages and the build.
+# Shared by scripts/run, scripts/test and scripts/package: Debian packages and the build.
 # shellcheck shell=bash
 
 TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -30,15 +30,38 @@ ensure_packages() {
 
 # g++ brings the AddressSanitizer and UndefinedBehaviorSanitizer run-time libraries with it
 # (libasan, liblsan, libubsan through libgcc-12-dev), so the sanitized build needs nothing more.
-BUILD_PACKAGES=(cmake make g++ qt6-base-dev fonts-dejavu-core)
+# libudev-dev and pkg-config let the port list follow adapters as they are plugged in and out.
+BUILD_PACKAGES=(cmake make g++ qt6-base-dev fonts-dejavu-core pkg-config libudev-dev)
 
-# Configures and builds the project: by default in build/, or in the folder given, with any
-# further arguments passed on to cmake (scripts/test --sanitize: build-sanitize/ -DTAVIX_SANITIZE=ON).
-build_project() {
+# cpack's Debian package works out its library dependencies with dpkg-shlibdeps (dpkg-dev),
+# which looks at the programs it finds with file. scripts/package needs them, and so does the
+# package's test in scripts/test (without them it is skipped).
+PACKAGE_PACKAGES=(dpkg-dev file)
+
+# Configures the project: by default in build/, or in the folder given, with any further
+# arguments passed on to cmake (scripts/test --sanitize: build-sanitize/ -DTAVIX_SANITIZE=ON).
+configure_project() {
     local dir=${1:-$BUILD_DIR}
     [ $# -eq 0 ] || shift
     cmake -S "$TOP" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-    cmake --build "$dir" -j"$(nproc)"
+}
+
+# Builds the targets named in a configured folder: build_targets DIR [TARGET...]; with none
+# named, everything (the tests and benchmarks too).
+build_targets() {
+    local dir=$1
+    shift
+    if [ $# -eq 0 ]; then
+        cmake --build "$dir" -j"$(nproc)"
+    else
+        cmake --build "$dir" -j"$(nproc)" --target "$@"
+    fi
+}
+
+# Configures and builds everything, with the arguments of configure_project.
+build_project() {
+    configure_project "$@"
+    build_targets "${1:-$BUILD_DIR}"
 }
 
 # Run-time settings of the sanitizers for the programs of a TAVIX_SANITIZE build: stop at the

@@ -29,13 +29,18 @@ const QString kFullModeSwitch = QStringLiteral("-pelnax");
 const QString kSettingsFileName = QStringLiteral("TavixConfig.ini");
 const QString kLogFileName = QStringLiteral("Log.txt");
 
+QString fileIn(const QString &folder, const QString &programDir, const QString &name)
+{
+    return QDir(folder.isEmpty() ? programDir : folder).filePath(name);
+}
+
 enum Tab { SettingsTab = 0, SensorsTab = 1, CorrectorsTab = 2, ServiceTab = 3 };
 
 } // namespace
 
 TForm1::TForm1(const StartOptions &options, QWidget *parent)
     : QMainWindow(parent), m_options(options),
-      m_logFile(QDir(options.programDir).filePath(kLogFileName))
+      m_logFile(fileIn(options.logDir, options.programDir, kLogFileName))
 {
     if (!m_options.listPorts)
         m_options.listPorts = [] {
@@ -116,7 +121,7 @@ void TForm1::letEventsRun(const QString &where)
 
 ProfileFile TForm1::settingsFile() const
 {
-    return ProfileFile(QDir(m_options.programDir).filePath(kSettingsFileName));
+    return ProfileFile(fileIn(m_options.settingsDir, m_options.programDir, kSettingsFileName));
 }
 
 void TForm1::refreshPortList()

@@ -37,7 +37,9 @@ class TComPort;
 // What the program was started with.
 struct StartOptions
 {
-    QString programDir;                     // holds TavixConfig.ini and Log.txt
+    QString programDir;                     // the program's folder
+    QString settingsDir;                    // holds TavixConfig.ini; empty: programDir
+    QString logDir;                         // holds Log.txt; empty: programDir
     QStringList arguments;                  // the command line after the program name
     std::function<QStringList()> listPorts; // the serial ports present; empty: the real ones
     // What the system knows of a port, for its tool tip; empty: the real system's.

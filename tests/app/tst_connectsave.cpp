@@ -1,5 +1,6 @@
 #include "app/tavixapplication.h"
 #include "app/widgets/radiogroup.h"
+#include "config/cp1251.h"
 #include "support/formfixture.h"
 #include "support/recordingprompt.h"
 
@@ -73,6 +74,44 @@ private Q_SLOTS:
         QCOMPARE(readBytes(fixture.iniPath()),
                  QByteArray("[GSMSET]\r\nNumbCom=COM1\r\nTypeConnect=line\r\nPhone=\r\n"));
         QVERIFY(form->Button12->isEnabled());
+    }
+
+    void shouldKeepSettingsAndLogInTheirOwnFolders()
+    {
+        RecordingPrompt prompt;
+        QTemporaryDir program;
+        QTemporaryDir settings;
+        QTemporaryDir logs;
+        writeBytes(settings.filePath(QStringLiteral("TavixConfig.ini")),
+                   "[GSMSET]\r\nNumbCom=COM3\r\nTypeConnect=line\r\n");
+        StartOptions options;
+        options.programDir = program.path();
+        options.settingsDir = settings.path();
+        options.logDir = logs.path();
+        options.arguments = {QStringLiteral("-pelnax")};
+        options.listPorts = [] {
+            return kPorts;
+        };
+        TForm1 form(options);
+        form.show();
+        QCOMPARE(form.CmbComNum->currentText(), QStringLiteral("COM3"));
+        form.ComboBox1->setCurrentIndex(3);
+
+        QTest::mouseClick(form.Button12, Qt::LeftButton);
+        form.close();
+
+        QCOMPARE(readBytes(settings.filePath(QStringLiteral("TavixConfig.ini"))),
+                 QByteArray("[GSMSET]\r\nNumbCom=COM3\r\nTypeConnect=line\r\nSpeed=9600\r\n"
+                            "Phone=\r\n"));
+        const QByteArray log = readBytes(logs.filePath(QStringLiteral("Log.txt")));
+        QVERIFY(log.contains(Cp1251::fromUnicode(u"Не удалось открыть COM-порт!")));
+        QVERIFY(log.contains(Cp1251::fromUnicode(u"СОМ-порт закрыт!")));
+        QCOMPARE(QDir(program.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList());
+        QCOMPARE(QDir(settings.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{"TavixConfig.ini"});
+        QCOMPARE(QDir(logs.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{"Log.txt"});
     }
 
     void shouldShowRefusedWriteInErrorBox()
