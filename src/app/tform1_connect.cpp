@@ -95,7 +95,7 @@ void TForm1::Button14Click()
     }
     BusyCursorOn();
     if (m_tickInProgress) {
-        m_pending = {[this] { ExitForm(); }, Button14};
+        m_pending = {[this] { ExitForm(); }, Button14, {}};
         return;
     }
     try {
@@ -135,7 +135,8 @@ void TForm1::FormClose()
                          link.ExitForm();
                          link.releasePort();
                      },
-                     Button14};
+                     Button14,
+                     {}};
         return;
     }
     if (link.exitInProgress()) {

@@ -142,10 +142,12 @@ Reply Connection::read(const std::shared_ptr<TComPort> &port,
         throw EComPort(EComPort::NotOpen);
     // Each reader's polls are one point of their own for the tests' event-point hook.
     const QString where = QStringLiteral("reader %1").arg(++m_readerCalls);
-    ReaderContext context{*m_env.clock, [this, where] {
+    ReaderContext context{*m_env.clock,
+                          [this, where] {
                               letEventsRun(where);
                               stopIfCancelled();
-                          }};
+                          },
+                          {}};
     // The reader keeps the port object alive for its whole wait, even if the connection lets
     // go of it meanwhile: its next read then fails with "Port Not Open".
     const std::shared_ptr<TComPort> held = port;
