@@ -211,11 +211,16 @@ Connection::ConnectResult Connection::connect(const Request &request,
                 abandonConnect(QString());
                 return ConnectResult::NotConnected;
             }
+            // The read's closing log line lets events run after its last poll: a press there
+            // is still a cancel.
+            stopIfCancelled();
             return ConnectResult::Connected;
         }
         if (m_type == GsmSet::kTypeLine) {
-            if (readAllSettings() && stillConnectedThrough(port))
+            if (readAllSettings() && stillConnectedThrough(port)) {
+                stopIfCancelled();
                 return ConnectResult::Connected;
+            }
             abandonConnect(QStringLiteral("Соединение по СОМ - порту завершено!"));
             return ConnectResult::NotConnected;
         }

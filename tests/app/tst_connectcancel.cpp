@@ -162,6 +162,46 @@ private Q_SLOTS:
         QVERIFY(traced(options.traceFile).contains(QStringLiteral("ATH")));
     }
 
+    // The last event points of Connect come after its last poll: a press there still ends
+    // the connection, never leaving the window connected with the press lost.
+    void shouldNotLosePressAfterLastPoll_data()
+    {
+        QTest::addColumn<bool>("modem");
+        QTest::newRow("direct line") << false;
+        QTest::newRow("modem") << true;
+    }
+
+    void shouldNotLosePressAfterLastPoll()
+    {
+        QFETCH(bool, modem);
+        Session s;
+        SimOptions options = Session::quickOptions(modem);
+        options.traceFile = s.dir.filePath(QStringLiteral("trace.txt"));
+        s.start(options, modem ? QStringLiteral("gsm") : QStringLiteral("line"),
+                modem ? QStringLiteral("1") : QString());
+        CancelAt cancel{QStringLiteral("log: Считывание настроек завершено")};
+        cancel.attach(s);
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        s.form->setEventPointHookForTests({});
+
+        QVERIFY(cancel.pressed);
+        QVERIFY(cancel.cancelWasOn);
+        QVERIFY2(!s.form->portConnected(), qPrintable(s.log().join(u'|')));
+        QVERIFY(!s.form->comPort());
+        QVERIFY(!s.form->modemSessionActive());
+        QVERIFY(s.log().contains(QStringLiteral("Соединение отменено оператором!")));
+        QVERIFY(s.form->Button12->isEnabled());
+        QVERIFY(!s.form->Button14->isEnabled());
+        QVERIFY(!s.form->Timer1->isActive());
+        // The call that was up is ended as Disconnect ends it.
+        if (modem)
+            QTRY_VERIFY(traced(options.traceFile).contains(QStringLiteral("exit")));
+
+        // Nothing is left over for the next Connect.
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QVERIFY(s.form->portConnected());
+    }
+
     void shouldKeepDisconnectOffWhenPortDoesNotOpen()
     {
         Session s;
