@@ -131,9 +131,13 @@ void TForm1::refreshPortList()
         return;
     const Connection &link = connection();
     const bool connectionRuns = link.isOpen() || link.connectInProgress() || link.exitInProgress();
-    const QString current = CmbComNum->currentIndex() >= 0 ? CmbComNum->currentText() : QString();
-    const PortListUpdate update =
-        updatePortList(m_options.listPorts(), current, connectionRuns, m_preferredPort);
+    const QStringList fresh = m_options.listPorts();
+    QString current = CmbComNum->currentIndex() >= 0 ? CmbComNum->currentText() : QString();
+    // A choice other than the wanted port only stood in while that port was away: once it is
+    // back it is the choice again, or Connect would go to a port nobody chose.
+    if (!connectionRuns && fresh.contains(m_preferredPort))
+        current = m_preferredPort;
+    const PortListUpdate update = updatePortList(fresh, current, connectionRuns, m_preferredPort);
     QList<SerialPortInfo> ports;
     for (const QString &path : update.ports)
         ports << (m_options.describePort ? m_options.describePort(path) : describeSerialPort(path));
@@ -149,6 +153,9 @@ void TForm1::FormCreate(const QStringList &arguments)
     m_preferredPort = stored.numbCom;
     refreshPortList();
     CmbComNum->setBeforePopup([this] { refreshPortList(); });
+    connect(CmbComNum, &QComboBox::activated, this, [this](int index) {
+        guarded([this, index] { m_preferredPort = CmbComNum->itemText(index); });
+    });
     // Device events come in bursts (an adapter's interfaces one by one): one scan after them.
     m_portScanDelay = new QTimer(this);
     m_portScanDelay->setSingleShot(true);

@@ -192,7 +192,8 @@ private:
         std::function<void()> dropped;
     } m_pending;
 
-    // The port the operator last connected to, or the one the settings file names.
+    // The port the operator last picked in the list or connected to, or the one the settings
+    // file names.
     QString m_preferredPort;
     QTimer *m_portScanDelay = nullptr;
 

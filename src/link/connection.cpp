@@ -213,11 +213,16 @@ Connection::ConnectResult Connection::connect(const Request &request,
                 abandonConnect(QString());
                 return ConnectResult::NotConnected;
             }
+            // The read's closing log line lets events run after its last poll: a press there
+            // is still a cancel.
+            stopIfCancelled();
             return ConnectResult::Connected;
         }
         if (m_type == GsmSet::kTypeLine) {
-            if (readAllSettings() && stillConnectedThrough(port))
+            if (readAllSettings() && stillConnectedThrough(port)) {
+                stopIfCancelled();
                 return ConnectResult::Connected;
+            }
             abandonConnect(QStringLiteral("Соединение по СОМ - порту завершено!"));
             return ConnectResult::NotConnected;
         }
@@ -264,6 +269,18 @@ void Connection::abandonDial(const std::shared_ptr<TComPort> &port)
         // Any character ends a dial in progress; the modem then takes the hang-up as a command.
         port->WriteStr(QStringLiteral("\r"));
         m_env.clock->sleep(200);
+        // Unless the call came up after the dial's last read, or crossed the character on the
+        // line: the modem is online then, and the hang-up would reach the unit as data. The
+        // call is ended as Disconnect ends it.
+        QByteArray answer(256, Qt::Uninitialized);
+        const int got = port->Read(answer.data(), int(answer.size()));
+        const QString text = ReplyText::fromBytes(answer.constData(), got);
+        if (ReplyText::contains(text, QStringLiteral("CONNECT")) &&
+            !ReplyText::contains(text, QStringLiteral("NO CARRIER"))) {
+            log().write(QStringLiteral("Ответ на набор номера: ") + text.trimmed());
+            m_modemSessionActive = true;
+            return;
+        }
         port->WriteStr(QStringLiteral("ATH\r\n"));
         m_env.clock->sleep(200);
         log().write(QStringLiteral("Набор номера прерван, модему отправлена команда ATH"));

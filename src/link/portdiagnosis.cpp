@@ -32,6 +32,8 @@ enum class Cause {
     // The same with several programs named.
     HeldBySeveral,
     AlsoOpenBySeveral,
+    // Busy, no holder seen (another user's files cannot be read), and ModemManager runs.
+    HeldProbablyByModemManager,
 };
 
 // Every text the operator sees from here, in one place. %1 is the port as chosen.
@@ -61,6 +63,9 @@ constexpr CauseText kTexts[] = {
      u"Внимание: порт %1 открыт также программой %2 (PID %3): её байты смешаются с обменом."},
     {Cause::HeldBySeveral,
      u"Порт %1 занят программами %2 (PID %3). Закройте их и подключитесь снова."},
+    {Cause::HeldProbablyByModemManager,
+     u"Порт %1 занят другой программой, вероятно службой ModemManager (PID %2). Остановите её: "
+     u"sudo systemctl stop ModemManager, или исключите адаптер правилом udev из README."},
     {Cause::AlsoOpenBySeveral,
      u"Внимание: порт %1 открыт также программами %2 (PID %3): их байты смешаются с обменом."},
 };
@@ -286,13 +291,22 @@ QList<Holder> findPortHolders(const QString &devicePath, const Roots &roots, qin
     return holders;
 }
 
-qint64 brlttyPid(const Roots &roots)
+namespace {
+
+qint64 pidOfCommand(const Roots &roots, QLatin1String command)
 {
     for (const qint64 pid : processIds(roots)) {
-        if (commandOf(roots, pid) == QLatin1String("brltty"))
+        if (commandOf(roots, pid) == command)
             return pid;
     }
     return 0;
+}
+
+} // namespace
+
+qint64 brlttyPid(const Roots &roots)
+{
+    return pidOfCommand(roots, QLatin1String("brltty"));
 }
 
 bool isCh340Port(const QString &port, const Roots &roots)
@@ -337,8 +351,14 @@ QString diagnoseOpenFailure(const QString &port, EComPort::Code code, int error,
         return other();
     case Cause::Held: {
         const QList<Holder> holders = findPortHolders(port, roots);
-        if (holders.isEmpty())
+        if (holders.isEmpty()) {
+            // ModemManager runs as root, so its open files are hidden from the operator; that
+            // it runs is not.
+            if (const qint64 modemManager = pidOfCommand(roots, QLatin1String("ModemManager")))
+                return textOf(Cause::HeldProbablyByModemManager)
+                    .arg(port, QString::number(modemManager));
             return textOf(Cause::HeldByUnknown).arg(port);
+        }
         const bool modemManagerOnly =
             std::all_of(holders.begin(), holders.end(), [](const Holder &holder) {
                 return holder.name == QLatin1String("ModemManager");

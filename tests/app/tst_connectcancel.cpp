@@ -1,5 +1,6 @@
 #include "app/tavixapplication.h"
 #include "config/cp1251.h"
+#include "link/comport.h"
 #include "support/filebytes.h"
 #include "support/session.h"
 #include "support/windowprobes.h"
@@ -10,6 +11,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+
+#include <poll.h>
 
 namespace {
 
@@ -160,6 +163,80 @@ private Q_SLOTS:
         QVERIFY(!s.form->Button14->isEnabled());
         QVERIFY(!s.form->Timer1->isActive());
         QVERIFY(traced(options.traceFile).contains(QStringLiteral("ATH")));
+    }
+
+    // The last event points of Connect come after its last poll: a press there still ends
+    // the connection, never leaving the window connected with the press lost.
+    void shouldNotLosePressAfterLastPoll_data()
+    {
+        QTest::addColumn<bool>("modem");
+        QTest::newRow("direct line") << false;
+        QTest::newRow("modem") << true;
+    }
+
+    void shouldNotLosePressAfterLastPoll()
+    {
+        QFETCH(bool, modem);
+        Session s;
+        SimOptions options = Session::quickOptions(modem);
+        options.traceFile = s.dir.filePath(QStringLiteral("trace.txt"));
+        s.start(options, modem ? QStringLiteral("gsm") : QStringLiteral("line"),
+                modem ? QStringLiteral("1") : QString());
+        CancelAt cancel{QStringLiteral("log: Считывание настроек завершено")};
+        cancel.attach(s);
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        s.form->setEventPointHookForTests({});
+
+        QVERIFY(cancel.pressed);
+        QVERIFY(cancel.cancelWasOn);
+        QVERIFY2(!s.form->portConnected(), qPrintable(s.log().join(u'|')));
+        QVERIFY(!s.form->comPort());
+        QVERIFY(!s.form->modemSessionActive());
+        QVERIFY(s.log().contains(QStringLiteral("Соединение отменено оператором!")));
+        QVERIFY(s.form->Button12->isEnabled());
+        QVERIFY(!s.form->Button14->isEnabled());
+        QVERIFY(!s.form->Timer1->isActive());
+        // The call that was up is ended as Disconnect ends it.
+        if (modem)
+            QTRY_VERIFY(traced(options.traceFile).contains(QStringLiteral("exit")));
+
+        // Nothing is left over for the next Connect.
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QVERIFY(s.form->portConnected());
+    }
+
+    // The modem's CONNECT can come after the dial's last look at the line and before the
+    // cancel is acted on: the call is up then, and a hang-up meant for a dial would go to the
+    // unit as data. The call is ended as Disconnect ends it.
+    void shouldEndCallThatCameUpJustBeforeCancel()
+    {
+        Session s;
+        SimOptions options = Session::quickOptions(true);
+        options.traceFile = s.dir.filePath(QStringLiteral("trace.txt"));
+        s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
+        TForm1 *form = s.form.get();
+        bool pressed = false;
+        bool answerWaiting = false;
+        form->setEventPointHookForTests([&](const QString &where) {
+            if (pressed || where != QLatin1String("dial"))
+                return;
+            pressed = true;
+            QTest::mouseClick(form->Button14, Qt::LeftButton);
+            // The modem answers while the press is on its way.
+            pollfd line{form->comPort()->readableHandle(), POLLIN, 0};
+            answerWaiting = ::poll(&line, 1, 5000) == 1;
+        });
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        s.form->setEventPointHookForTests({});
+
+        QVERIFY(pressed);
+        QVERIFY(answerWaiting);
+        QVERIFY(!s.form->portConnected());
+        QVERIFY(!s.form->modemSessionActive());
+        QVERIFY(s.log().contains(QStringLiteral("Соединение отменено оператором!")));
+        QVERIFY2(s.log().contains(QStringLiteral("Завершение соединения...")),
+                 qPrintable(s.log().join(u'|')));
+        QTRY_VERIFY(traced(options.traceFile).contains(QStringLiteral("exit")));
     }
 
     void shouldKeepDisconnectOffWhenPortDoesNotOpen()

@@ -27,10 +27,11 @@ struct LivePorts
 
     QString path(const QString &name) const { return dir.filePath(name); }
 
-    void start()
+    void start(const QByteArray &storedPort = {})
     {
         writeBytes(path(QStringLiteral("TavixConfig.ini")),
-                   "[GSMSET]\r\nSpeed=9600\r\nTypeConnect=line\r\n");
+                   "[GSMSET]\r\nSpeed=9600\r\nTypeConnect=line\r\n" +
+                       (storedPort.isEmpty() ? QByteArray() : "NumbCom=" + storedPort + "\r\n"));
         StartOptions options;
         options.programDir = dir.path();
         options.arguments = {QStringLiteral("-pelnax")};
@@ -95,6 +96,44 @@ private Q_SLOTS:
         w.unplug(QStringLiteral("ttyB"));
         QCOMPARE(w.opened(), QStringList{w.path(QStringLiteral("ttyA"))});
         QCOMPARE(w.form->CmbComNum->currentText(), w.path(QStringLiteral("ttyA")));
+    }
+
+    // An adapter pulled out and plugged in again (a loose cable) takes the choice back: the
+    // port that stood in for it was never the operator's choice, and Connect must not go to it.
+    void shouldChooseWantedPortAgainWhenItComesBack()
+    {
+        LivePorts w;
+        w.plugIn(QStringLiteral("ttyA"));
+        w.plugIn(QStringLiteral("ttyB"));
+        w.start(QFile::encodeName(w.path(QStringLiteral("ttyB"))));
+        const QString wanted = w.path(QStringLiteral("ttyB"));
+        QCOMPARE(w.form->CmbComNum->currentText(), wanted);
+
+        w.unplug(QStringLiteral("ttyB"));
+        QCOMPARE(w.opened(), QStringList{w.path(QStringLiteral("ttyA"))});
+        QVERIFY(QFile::link(w.ptys.back()->slavePath(), wanted));
+        QCOMPARE(w.opened(), (QStringList{w.path(QStringLiteral("ttyA")), wanted}));
+        QCOMPARE(w.form->CmbComNum->currentText(), wanted);
+    }
+
+    // The operator's own pick is the wanted port from then on, like a port connected to.
+    void shouldKeepOperatorsPickAcrossStandIn()
+    {
+        LivePorts w;
+        w.plugIn(QStringLiteral("ttyA"));
+        w.plugIn(QStringLiteral("ttyB"));
+        w.plugIn(QStringLiteral("ttyC"));
+        w.start(QFile::encodeName(w.path(QStringLiteral("ttyA"))));
+        const QString picked = w.path(QStringLiteral("ttyC"));
+        QTest::keyClick(w.form->CmbComNum, Qt::Key_End);
+        QCOMPARE(w.form->CmbComNum->currentText(), picked);
+
+        w.unplug(QStringLiteral("ttyC"));
+        w.opened();
+        QVERIFY(w.form->CmbComNum->currentText() != picked);
+        QVERIFY(QFile::link(w.ptys.back()->slavePath(), picked));
+        w.opened();
+        QCOMPARE(w.form->CmbComNum->currentText(), picked);
     }
 
     void shouldShowFullPathAndDeviceInToolTips()

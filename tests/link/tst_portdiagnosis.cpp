@@ -295,6 +295,14 @@ private Q_SLOTS:
             << none << -1 << usb0 << open << EBUSY
             << heldBySeveral.arg(QStringLiteral("%1"),
                                  QStringLiteral("ModemManager (PID 733), minicom (PID 2001)"));
+        // ModemManager runs as root: the operator cannot see its open files, but can see it
+        // run, and it is by far the likeliest holder of a USB adapter that is busy.
+        QTest::newRow("busy, ModemManager runs but its files cannot be read")
+            << usbAdapter << none << (others + QStringList{QStringLiteral("733 ModemManager -")})
+            << none << -1 << usb0 << open << EBUSY
+            << QStringLiteral("Порт %1 занят другой программой, вероятно службой ModemManager "
+                              "(PID 733). Остановите её: sudo systemctl stop ModemManager, или "
+                              "исключите адаптер правилом udev из README.");
         QTest::newRow("busy, nobody seen holding it")
             << usbAdapter << none << others << none << -1 << usb0 << open << EBUSY << heldByUnknown;
         QTest::newRow("busy, the holder's files cannot be read")
