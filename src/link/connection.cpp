@@ -623,6 +623,11 @@ void Connection::Delay(unsigned Milliseconds)
         QEventLoop wait;
         QTimer::singleShot(int(std::max<qint64>(1, clock.realMs(left))), Qt::PreciseTimer, &wait,
                            &QEventLoop::quit);
-        wait.exec();
+        // A program that is quitting runs no new event loop: exec returns at once, and the
+        // rest of the pause is slept instead of spun through.
+        if (wait.exec() != 0) {
+            clock.sleep(int(left));
+            return;
+        }
     }
 }

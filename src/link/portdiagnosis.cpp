@@ -285,8 +285,12 @@ QList<Holder> findPortHolders(const QString &devicePath, const Roots &roots, qin
         const bool holds = std::any_of(fds.begin(), fds.end(), [&](const QString &fd) {
             return isOpenFileOf(device, fdDir + u'/' + fd, devRoot);
         });
-        if (holds)
-            holders.append({pid, commandOf(roots, pid)});
+        if (!holds)
+            continue;
+        // A process that ended during the scan holds nothing any more, and has no name to give.
+        const QString name = commandOf(roots, pid);
+        if (!name.isEmpty())
+            holders.append({pid, name});
     }
     return holders;
 }
