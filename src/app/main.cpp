@@ -15,6 +15,7 @@ int main(int argc, char **argv)
     makePrivateFolder(folders.logDir);
     options.settingsDir = folders.settingsDir;
     options.logDir = folders.logDir;
+    options.backupDir = folders.backupDir;
     options.arguments = QCoreApplication::arguments().mid(1);
     TForm1 form(options);
     const TerminationSignals closeOnSignal(form);

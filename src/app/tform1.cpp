@@ -124,6 +124,13 @@ ProfileFile TForm1::settingsFile() const
     return ProfileFile(fileIn(m_options.settingsDir, m_options.programDir, kSettingsFileName));
 }
 
+QString TForm1::backupFolder() const
+{
+    return m_options.backupDir.isEmpty()
+               ? fileIn({}, m_options.programDir, QStringLiteral("backups"))
+               : m_options.backupDir;
+}
+
 void TForm1::refreshPortList()
 {
     // An open list keeps its entries under the operator's pointer; the next opening scans.

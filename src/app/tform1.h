@@ -37,9 +37,11 @@ class TComPort;
 // What the program was started with.
 struct StartOptions
 {
-    QString programDir;                     // the program's folder
-    QString settingsDir;                    // holds TavixConfig.ini; empty: programDir
-    QString logDir;                         // holds Log.txt; empty: programDir
+    QString programDir;  // the program's folder
+    QString settingsDir; // holds TavixConfig.ini; empty: programDir
+    QString logDir;      // holds Log.txt; empty: programDir
+    // Holds the backups made after each connect-time read; empty: "backups" in programDir.
+    QString backupDir;
     QStringList arguments;                  // the command line after the program name
     std::function<QStringList()> listPorts; // the serial ports present; empty: the real ones
     // What the system knows of a port, for its tool tip; empty: the real system's.
@@ -101,6 +103,7 @@ public:
     bool settingsReadOk() const override { return m_data.settingsReadOk; }
     QDateTime currentDateTime() const override;
     ProfileFile settingsFile() const;
+    QString backupFolder() const;
     // The connection's port object; none after a lost carrier or a failed open.
     TComPort *comPort() const { return m_connection->port(); }
     bool portConnected() const { return m_connection->isOpen(); }
@@ -148,6 +151,8 @@ private:
     void FormCreate(const QStringList &arguments);
     void RadioGroup1Click();
     bool SaveConnectionSettings();
+    // Keeps what the connect-time read found in a new file of the backup folder.
+    void saveBackup();
     void FormClose();
     // The connection's states as the window's controls show them.
     void applyLinkControls(LinkControls change);

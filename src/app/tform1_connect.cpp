@@ -6,6 +6,7 @@
 #include "app/widgets/radiogroup.h"
 #include "config/connectionsettings.h"
 #include "protocol/settingsread.h"
+#include "protocol/unitbackup.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -39,7 +40,10 @@ void TForm1::Button12Click()
     Connection &link = connection();
     const auto readAll = [this, &link] {
         const std::unique_ptr<UnitLink> unit = link.link();
-        return ReadAllParam(*unit, m_data);
+        const bool read = ReadAllParam(*unit, m_data);
+        if (read)
+            saveBackup();
+        return read;
     };
     switch (link.connect(request, readAll)) {
     case Connection::ConnectResult::PortNotOpened:
@@ -64,6 +68,18 @@ void TForm1::Button12Click()
     }
     BusyCursorOff();
     PageControl1->setEnabled(true);
+}
+
+void TForm1::saveBackup()
+{
+    // What the unit held before anyone changed it here: kept whatever happens next.
+    const UnitSnapshot snapshot = Snapshot::of(m_data, currentDateTime());
+    QString why;
+    if (const std::optional<QString> path = UnitBackup::save(backupFolder(), snapshot, &why))
+        WriteToLog(QStringLiteral("Резервная копия настроек прибора: ") + *path);
+    else
+        _Outlog(QStringLiteral("Не удалось сохранить резервную копию настроек прибора: ") + why,
+                LogColor::Red);
 }
 
 bool TForm1::SaveConnectionSettings()

@@ -64,6 +64,7 @@ HomeEnvironment HomeEnvironment::current()
     environment.home = qEnvironmentVariable("HOME");
     environment.configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
     environment.stateHome = qEnvironmentVariable("XDG_STATE_HOME");
+    environment.dataHome = qEnvironmentVariable("XDG_DATA_HOME");
     // Called once at start, before any thread of ours asks the user database.
     if (const passwd *account = ::getpwuid(::geteuid()); account && account->pw_dir)
         environment.accountHome = QFile::decodeName(account->pw_dir);
@@ -72,14 +73,18 @@ HomeEnvironment HomeEnvironment::current()
 
 FileFolders chooseFileFolders(const ProgramFolder &program, const HomeEnvironment &environment)
 {
+    const QString backups = QStringLiteral("/backups");
     if (program.writable && !program.installed)
-        return {program.path, program.path};
+        return {program.path, program.path, program.path + backups};
     const QString home = homeFolder(environment);
     return {
         ourFolderIn(baseFolder(environment.configHome, home, QStringLiteral(".config")),
                     program.path),
         ourFolderIn(baseFolder(environment.stateHome, home, QStringLiteral(".local/state")),
                     program.path),
+        ourFolderIn(baseFolder(environment.dataHome, home, QStringLiteral(".local/share")),
+                    program.path) +
+            backups,
     };
 }
 

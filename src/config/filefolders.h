@@ -32,6 +32,7 @@ struct HomeEnvironment
     QString stateHome;  // $XDG_STATE_HOME
     // The home folder in the user database, for a HOME that is unset or no absolute path.
     QString accountHome;
+    QString dataHome; // $XDG_DATA_HOME
 
     static HomeEnvironment current();
 };
@@ -40,6 +41,10 @@ struct FileFolders
 {
     QString settingsDir; // holds TavixConfig.ini
     QString logDir;      // holds Log.txt
+    // Holds the automatic backups of the units' settings: "backups" beside the settings file
+    // for a program in a folder of its own, $XDG_DATA_HOME/tavix/backups (else
+    // ~/.local/share/tavix/backups) for an installed one.
+    QString backupDir;
 
     bool operator==(const FileFolders &) const = default;
 };

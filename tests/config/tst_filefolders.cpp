@@ -132,6 +132,32 @@ private Q_SLOTS:
         QCOMPARE(folders.logDir, logDir);
     }
 
+    void shouldKeepBackupsBesideSettingsOrInDataFolder_data()
+    {
+        QTest::addColumn<Place>("place");
+        QTest::addColumn<QString>("dataHome");
+        QTest::addColumn<QString>("backupDir");
+        QTest::newRow("a folder of its own")
+            << Place::Writable << "/x/data" << kProgram + "/backups";
+        QTest::newRow("installed, XDG_DATA_HOME set") << Place::InstalledReadOnly << "/x/data"
+                                                      << "/x/data/tavix/backups";
+        QTest::newRow("installed, XDG_DATA_HOME unset")
+            << Place::InstalledWritable << "" << kHome + "/.local/share/tavix/backups";
+        QTest::newRow("read-only, XDG_DATA_HOME relative")
+            << Place::ReadOnly << "data" << kHome + "/.local/share/tavix/backups";
+    }
+
+    void shouldKeepBackupsBesideSettingsOrInDataFolder()
+    {
+        QFETCH(Place, place);
+        QFETCH(QString, dataHome);
+        QFETCH(QString, backupDir);
+        HomeEnvironment environment;
+        environment.home = kHome;
+        environment.dataHome = dataHome;
+        QCOMPARE(chooseFileFolders(folderAt(place), environment).backupDir, backupDir);
+    }
+
     void shouldRecogniseInstalledLayout_data()
     {
         QTest::addColumn<QString>("programDir");

@@ -1,0 +1,138 @@
+#include "unitbackup.h"
+
+#include "commandset.h"
+#include "config/cp1251.h"
+#include "config/filefolders.h"
+#include "config/profilefile.h"
+#include "protocolkeys.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+const QString kSaved = QStringLiteral("Saved");
+// No value of the unit holds this character: it marks a key the file lacks.
+const QString kAbsent = QStringLiteral("\x01");
+
+QString quoted(const QString &value)
+{
+    return u'"' + value + u'"';
+}
+
+// A serial number as a part of a file name: letters, digits, "-" and "_" only.
+QString fileNamePart(const QString &serial)
+{
+    QString part;
+    for (const QChar c : serial.trimmed()) {
+        const bool plain = (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') ||
+                           (c >= u'a' && c <= u'z') || c == u'-' || c == u'_';
+        part += plain ? c : u'_';
+    }
+    return part.isEmpty() ? QStringLiteral("unknown") : part;
+}
+
+} // namespace
+
+namespace UnitBackup {
+
+QByteArray fileBytes(const UnitSnapshot &snapshot)
+{
+    QStringList lines;
+    lines << u'[' + QString::fromUtf16(kUnitSection) + u']';
+    lines << QStringLiteral("DEVNAME=") + quoted(snapshot.deviceName);
+    lines << QStringLiteral("DEVSERIAL=") + quoted(snapshot.deviceNumber);
+    lines << QStringLiteral("DEVVERS=") + quoted(snapshot.deviceVersion);
+    lines << kSaved + u'=' + CommandSet::wireDate(snapshot.taken);
+    lines << u'[' + QString::fromUtf16(kSettingsSection) + u']';
+    for (int key = 0; key < Protocol::KeyCount; ++key)
+        lines << Protocol::kProtocolKeys[key] + u'=' + quoted(snapshot.values.value(key));
+    return Cp1251::fromUnicode(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+}
+
+std::optional<UnitSnapshot> read(const QString &path, QString *why)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || !info.isReadable()) {
+        if (why)
+            *why = QStringLiteral("файл не найден или не читается: ") + path;
+        return std::nullopt;
+    }
+    const ProfileFile file(path);
+    const QString units = QString::fromUtf16(kUnitSection);
+    const QString settings = QString::fromUtf16(kSettingsSection);
+    UnitSnapshot snapshot;
+    bool any = false;
+    for (int key = 0; key < Protocol::KeyCount; ++key) {
+        const QString value = file.readString(settings, Protocol::kProtocolKeys[key], kAbsent);
+        if (value == kAbsent) {
+            snapshot.values[key] = QString();
+        } else {
+            snapshot.values[key] = value.isNull() ? QStringLiteral("") : value;
+            any = true;
+        }
+    }
+    if (!any) {
+        if (why)
+            *why = QStringLiteral("в файле нет раздела [SETTINGS] с настройками прибора: ") + path;
+        return std::nullopt;
+    }
+    snapshot.deviceName = file.readString(units, QStringLiteral("DEVNAME"), QString());
+    snapshot.deviceNumber = file.readString(units, QStringLiteral("DEVSERIAL"), QString());
+    snapshot.deviceVersion = file.readString(units, QStringLiteral("DEVVERS"), QString());
+    snapshot.taken = QDateTime::fromString(file.readString(units, kSaved, QString()),
+                                           QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    return snapshot;
+}
+
+bool writeNew(const QString &path, const UnitSnapshot &snapshot, QString *why)
+{
+    QFile file(path);
+    const QByteArray bytes = fileBytes(snapshot);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        if (why)
+            *why = file.errorString() + QStringLiteral(": ") + path;
+        return false;
+    }
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    if (!written) {
+        if (why)
+            *why = file.errorString() + QStringLiteral(": ") + path;
+        file.close();
+        file.remove();
+        return false;
+    }
+    file.close();
+    return true;
+}
+
+std::optional<QString> save(const QString &folder, const UnitSnapshot &snapshot, QString *why)
+{
+    if (!makePrivateFolder(folder)) {
+        if (why)
+            *why = QStringLiteral("не удалось создать папку ") + folder;
+        return std::nullopt;
+    }
+    const QString stem = fileNamePart(snapshot.deviceNumber) + u'_' +
+                         snapshot.taken.toString(QStringLiteral("yyyyMMdd_HHmmss"));
+    const QDir dir(folder);
+    for (int attempt = 1; attempt <= 1000; ++attempt) {
+        const QString name = stem + (attempt == 1 ? QString() : u'-' + QString::number(attempt)) +
+                             QStringLiteral(".ini");
+        const QString path = dir.filePath(name);
+        if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
+            continue;
+        if (writeNew(path, snapshot, why))
+            return path;
+        // Taken between the look and the write: try the next name; anything else is final.
+        if (!QFileInfo::exists(path))
+            return std::nullopt;
+    }
+    if (why)
+        *why = QStringLiteral("нет свободного имени файла в папке ") + folder;
+    return std::nullopt;
+}
+
+} // namespace UnitBackup

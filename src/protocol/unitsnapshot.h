@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+struct UnitData;
+
+// The unit's settings in the unit's own words: every key of the protocol's table with its
+// value as the unit states it on the line (a phone as eleven digits, a sensor set as a decimal
+// bit set, a reaction as its code), and who the unit is. Backups, the compare with a file and
+// the command-line tool all speak it.
+struct UnitSnapshot
+{
+    QString deviceName;
+    QString deviceNumber;
+    QString deviceVersion;
+    QDateTime taken;
+    // Indexed by Protocol::Key; every key is there, empty when nothing is known of it.
+    QStringList values;
+
+    UnitSnapshot();
+};
+
+namespace Snapshot {
+
+// Where a setting is shown and written.
+enum class Page { None, Settings, Sensors, Correctors };
+
+// What the unit was last known to hold: the pages' baselines, and for what the operator cannot
+// change (the clock, the battery, the sensors' states, the correctors' types and versions) the
+// values as last read.
+UnitSnapshot of(const UnitData &data, const QDateTime &taken);
+
+// The page whose write sends a key; None for what the operator does not set (the identity, the
+// clock, what the unit only reports). Only keys with a page are compared and applied.
+Page pageOf(int key);
+
+// What the compare shows for a key: the settings table's caption, or the page's words.
+QString captionOf(int key);
+
+// A value as its page shows it ("Передать СМС" for reaction code 1, "8-9161234567" for a phone).
+QString shownValue(int key, const QString &value);
+
+// Puts a value into its page as if the operator had typed it: the baselines stay, so the page
+// shows it changed and its write sends it. False when the page cannot show it (a reaction code
+// none of the four, a sensor set that is no number, a key without a page); nothing changes then.
+bool apply(UnitData &data, int key, const QString &value);
+
+} // namespace Snapshot
