@@ -73,7 +73,8 @@ done
 
 root="$work/root"
 dpkg -x "$deb" "$root"
-expected="./usr/bin/tavix-config
+expected="./usr/bin/tavix-cli
+./usr/bin/tavix-config
 ./usr/bin/tavix-sim
 ./usr/share/applications/tavix-config.desktop
 ./usr/share/icons/hicolor/scalable/apps/tavix-config.svg"

@@ -1,0 +1,388 @@
+#include "clitool.h"
+
+#include "config/connectionsettings.h"
+#include "config/filefolders.h"
+#include "config/logfile.h"
+#include "config/profilefile.h"
+#include "devices/correctorsops.h"
+#include "devices/sensorsops.h"
+#include "link/connection.h"
+#include "link/logsink.h"
+#include "protocol/protocolkeys.h"
+#include "protocol/settingsread.h"
+#include "protocol/settingswrite.h"
+#include "protocol/unitbackup.h"
+#include "protocol/unitdata.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <set>
+
+namespace {
+
+void printTo(FILE *stream, const QString &text)
+{
+    const QByteArray bytes = (text + u'\n').toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+// The activity log of a run: every line on standard error, and in Log.txt as the configurator
+// keeps it.
+class CliLog : public LogSink
+{
+public:
+    explicit CliLog(const QString &path) : m_file(path) {}
+
+    void log(const QString &line, int) override
+    {
+        printTo(stderr, line);
+        m_file.append(LogFile::removeCrLfPairs(line));
+    }
+    void show(const QString &line, int) override { printTo(stderr, line); }
+    void write(const QString &line) override { m_file.append(line); }
+    // A terminal keeps what it printed: the countdown goes on line by line, only when it
+    // changes.
+    void replaceLastShown(const QString &line, int) override
+    {
+        if (line != m_lastReplaced)
+            printTo(stderr, line);
+        m_lastReplaced = line;
+    }
+
+private:
+    LogFile m_file;
+    QString m_lastReplaced;
+};
+
+const QStringList kCommands = {QStringLiteral("read"), QStringLiteral("write"),
+                               QStringLiteral("diff")};
+
+} // namespace
+
+struct CliTool::Options
+{
+    QString command;
+    QString port;
+    int speedItem = 3; // 9600
+    QString phone;
+    QString output; // read: -o
+    QString file;   // write, diff
+};
+
+CliTool::CliTool(const QString &programDir) : m_programDir(programDir)
+{
+    const FileFolders folders =
+        chooseFileFolders(ProgramFolder::inspect(programDir), HomeEnvironment::current());
+    makePrivateFolder(folders.settingsDir);
+    makePrivateFolder(folders.logDir);
+    m_settingsDir = folders.settingsDir;
+    m_backupDir = folders.backupDir;
+    m_log = std::make_unique<CliLog>(QDir(folders.logDir).filePath(QStringLiteral("Log.txt")));
+}
+
+CliTool::~CliTool()
+{
+    if (m_connection)
+        m_connection->releasePort();
+}
+
+QString CliTool::helpText()
+{
+    return QStringLiteral(
+        "Использование:\n"
+        "  tavix-cli read  --port ПОРТ [--speed N] [--phone НОМЕР] [-o ФАЙЛ]\n"
+        "  tavix-cli write --port ПОРТ [--speed N] [--phone НОМЕР] ФАЙЛ\n"
+        "  tavix-cli diff  --port ПОРТ [--speed N] [--phone НОМЕР] ФАЙЛ\n"
+        "  tavix-cli --help\n"
+        "\n"
+        "read   считывает все настройки прибора и сохраняет их в ФАЙЛ (по умолчанию только\n"
+        "       резервная копия в папке backups, как при подключении в конфигураторе).\n"
+        "write  считывает прибор, записывает только настройки, отличающиеся от ФАЙЛА,\n"
+        "       страница за страницей, с проверками конфигуратора, и считывает прибор снова,\n"
+        "       чтобы убедиться, что он их принял.\n"
+        "diff   считывает прибор и выводит настройки, отличающиеся от ФАЙЛА; ничего не пишет.\n"
+        "\n"
+        "  --port ПОРТ     последовательный порт, например /dev/ttyUSB0\n"
+        "  --speed N       1200, 2400, 4800, 9600 (по умолчанию) или 19200\n"
+        "  --phone НОМЕР   сначала дозвониться до прибора через GSM-модем на порту\n"
+        "  -o ФАЙЛ         read: новый файл для настроек (существующий не заменяется)\n"
+        "\n"
+        "ФАЙЛ — файл резервной копии (INI, Windows-1251): разделы [UNIT] и [SETTINGS].\n"
+        "Журнал обмена выводится в стандартный поток ошибок и дописывается в Log.txt.\n"
+        "\n"
+        "Коды завершения: 0 — успешно; 1 — прибор не ответил или не принял настройку;\n"
+        "2 — ошибка в командной строке, в файле или при открытии порта.\n");
+}
+
+int CliTool::run(const QStringList &arguments)
+{
+    if (arguments.isEmpty() || arguments.contains(QStringLiteral("--help")) ||
+        arguments.contains(QStringLiteral("-h")) || arguments.first() == QStringLiteral("help")) {
+        printTo(stdout, helpText());
+        return arguments.isEmpty() ? UsageOrPort : Success;
+    }
+    Options options;
+    options.command = arguments.first();
+    if (!kCommands.contains(options.command)) {
+        fail(QStringLiteral("Неизвестная команда: ") + options.command +
+             QStringLiteral(" (read, write или diff; --help)"));
+        return UsageOrPort;
+    }
+    QStringList positional;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        const bool takesValue =
+            argument == QStringLiteral("--port") || argument == QStringLiteral("--speed") ||
+            argument == QStringLiteral("--phone") || argument == QStringLiteral("-o");
+        if (takesValue) {
+            if (i + 1 >= arguments.size()) {
+                fail(QStringLiteral("Нет значения у ") + argument);
+                return UsageOrPort;
+            }
+            const QString value = arguments[++i];
+            if (argument == QStringLiteral("--port")) {
+                options.port = value;
+            } else if (argument == QStringLiteral("--speed")) {
+                options.speedItem = int(GsmSet::kSpeedItems.indexOf(value));
+                if (options.speedItem < 0) {
+                    fail(QStringLiteral("Некорректная скорость: ") + value +
+                         QStringLiteral(" (1200, 2400, 4800, 9600 или 19200)"));
+                    return UsageOrPort;
+                }
+            } else if (argument == QStringLiteral("--phone")) {
+                options.phone = value;
+            } else {
+                options.output = value;
+            }
+        } else if (argument.startsWith(u'-') && argument.size() > 1) {
+            fail(QStringLiteral("Неизвестный параметр: ") + argument);
+            return UsageOrPort;
+        } else {
+            positional << argument;
+        }
+    }
+    if (options.port.isEmpty()) {
+        fail(QStringLiteral("Не указан порт (--port)"));
+        return UsageOrPort;
+    }
+    if (options.command == QStringLiteral("read")) {
+        if (!positional.isEmpty()) {
+            fail(QStringLiteral("Лишний аргумент: ") + positional.first());
+            return UsageOrPort;
+        }
+        return read(options);
+    }
+    if (positional.size() != 1 || !options.output.isEmpty()) {
+        fail(QStringLiteral("Команде ") + options.command +
+             QStringLiteral(" нужен ровно один ФАЙЛ и не нужен -o"));
+        return UsageOrPort;
+    }
+    options.file = positional.first();
+    return options.command == QStringLiteral("write") ? write(options) : diff(options);
+}
+
+void CliTool::fail(const QString &reason)
+{
+    printTo(stderr, QStringLiteral("tavix-cli: ") + reason);
+    m_log->write(QStringLiteral("tavix-cli: ") + reason);
+}
+
+std::optional<int> CliTool::connectAndRead(const Options &options, UnitData &data)
+{
+    LinkEnvironment environment;
+    environment.log = m_log.get();
+    environment.letEventsRun = [](const QString &) {
+        QCoreApplication::processEvents();
+    };
+    environment.inform = [](const QString &caption, const QString &text) {
+        printTo(stderr, caption + QStringLiteral(": ") + text);
+    };
+    // The command line is the operator's answer: what would be asked is shown, and done.
+    environment.ask = [](const QString &caption, const QString &text, const QString &details) {
+        printTo(stderr, caption + QStringLiteral(": ") + text + QStringLiteral(" Да"));
+        if (!details.isEmpty())
+            printTo(stderr, details);
+        return true;
+    };
+    const QString settingsPath = QDir(m_settingsDir).filePath(QStringLiteral("TavixConfig.ini"));
+    environment.modemLines = [settingsPath] {
+        return GsmSet::readModemLines(ProfileFile(settingsPath));
+    };
+    m_connection = std::make_unique<Connection>(std::move(environment));
+    Connection &connection = *m_connection;
+    connection.setType(options.phone.isEmpty() ? GsmSet::kTypeLine : GsmSet::kTypeGsm);
+
+    Connection::Request request;
+    request.port = options.port;
+    request.portChosen = true;
+    request.speedItem = options.speedItem;
+    request.phone = options.phone;
+    const auto readAll = [this, &connection, &data] {
+        const std::unique_ptr<UnitLink> link = connection.link();
+        const bool read = ReadAllParam(*link, data);
+        if (read) {
+            QString why;
+            const UnitSnapshot snapshot = Snapshot::of(data, QDateTime::currentDateTime());
+            if (const std::optional<QString> path = UnitBackup::save(m_backupDir, snapshot, &why))
+                m_log->write(QStringLiteral("Резервная копия настроек прибора: ") + *path);
+            else
+                m_log->log(
+                    QStringLiteral("Не удалось сохранить резервную копию настроек прибора: ") + why,
+                    LogColor::Red);
+        }
+        return read;
+    };
+    switch (connection.connect(request, readAll)) {
+    case Connection::ConnectResult::PortNotOpened:
+        fail(QStringLiteral("Не удалось открыть порт ") + options.port);
+        return UsageOrPort;
+    case Connection::ConnectResult::Connected:
+        if (data.settingsReadOk)
+            return std::nullopt;
+        disconnect();
+        fail(QStringLiteral("Прибор не ответил: настройки не считаны"));
+        return UnitFailed;
+    case Connection::ConnectResult::NotConnected:
+    case Connection::ConnectResult::CarrierLost:
+    case Connection::ConnectResult::Cancelled:
+        break;
+    }
+    fail(QStringLiteral("Соединение с прибором не установлено"));
+    return UnitFailed;
+}
+
+void CliTool::disconnect()
+{
+    if (m_connection && m_connection->isOpen())
+        m_connection->ExitForm();
+    if (m_connection)
+        m_connection->releasePort();
+}
+
+std::optional<UnitSnapshot> CliTool::readFile(const QString &path)
+{
+    QString why;
+    std::optional<UnitSnapshot> file = UnitBackup::read(path, &why);
+    if (!file)
+        fail(QStringLiteral("Не удалось прочитать файл настроек: ") + why);
+    return file;
+}
+
+QList<int> CliTool::differences(const UnitSnapshot &unit, const UnitSnapshot &file)
+{
+    QList<int> keys;
+    for (int key = 0; key < Protocol::KeyCount; ++key) {
+        if (Snapshot::pageOf(key) == Snapshot::Page::None || file.values[key].isNull())
+            continue;
+        if (unit.values[key] != file.values[key])
+            keys << key;
+    }
+    return keys;
+}
+
+int CliTool::read(const Options &options)
+{
+    if (!options.output.isEmpty() && QFileInfo::exists(options.output)) {
+        fail(QStringLiteral("Файл уже есть, он не заменяется: ") + options.output);
+        return UsageOrPort;
+    }
+    UnitData data;
+    if (const std::optional<int> failed = connectAndRead(options, data))
+        return *failed;
+    const UnitSnapshot snapshot = Snapshot::of(data, QDateTime::currentDateTime());
+    disconnect();
+    if (!options.output.isEmpty()) {
+        QString why;
+        if (!UnitBackup::writeNew(options.output, snapshot, &why)) {
+            fail(QStringLiteral("Не удалось записать файл: ") + why);
+            return UsageOrPort;
+        }
+        printTo(stdout, options.output);
+    }
+    return Success;
+}
+
+int CliTool::diff(const Options &options)
+{
+    const std::optional<UnitSnapshot> file = readFile(options.file);
+    if (!file)
+        return UsageOrPort;
+    UnitData data;
+    if (const std::optional<int> failed = connectAndRead(options, data))
+        return *failed;
+    const UnitSnapshot unit = Snapshot::of(data, QDateTime::currentDateTime());
+    disconnect();
+    const QList<int> keys = differences(unit, *file);
+    if (keys.isEmpty())
+        printTo(stdout, QStringLiteral("Различий нет."));
+    for (const int key : keys)
+        printTo(stdout, Snapshot::captionOf(key) + QStringLiteral(" (") +
+                            Protocol::kProtocolKeys[key] + QStringLiteral("): в приборе \"") +
+                            Snapshot::shownValue(key, unit.values[key]) +
+                            QStringLiteral("\", в файле \"") +
+                            Snapshot::shownValue(key, file->values[key]) + u'"');
+    return Success;
+}
+
+int CliTool::write(const Options &options)
+{
+    const std::optional<UnitSnapshot> file = readFile(options.file);
+    if (!file)
+        return UsageOrPort;
+    UnitData data;
+    if (const std::optional<int> failed = connectAndRead(options, data))
+        return *failed;
+    const QList<int> keys = differences(Snapshot::of(data, QDateTime::currentDateTime()), *file);
+    if (keys.isEmpty()) {
+        m_log->log(QStringLiteral("Настройки прибора совпадают с файлом: записывать нечего."),
+                   LogColor::Blue);
+        disconnect();
+        return Success;
+    }
+
+    QStringList refused;
+    std::set<Snapshot::Page> pages;
+    for (const int key : keys) {
+        if (Snapshot::apply(data, key, file->values[key]))
+            pages.insert(Snapshot::pageOf(key));
+        else
+            refused << Protocol::kProtocolKeys[key];
+    }
+    // Page by page, as the operator would press each page's "Записать".
+    const std::unique_ptr<UnitLink> link = m_connection->link();
+    if (pages.count(Snapshot::Page::Settings))
+        WriteParamConnect(*link, data.settings);
+    if (pages.count(Snapshot::Page::Sensors) && m_connection->isOpen())
+        WriteSensors(*link, data.sensors);
+    if (pages.count(Snapshot::Page::Correctors) && m_connection->isOpen())
+        WriteKorrector(*link, data.correctors);
+    if (!m_connection->isOpen()) {
+        fail(QStringLiteral("Связь с прибором прервана во время записи"));
+        return UnitFailed;
+    }
+
+    // What the unit holds now, read afresh.
+    UnitData check;
+    const std::unique_ptr<UnitLink> again = m_connection->link();
+    if (!ReadAllParam(*again, check)) {
+        disconnect();
+        fail(QStringLiteral("Прибор не ответил на проверочное считывание"));
+        return UnitFailed;
+    }
+    const UnitSnapshot after = Snapshot::of(check, QDateTime::currentDateTime());
+    disconnect();
+    for (const int key : keys) {
+        if (after.values[key] != file->values[key] &&
+            !refused.contains(Protocol::kProtocolKeys[key]))
+            refused << Protocol::kProtocolKeys[key];
+    }
+    if (!refused.isEmpty()) {
+        fail(QStringLiteral("Прибор не принял настройки: ") + refused.join(QStringLiteral(", ")));
+        return UnitFailed;
+    }
+    return Success;
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "protocol/unitsnapshot.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+class Connection;
+class LogSink;
+struct UnitData;
+
+// tavix-cli: reads, writes and compares a unit's settings without a window, through the same
+// connection and page operations as the configurator, with the same log lines (on standard
+// error, and in Log.txt).
+class CliTool
+{
+public:
+    enum Exit { Success = 0, UnitFailed = 1, UsageOrPort = 2 };
+
+    // The program's folder decides where Log.txt, TavixConfig.ini and the backups are, as for
+    // the configurator.
+    explicit CliTool(const QString &programDir);
+    ~CliTool();
+
+    // The arguments after the program's name.
+    int run(const QStringList &arguments);
+
+    static QString helpText();
+
+private:
+    struct Options;
+
+    int read(const Options &options);
+    int write(const Options &options);
+    int diff(const Options &options);
+
+    // Connects (dialling when a number is given) and reads every setting into data; the backup
+    // is kept as the configurator keeps it. Nothing, with the exit code, when that failed.
+    std::optional<int> connectAndRead(const Options &options, UnitData &data);
+    void disconnect();
+    std::optional<UnitSnapshot> readFile(const QString &path);
+    // The keys whose values differ between the unit and the file, the file's unknown keys left out.
+    static QList<int> differences(const UnitSnapshot &unit, const UnitSnapshot &file);
+    // A one-line reason on standard error, also in the log file.
+    void fail(const QString &reason);
+
+    QString m_programDir;
+    QString m_settingsDir;
+    QString m_backupDir;
+    std::unique_ptr<LogSink> m_log;
+    std::unique_ptr<Connection> m_connection;
+};

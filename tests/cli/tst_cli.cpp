@@ -1,0 +1,280 @@
+#include "config/cp1251.h"
+#include "config/profilefile.h"
+#include "protocol/protocolkeys.h"
+#include "protocol/unitbackup.h"
+#include "simulator.h"
+#include "support/filebytes.h"
+#include "unitstate.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Protocol;
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// tavix-cli copied into a folder of its own, so its Log.txt and backups land there, with a
+// simulated unit (behind a modem when asked) on a pseudo-terminal.
+struct CliFixture
+{
+    QTemporaryDir dir;
+    std::unique_ptr<Simulator> sim;
+    SimOptions options;
+
+    QString path(const QString &name) const { return dir.filePath(name); }
+    QString link() const { return path(QStringLiteral("ttySim")); }
+
+    CliFixture()
+    {
+        QFile::copy(QStringLiteral(TAVIX_CLI_PATH), path(QStringLiteral("tavix-cli")));
+        QFile::setPermissions(path(QStringLiteral("tavix-cli")), QFileDevice::ReadOwner |
+                                                                     QFileDevice::WriteOwner |
+                                                                     QFileDevice::ExeOwner);
+    }
+
+    void startUnit(bool modem, int silentAfter = -1)
+    {
+        options.link = link();
+        options.modem = modem;
+        options.unitOptions.stepMs = 30;
+        options.unitOptions.stateFile = path(QStringLiteral("unit.ini"));
+        if (silentAfter >= 0)
+            options.unitOptions.silentAfter = silentAfter;
+        options.modemOptions.dialDelayMs = 150;
+        options.modemOptions.guardMs = 50;
+        options.traceFile = path(QStringLiteral("trace.txt"));
+        sim = std::make_unique<Simulator>(options);
+        QString error;
+        QVERIFY2(sim->start(&error), qPrintable(error));
+    }
+
+    Run cli(const QStringList &arguments) const
+    {
+        QProcess process;
+        process.setProgram(path(QStringLiteral("tavix-cli")));
+        process.setArguments(arguments);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+        process.setProcessEnvironment(environment);
+        process.start();
+        Run run;
+        if (!process.waitForFinished(60000)) {
+            process.kill();
+            process.waitForFinished();
+            return run;
+        }
+        run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+        run.out = QString::fromUtf8(process.readAllStandardOutput());
+        run.err = QString::fromUtf8(process.readAllStandardError());
+        return run;
+    }
+
+    QStringList portArguments(bool modem) const
+    {
+        QStringList arguments{QStringLiteral("--port"), link()};
+        if (modem)
+            arguments << QStringLiteral("--phone") << QStringLiteral("89160000001");
+        return arguments;
+    }
+
+    // The commands the unit received, one a line.
+    QStringList traced() const
+    {
+        QStringList lines;
+        for (const QByteArray &line : readBytes(options.traceFile).split('\n')) {
+            if (!line.isEmpty())
+                lines << Cp1251::toUnicode(line.mid(line.indexOf("  ") + 2));
+        }
+        return lines;
+    }
+
+    QString unitValue(int key) const
+    {
+        return ProfileFile(options.unitOptions.stateFile)
+            .readString(QStringLiteral("UNIT"), kProtocolKeys[key], QString());
+    }
+};
+
+} // namespace
+
+class CliTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void shouldReadThenWriteOnlyWhatDiffers_data()
+    {
+        QTest::addColumn<bool>("modem");
+        QTest::newRow("direct line") << false;
+        QTest::newRow("through the modem") << true;
+    }
+
+    void shouldReadThenWriteOnlyWhatDiffers()
+    {
+        QFETCH(bool, modem);
+        CliFixture f;
+        f.startUnit(modem);
+        const QString file = f.path(QStringLiteral("unit-1047.ini"));
+
+        const Run read = f.cli(QStringList{QStringLiteral("read")} + f.portArguments(modem) +
+                               QStringList{QStringLiteral("-o"), file});
+        QVERIFY2(read.exitCode == 0, qPrintable(read.err));
+        QCOMPARE(read.out.trimmed(), file);
+        QVERIFY(read.err.contains(QStringLiteral("Считывание настроек завершено")));
+        QString why;
+        const std::optional<UnitSnapshot> saved = UnitBackup::read(file, &why);
+        QVERIFY2(saved, qPrintable(why));
+        const UnitState unit;
+        QCOMPARE(saved->values[GPRSapn], unit.value(GPRSapn));
+        QCOMPARE(saved->values[Mask1 + 1], unit.value(Mask1 + 1));
+        // The read kept a backup as the configurator does, and logged in Log.txt.
+        QCOMPARE(QDir(f.path(QStringLiteral("backups"))).entryList(QDir::Files).size(), 1);
+        QVERIFY(readBytes(f.path(QStringLiteral("Log.txt")))
+                    .contains(Cp1251::fromUnicode(u"\tСчитывание настроек завершено\r\n")));
+
+        // The engineer changes three settings in the file.
+        ProfileFile edited(file);
+        edited.writeString(QStringLiteral("SETTINGS"), QStringLiteral("GPRSapn"),
+                           QStringLiteral("new.apn"));
+        edited.writeString(QStringLiteral("SETTINGS"), QStringLiteral("Mask2"),
+                           QStringLiteral("3"));
+        edited.writeString(QStringLiteral("SETTINGS"), QStringLiteral("BrInt3"),
+                           QStringLiteral("9600"));
+
+        const Run diff =
+            f.cli(QStringList{QStringLiteral("diff")} + f.portArguments(modem) + QStringList{file});
+        QVERIFY2(diff.exitCode == 0, qPrintable(diff.err));
+        QCOMPARE(diff.out.trimmed().split(u'\n').size(), 3);
+        QVERIFY(diff.out.contains(
+            QStringLiteral("APN адрес (GPRSapn): в приборе \"internet.example.net\", в файле "
+                           "\"new.apn\"")));
+        QVERIFY(diff.out.contains(
+            QStringLiteral("Реакция на срабатывание датчика 2 (Mask2): в приборе \"Нет "
+                           "реакции\", в файле \"Передать СМС и архив по GPRS\"")));
+
+        const int before = int(f.traced().size());
+        const Run write = f.cli(QStringList{QStringLiteral("write")} + f.portArguments(modem) +
+                                QStringList{file});
+        QVERIFY2(write.exitCode == 0, qPrintable(write.err));
+        QVERIFY(write.err.contains(
+            QStringLiteral("Перезапись [APN адрес]: internet.example.net --> new.apn")));
+        const QStringList sent = f.traced().mid(before);
+        const QStringList assignments = sent.filter(QStringLiteral("="));
+        for (const QString &expected : {QStringLiteral("GPRSapn=new.apn"),
+                                        QStringLiteral("Mask2=3"), QStringLiteral("BrInt3=9600")})
+            QVERIFY2(assignments.contains(expected), qPrintable(assignments.join(u'|')));
+        // Only the differing settings of the settings and correctors pages went over the line;
+        // the sensors page sends its threshold, reaction and period with every write.
+        for (const QString &line : assignments) {
+            const QString key = line.section(u'=', 0, 0);
+            QVERIFY2(QStringList({"GPRSapn", "Mask2", "BrInt3", "ESTATSENS", "LowAlarmWarning",
+                                  "LowAlarmEvent", "sample"})
+                         .contains(key),
+                     qPrintable(line));
+        }
+        QCOMPARE(f.unitValue(GPRSapn), QStringLiteral("new.apn"));
+        QCOMPARE(f.unitValue(Mask1 + 1), QStringLiteral("3"));
+        QCOMPARE(f.unitValue(BrInt1 + 2), QStringLiteral("9600"));
+        QCOMPARE(f.unitValue(GPRSlogin), unit.value(GPRSlogin));
+
+        // Written once, the file and the unit agree.
+        const Run again =
+            f.cli(QStringList{QStringLiteral("diff")} + f.portArguments(modem) + QStringList{file});
+        QCOMPARE(again.out.trimmed(), QStringLiteral("Различий нет."));
+    }
+
+    void shouldFailWithReasonWhenUnitIsSilent()
+    {
+        CliFixture f;
+        f.startUnit(false, 0);
+        const Run run = f.cli(QStringList{QStringLiteral("read")} + f.portArguments(false));
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(QStringLiteral("Не удалось считать настройки")),
+                 qPrintable(run.err));
+        QVERIFY(run.err.trimmed().split(u'\n').last().startsWith(QStringLiteral("tavix-cli: ")));
+    }
+
+    void shouldRefuseSettingUnitDoesNotTake()
+    {
+        CliFixture f;
+        f.startUnit(false);
+        const QString file = f.path(QStringLiteral("bad.ini"));
+        // A window length the page refuses: never sent, and reported.
+        writeBytes(file, "[SETTINGS]\r\nGSMlen=1441\r\n");
+        const Run run = f.cli(QStringList{QStringLiteral("write")} + f.portArguments(false) +
+                              QStringList{file});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.trimmed().endsWith(
+                     QStringLiteral("tavix-cli: Прибор не принял настройки: GSMlen")),
+                 qPrintable(run.err));
+        QVERIFY(f.traced().filter(QStringLiteral("GSMlen=")).isEmpty());
+    }
+
+    void shouldFailOnUsageAndPortErrors_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("nothing") << QStringList{} << "Использование:";
+        QTest::newRow("unknown command")
+            << QStringList{"erase", "--port", "/dev/x"} << "tavix-cli: Неизвестная команда: erase";
+        QTest::newRow("no port") << QStringList{"read"} << "tavix-cli: Не указан порт (--port)";
+        QTest::newRow("bad speed") << QStringList{"read", "--port", "/dev/x", "--speed", "57600"}
+                                   << "tavix-cli: Некорректная скорость: 57600";
+        QTest::newRow("write without a file")
+            << QStringList{"write", "--port", "/dev/x"} << "нужен ровно один ФАЙЛ";
+        QTest::newRow("unknown option") << QStringList{"read", "--port", "/dev/x", "--fast"}
+                                        << "tavix-cli: Неизвестный параметр: --fast";
+        QTest::newRow("a port that is not there")
+            << QStringList{"read", "--port", "/nonexistent/ttyUSB9"}
+            << "tavix-cli: Не удалось открыть порт /nonexistent/ttyUSB9";
+        QTest::newRow("a file that is not there")
+            << QStringList{"diff", "--port", "/nonexistent/ttyUSB9", "/nonexistent/unit.ini"}
+            << "tavix-cli: Не удалось прочитать файл настроек";
+    }
+
+    void shouldFailOnUsageAndPortErrors()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, reason);
+        CliFixture f;
+        const Run run = f.cli(arguments);
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2((run.err + run.out).contains(reason), qPrintable(run.err + run.out));
+    }
+
+    void shouldNotReplaceExistingOutputFile()
+    {
+        CliFixture f;
+        f.startUnit(false);
+        const QString file = f.path(QStringLiteral("kept.ini"));
+        writeBytes(file, "precious");
+        const Run run = f.cli(QStringList{QStringLiteral("read")} + f.portArguments(false) +
+                              QStringList{QStringLiteral("-o"), file});
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(readBytes(file), QByteArray("precious"));
+        QVERIFY(f.traced().isEmpty()); // refused before the unit was disturbed
+    }
+
+    void shouldDescribeItselfOnHelp()
+    {
+        CliFixture f;
+        const Run run = f.cli({QStringLiteral("--help")});
+        QCOMPARE(run.exitCode, 0);
+        for (const char *part : {"tavix-cli read", "tavix-cli write", "tavix-cli diff", "--speed",
+                                 "--phone", "-o", "Коды завершения"})
+            QVERIFY2(run.out.contains(QString::fromUtf8(part)), part);
+    }
+};
+
+QTEST_GUILESS_MAIN(CliTest)
+#include "tst_cli.moc"
