@@ -36,6 +36,11 @@ public:
     {
         std::fprintf(stderr, "error box: %s\n", qPrintable(text));
     }
+    QString chooseFileToOpen(QWidget *, const QString &, const QString &,
+                             const QString &) override
+    {
+        return {};
+    }
 };
 
 struct Measure

@@ -80,6 +80,8 @@ public:
     // Parameter sets of the active page
     void ButtonDefValsClick();
     void ButtonSaveParamsClick();
+    // The unit as last read against a saved file, with the differences to apply to the pages.
+    void ButtonCompareClick();
 
     // Connection panel
     void Button12Click();
@@ -132,6 +134,7 @@ public:
     CaptionPanel *Panel4 = nullptr;
     QToolButton *ButtonDefVals = nullptr;
     QToolButton *ButtonSaveParams = nullptr;
+    QToolButton *ButtonCompare = nullptr;
 
     // Pages
     QTabWidget *PageControl1 = nullptr;

@@ -150,7 +150,18 @@ QWidget *TForm1::createParameterStrip()
     ButtonSaveParams = named(new QToolButton, "ButtonSaveParams");
     ButtonSaveParams->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     ButtonSaveParams->setToolTip(QStringLiteral("Сохранить параметры в ini-файл"));
-    Panel4->setEnds(ButtonDefVals, ButtonSaveParams);
+    ButtonCompare = named(new QToolButton, "ButtonCompare");
+    ButtonCompare->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    ButtonCompare->setToolTip(QStringLiteral("Сравнить прибор с файлом настроек"));
+    connect(ButtonCompare, &QToolButton::clicked, this,
+            [this] { guarded([this] { ButtonCompareClick(); }); });
+    auto *left = new QWidget;
+    auto *leftRow = new QHBoxLayout(left);
+    leftRow->setContentsMargins(0, 0, 0, 0);
+    leftRow->setSpacing(2);
+    leftRow->addWidget(ButtonDefVals);
+    leftRow->addWidget(ButtonCompare);
+    Panel4->setEnds(left, ButtonSaveParams);
     connect(ButtonDefVals, &QToolButton::clicked, this,
             [this] { guarded([this] { ButtonDefValsClick(); }); });
     connect(ButtonSaveParams, &QToolButton::clicked, this,

@@ -3,11 +3,14 @@
 // changed and the page's write sends them.
 #include "tform1.h"
 
+#include "app/dialogs/comparedialog.h"
+#include "app/logcolors.h"
 #include "config/parametersets.h"
 #include "pages/correctorspage.h"
 #include "pages/sensorspage.h"
 #include "pages/settingspage.h"
 #include "protocol/settingsrows.h"
+#include "protocol/unitbackup.h"
 #include "userprompt.h"
 
 #include <QTabWidget>
@@ -96,4 +99,45 @@ void TForm1::ButtonSaveParamsClick()
                    << m_data.correctors.cell(CorrectorsModel::DateColumn, n);
         ParameterSets::save(file, ParameterSets::devices(), values);
     }
+}
+
+void TForm1::ButtonCompareClick()
+{
+    const QString caption = QStringLiteral("Сравнение с файлом");
+    // An operation under way reads and writes the pages' data: nothing may change it meanwhile.
+    if (!PageControl1->isEnabled()) {
+        UserPrompt::current().inform(this, caption,
+                                     QStringLiteral("Дождитесь окончания операции."));
+        return;
+    }
+    const QString path = UserPrompt::current().chooseFileToOpen(
+        this, caption, backupFolder(), QStringLiteral("Настройки прибора (*.ini);;Все файлы (*)"));
+    if (path.isEmpty())
+        return;
+    QString why;
+    const std::optional<UnitSnapshot> file = UnitBackup::read(path, &why);
+    if (!file) {
+        const QString text = QStringLiteral("Не удалось прочитать файл настроек: ") + why;
+        _Outlog(text, LogColor::Red);
+        UserPrompt::current().inform(this, caption, text);
+        return;
+    }
+    const QPointer<TForm1> form(this);
+    auto *dialog = new CompareDialog(
+        m_data, *file, path,
+        [form](const QStringList &applied, const QStringList &refused) {
+            if (form && !applied.isEmpty())
+                form->_Outlog(QStringLiteral("Значения из файла перенесены на страницы: ") +
+                                  applied.join(QStringLiteral(", ")) +
+                                  QStringLiteral(". Запишите их кнопкой «Записать» страниц."),
+                              LogColor::Blue);
+            if (form && !refused.isEmpty())
+                form->_Outlog(QStringLiteral("Значения из файла не применены: ") +
+                                  refused.join(QStringLiteral(", ")),
+                              LogColor::Red);
+        },
+        this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->show();
 }

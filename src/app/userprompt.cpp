@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 
 namespace {
@@ -54,6 +55,13 @@ public:
     {
         const NormalCursor cursor;
         QMessageBox::critical(parent, caption, text, QMessageBox::Ok);
+    }
+
+    QString chooseFileToOpen(QWidget *parent, const QString &caption, const QString &folder,
+                             const QString &filter) override
+    {
+        const NormalCursor cursor;
+        return QFileDialog::getOpenFileName(parent, caption, folder, filter);
     }
 };
 

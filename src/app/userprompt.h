@@ -18,6 +18,9 @@ public:
                           const QString &details = {}) = 0;
     // Error box with an OK button, for failures nobody else handled.
     virtual void showError(QWidget *parent, const QString &caption, const QString &text) = 0;
+    // A file to open, starting in the folder given; empty when the operator cancelled.
+    virtual QString chooseFileToOpen(QWidget *parent, const QString &caption, const QString &folder,
+                                     const QString &filter) = 0;
 
     static UserPrompt &current();
     // nullptr puts the real message boxes back. The caller keeps ownership.

@@ -13,7 +13,7 @@ class RecordingPrompt : public UserPrompt
 public:
     struct Box
     {
-        QString kind; // "inform", "ask" or "error"
+        QString kind; // "inform", "ask", "error" or "open"
         QString caption;
         QString text;
         QString details;
@@ -39,7 +39,16 @@ public:
         boxes.append({QStringLiteral("error"), caption, text, {}});
     }
 
+    QString chooseFileToOpen(QWidget *, const QString &caption, const QString &folder,
+                             const QString &) override
+    {
+        boxes.append({QStringLiteral("open"), caption, folder, {}});
+        return fileToOpen;
+    }
+
     QList<Box> boxes;
+    // What the file choice answers; empty: cancelled.
+    QString fileToOpen;
     bool answerYes = true;
     // Runs while a question is open, as the window's events would.
     std::function<void()> onAsk;

@@ -1,0 +1,109 @@
+#include "comparedialog.h"
+
+#include "app/guarded.h"
+#include "protocol/protocolkeys.h"
+#include "protocol/unitdata.h"
+
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+enum Column { SettingColumn = 0, UnitColumn = 1, FileColumn = 2 };
+
+QTableWidgetItem *readOnlyItem(const QString &text)
+{
+    auto *item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    item->setToolTip(text);
+    return item;
+}
+
+} // namespace
+
+CompareDialog::CompareDialog(UnitData &data, const UnitSnapshot &file, const QString &fileName,
+                             Report report, QWidget *parent)
+    : QDialog(parent), m_data(data), m_file(file), m_report(std::move(report))
+{
+    setObjectName(QStringLiteral("CompareDialog"));
+    setWindowTitle(QStringLiteral("Сравнение с файлом"));
+    // As last known: what the unit held at the last read or confirmed write.
+    const UnitSnapshot unit = Snapshot::of(data, QDateTime::currentDateTime());
+    for (int key = 0; key < Protocol::KeyCount; ++key) {
+        if (Snapshot::pageOf(key) != Snapshot::Page::None && !file.values[key].isNull() &&
+            file.values[key] != unit.values[key])
+            m_keys << key;
+    }
+
+    QString about = QStringLiteral("Файл: ") + QFileInfo(fileName).fileName();
+    if (!file.deviceNumber.isEmpty())
+        about += QStringLiteral(", прибор № ") + file.deviceNumber;
+    if (file.taken.isValid())
+        about += QStringLiteral(", сохранён ") +
+                 file.taken.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    if (m_keys.isEmpty())
+        about += QStringLiteral("\nНастройки прибора совпадают с файлом.");
+    LabelFile = new QLabel(about);
+    LabelFile->setObjectName(QStringLiteral("LabelFile"));
+    LabelFile->setToolTip(fileName);
+
+    CompareTable = new QTableWidget(int(m_keys.size()), 3);
+    CompareTable->setObjectName(QStringLiteral("CompareTable"));
+    CompareTable->setHorizontalHeaderLabels(
+        {QStringLiteral("Настройка"), QStringLiteral("В приборе"), QStringLiteral("В файле")});
+    CompareTable->verticalHeader()->hide();
+    CompareTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    for (int row = 0; row < m_keys.size(); ++row) {
+        const int key = m_keys[row];
+        auto *setting = readOnlyItem(Snapshot::captionOf(key));
+        setting->setFlags(setting->flags() | Qt::ItemIsUserCheckable);
+        setting->setCheckState(Qt::Checked);
+        CompareTable->setItem(row, SettingColumn, setting);
+        CompareTable->setItem(row, UnitColumn,
+                              readOnlyItem(Snapshot::shownValue(key, unit.values[key])));
+        CompareTable->setItem(row, FileColumn,
+                              readOnlyItem(Snapshot::shownValue(key, file.values[key])));
+    }
+    CompareTable->resizeColumnsToContents();
+    CompareTable->horizontalHeader()->setStretchLastSection(true);
+
+    auto *buttons = new QDialogButtonBox;
+    ButtonApply = buttons->addButton(QStringLiteral("Применить"), QDialogButtonBox::AcceptRole);
+    ButtonApply->setObjectName(QStringLiteral("ButtonApply"));
+    ButtonApply->setEnabled(!m_keys.isEmpty());
+    ButtonClose = buttons->addButton(QStringLiteral("Закрыть"), QDialogButtonBox::RejectRole);
+    ButtonClose->setObjectName(QStringLiteral("ButtonClose"));
+    connect(ButtonApply, &QPushButton::clicked, this, [this] { guarded([this] { apply(); }); });
+    connect(ButtonClose, &QPushButton::clicked, this, [this] { guarded([this] { reject(); }); });
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(LabelFile);
+    layout->addWidget(CompareTable);
+    layout->addWidget(buttons);
+    resize(640, 420);
+}
+
+void CompareDialog::apply()
+{
+    QStringList applied;
+    QStringList refused;
+    for (int row = 0; row < m_keys.size(); ++row) {
+        if (CompareTable->item(row, SettingColumn)->checkState() != Qt::Checked)
+            continue;
+        const int key = m_keys[row];
+        if (Snapshot::apply(m_data, key, m_file.values[key]))
+            applied << Snapshot::captionOf(key);
+        else
+            refused << Snapshot::captionOf(key);
+    }
+    // Closed before the report, whose log lines let events run.
+    const Report report = m_report;
+    accept();
+    if (report)
+        report(applied, refused);
+}

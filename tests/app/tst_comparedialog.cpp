@@ -1,0 +1,179 @@
+#include "app/dialogs/comparedialog.h"
+#include "app/pages/correctorspage.h"
+#include "app/pages/sensorspage.h"
+#include "app/pages/settingspage.h"
+#include "app/tavixapplication.h"
+#include "config/cp1251.h"
+#include "protocol/protocolkeys.h"
+#include "protocol/unitbackup.h"
+#include "support/session.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QToolButton>
+
+using namespace Protocol;
+
+namespace {
+
+// What the simulated unit received, one line each.
+QStringList traced(const QString &path)
+{
+    QStringList lines;
+    for (const QByteArray &line : readBytes(path).split('\n')) {
+        if (!line.isEmpty())
+            lines << Cp1251::toUnicode(line.mid(line.indexOf("  ") + 2));
+    }
+    return lines;
+}
+
+// A window connected to the simulated unit over a line, with a file that differs from the unit
+// in three settings (and in what is never compared: the identity and the clock).
+struct Compared
+{
+    Session s;
+    QString file;
+    QString trace;
+
+    Compared()
+    {
+        SimOptions options = Session::quickOptions(false);
+        trace = s.dir.filePath(QStringLiteral("trace.txt"));
+        options.traceFile = trace;
+        s.start(options, QStringLiteral("line"));
+        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        UnitSnapshot saved = Snapshot::of(s.form->unitData(), QDateTime::currentDateTime());
+        saved.values[GPRSapn] = QStringLiteral("old.apn");
+        saved.values[Mask1 + 1] = QStringLiteral("3");
+        saved.values[BrInt1 + 2] = QStringLiteral("9600");
+        saved.values[DEVSERIAL] = QStringLiteral("2000");
+        saved.values[date] = QStringLiteral("01.01.2020 00:00:00");
+        saved.deviceNumber = QStringLiteral("2000");
+        file = s.dir.filePath(QStringLiteral("before.ini"));
+        QString why;
+        if (!UnitBackup::writeNew(file, saved, &why))
+            qFatal("%s", qPrintable(why));
+    }
+
+    CompareDialog *open()
+    {
+        s.prompt.fileToOpen = file;
+        QTest::mouseClick(s.form->ButtonCompare, Qt::LeftButton);
+        return s.form->findChild<CompareDialog *>();
+    }
+};
+
+} // namespace
+
+class CompareDialogTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() { QApplication::restoreOverrideCursor(); }
+
+    void shouldListExactlyTheSettingsThatDiffer()
+    {
+        Compared c;
+        CompareDialog *dialog = c.open();
+        QVERIFY(dialog);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(c.s.prompt.boxes.last().kind, QStringLiteral("open"));
+        QCOMPARE(c.s.prompt.boxes.last().text, c.s.dir.filePath(QStringLiteral("backups")));
+        const QTableWidget &table = *dialog->CompareTable;
+        QCOMPARE(table.rowCount(), 3);
+        const auto row = [&table](int r) {
+            return QStringList{table.item(r, 0)->text(), table.item(r, 1)->text(),
+                               table.item(r, 2)->text()};
+        };
+        QCOMPARE(row(0), (QStringList{"APN адрес", "internet.example.net", "old.apn"}));
+        QCOMPARE(row(1), (QStringList{"Реакция на срабатывание датчика 2", "Нет реакции",
+                                      "Передать СМС и архив по GPRS"}));
+        QCOMPARE(row(2), (QStringList{"Скорость корректора на X11", "19200", "9600"}));
+        for (int r = 0; r < 3; ++r)
+            QCOMPARE(table.item(r, 0)->checkState(), Qt::Checked);
+        QVERIFY(dialog->LabelFile->text().contains(QStringLiteral("прибор № 2000")));
+    }
+
+    // Applied values are the operator's, as if typed: shown changed, baselines untouched, and
+    // each page's write sends exactly them.
+    void shouldApplyCheckedValuesForPagesToWrite()
+    {
+        Compared c;
+        CompareDialog *dialog = c.open();
+        QVERIFY(dialog);
+        dialog->CompareTable->item(2, 0)->setCheckState(Qt::Unchecked);
+        QTest::mouseClick(dialog->ButtonApply, Qt::LeftButton);
+        QTRY_VERIFY(!c.s.form->findChild<CompareDialog *>());
+
+        UnitData &data = c.s.form->unitData();
+        QCOMPARE(data.settings.value(GPRSapn), QStringLiteral("old.apn"));
+        QCOMPARE(data.settings.baseline(GPRSapn), QStringLiteral("internet.example.net"));
+        QVERIFY(data.settings.isChanged(GPRSapn));
+        QCOMPARE(data.sensors.cell(SensorsModel::ReactionColumn, 2),
+                 QStringLiteral("Передать СМС и архив по GPRS"));
+        QCOMPARE(data.sensors.reactionBaseline(2), QStringLiteral("Нет реакции"));
+        QVERIFY(
+            data.sensors
+                .data(data.sensors.index(2, SensorsModel::ReactionColumn), TextGrid::ChangedRole)
+                .toBool());
+        QCOMPARE(data.correctors.cell(CorrectorsModel::SpeedColumn, 3), QStringLiteral("19200"));
+        QVERIFY(c.s.log().last().startsWith(
+            QStringLiteral("Значения из файла перенесены на страницы: APN адрес, Реакция на "
+                           "срабатывание датчика 2.")));
+
+        const int before = int(traced(c.trace).size());
+        QTest::mouseClick(c.s.form->settingsPage()->Button2, Qt::LeftButton);
+        QTest::mouseClick(c.s.form->sensorsPage()->Button10, Qt::LeftButton);
+        const QStringList sent = traced(c.trace).mid(before).filter(QStringLiteral("="));
+        QVERIFY2(sent.contains(QStringLiteral("GPRSapn=old.apn")), qPrintable(sent.join(u'|')));
+        QVERIFY2(sent.contains(QStringLiteral("Mask2=3")), qPrintable(sent.join(u'|')));
+        for (const QString &line : sent)
+            QVERIFY2(!line.startsWith(QStringLiteral("GPRSlogin=")) &&
+                         !line.startsWith(QStringLiteral("Mask1=")) &&
+                         !line.startsWith(QStringLiteral("BrInt")),
+                     qPrintable(line));
+        QCOMPARE(data.settings.baseline(GPRSapn), QStringLiteral("old.apn"));
+    }
+
+    void shouldChangeNothingWhenClosed()
+    {
+        Compared c;
+        CompareDialog *dialog = c.open();
+        QVERIFY(dialog);
+        QTest::mouseClick(dialog->ButtonClose, Qt::LeftButton);
+        QTRY_VERIFY(!c.s.form->findChild<CompareDialog *>());
+        QVERIFY(!c.s.form->unitData().settings.isChanged(GPRSapn));
+        QCOMPARE(c.s.form->unitData().sensors.cell(SensorsModel::ReactionColumn, 2),
+                 QStringLiteral("Нет реакции"));
+    }
+
+    void shouldSayWhyFileCannotBeCompared()
+    {
+        Compared c;
+        writeBytes(c.file + QStringLiteral(".txt"), "[GSMSET]\r\nSpeed=9600\r\n");
+        c.file += QStringLiteral(".txt");
+        QVERIFY(!c.open());
+        QVERIFY(c.s.log().last().startsWith(
+            QStringLiteral("Не удалось прочитать файл настроек: в файле нет раздела [SETTINGS]")));
+        QCOMPARE(c.s.prompt.boxes.last().kind, QStringLiteral("inform"));
+
+        // Cancelled: nothing at all.
+        const int boxes = int(c.s.prompt.boxes.size());
+        c.file.clear();
+        QVERIFY(!c.open());
+        QCOMPARE(c.s.prompt.boxes.size(), boxes + 1); // the file choice only
+    }
+};
+
+int main(int argc, char **argv)
+{
+    TavixApplication app(argc, argv);
+    CompareDialogTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_comparedialog.moc"
