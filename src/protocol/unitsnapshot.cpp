@@ -22,11 +22,14 @@ const QStringList kConnectors = {QStringLiteral("X10"), QStringLiteral("X15"),
 QString bitSet(const std::function<QString(int)> &cellOf, const QString &setText)
 {
     int bits = 0;
+    bool known = false;
     for (int k = 1; k <= SensorsModel::kSensors; ++k) {
+        known = known || !cellOf(k).isEmpty();
         if (cellOf(k) == setText)
             bits |= 1 << (k - 1);
     }
-    return QString::number(bits);
+    // Nothing read yet: no set to state.
+    return known ? QString::number(bits) : QString();
 }
 
 // A reaction's text as the unit's code; empty for a text that is none of the four.
