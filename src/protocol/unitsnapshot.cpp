@@ -5,6 +5,7 @@
 #include "settingsrows.h"
 #include "unitdata.h"
 
+#include <algorithm>
 #include <optional>
 
 using namespace Protocol;
@@ -60,6 +61,14 @@ QString correctorDateWire(const QString &shown)
 QString reported(const QString &cell)
 {
     return cell == kNoCorrector ? QString() : cell;
+}
+
+// A CR or LF would end the command early and the unit would take the rest as a command of its
+// own (the clock, an erase); no setting of the unit holds any control character.
+bool hasControlCharacter(const QString &value)
+{
+    return std::any_of(value.cbegin(), value.cend(),
+                       [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
 }
 
 int settingsRowOf(int key)
@@ -194,6 +203,8 @@ QString shownValue(int key, const QString &value)
 
 bool apply(UnitData &data, int key, const QString &value)
 {
+    if (hasControlCharacter(value))
+        return false;
     switch (pageOf(key)) {
     case Page::None:
         return false;

@@ -44,7 +44,8 @@ QString shownValue(int key, const QString &value);
 
 // Puts a value into its page as if the operator had typed it: the baselines stay, so the page
 // shows it changed and its write sends it. False when the page cannot show it (a reaction code
-// none of the four, a sensor set that is no number, a key without a page); nothing changes then.
+// none of the four, a sensor set that is no number, a key without a page, a value with a control
+// character such as CR or LF in it); nothing changes then.
 bool apply(UnitData &data, int key, const QString &value);
 
 } // namespace Snapshot

@@ -220,6 +220,23 @@ private Q_SLOTS:
         QVERIFY(f.traced().filter(QStringLiteral("GSMlen=")).isEmpty());
     }
 
+    // A CR inside a value would end the command early and the unit would take the rest as a
+    // command: here a clock setting, which a file never sets.
+    void shouldNeverSplitCommandAtLineEndInsideValue()
+    {
+        CliFixture f;
+        f.startUnit(false);
+        const QString file = f.path(QStringLiteral("crafted.ini"));
+        writeBytes(file, "[SETTINGS]\r\nGPRSapn=\"inet\rdate=01.01.2001 00:00:00\"\r\n");
+        const Run run = f.cli(QStringList{QStringLiteral("write")} + f.portArguments(false) +
+                              QStringList{file});
+        QCOMPARE(run.exitCode, 1);
+        const QStringList sent = f.traced();
+        QVERIFY2(sent.filter(QStringLiteral("date=")).isEmpty(), qPrintable(sent.join(u'|')));
+        QVERIFY2(sent.filter(QStringLiteral("GPRSapn=")).isEmpty(), qPrintable(sent.join(u'|')));
+        QVERIFY2(run.err.contains(QStringLiteral("GPRSapn")), qPrintable(run.err));
+    }
+
     void shouldFailOnUsageAndPortErrors_data()
     {
         QTest::addColumn<QStringList>("arguments");

@@ -137,6 +137,11 @@ private Q_SLOTS:
         QTest::newRow("the clock") << int(date) << "01.01.2026 00:00:00";
         QTest::newRow("the serial number") << int(DEVSERIAL) << "999";
         QTest::newRow("a value the unit only reports") << int(BATTERY) << "3.9";
+        // The rest of the line would reach the unit as a command of its own.
+        QTest::newRow("CR inside a setting") << int(GPRSapn) << "inet\rdate=01.01.2001 00:00:00";
+        QTest::newRow("LF inside a setting") << int(FTPlogin) << "x\nERASEARCH";
+        QTest::newRow("CR inside a corrector's speed") << int(BrInt1) << "9600\rERASEARCH";
+        QTest::newRow("CR inside the period") << int(sample) << "20\r";
     }
 
     void shouldRefuseValuesPagesCannotShow()
