@@ -278,7 +278,7 @@ QList<int> CliTool::differences(const UnitSnapshot &unit, const UnitSnapshot &fi
     for (int key = 0; key < Protocol::KeyCount; ++key) {
         if (Snapshot::pageOf(key) == Snapshot::Page::None || file.values[key].isNull())
             continue;
-        if (unit.values[key] != file.values[key])
+        if (!Snapshot::sameValue(key, unit.values[key], file.values[key]))
             keys << key;
     }
     return keys;
@@ -376,7 +376,7 @@ int CliTool::write(const Options &options)
     const UnitSnapshot after = Snapshot::of(check, QDateTime::currentDateTime());
     disconnect();
     for (const int key : keys) {
-        if (after.values[key] != file->values[key] &&
+        if (!Snapshot::sameValue(key, after.values[key], file->values[key]) &&
             !refused.contains(Protocol::kProtocolKeys[key]))
             refused << Protocol::kProtocolKeys[key];
     }

@@ -4,6 +4,7 @@
 #include "protocolkeys.h"
 #include "settingsrows.h"
 #include "unitdata.h"
+#include "valuechecks.h"
 
 #include <algorithm>
 #include <optional>
@@ -149,6 +150,24 @@ Page pageOf(int key)
     if ((key >= BrInt1 && key <= ReadArchive3) || (key >= SN_CORRECTOR1 && key <= SN_CORRECTOR3))
         return Page::Correctors;
     return Page::None;
+}
+
+bool sameValue(int key, const QString &unit, const QString &file)
+{
+    if (unit == file)
+        return true;
+    if (key == LowAlarmWarning) {
+        double a = 0;
+        double b = 0;
+        return ValueChecks::TryParseFraction(unit, a) && ValueChecks::TryParseFraction(file, b) &&
+               a == b;
+    }
+    if (key == sample) {
+        const std::optional<int> a = SensorsModel::decimalInteger(unit);
+        const std::optional<int> b = SensorsModel::decimalInteger(file);
+        return a && b && *a == *b;
+    }
+    return false;
 }
 
 QString captionOf(int key)

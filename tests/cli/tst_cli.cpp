@@ -237,6 +237,24 @@ private Q_SLOTS:
         QVERIFY2(run.err.contains(QStringLiteral("GPRSapn")), qPrintable(run.err));
     }
 
+    // The sensors page sends the threshold as the shortest number ("3.30" goes as "3.3"): the
+    // unit holding it is no refusal, and no difference is left.
+    void shouldTakeThresholdSentInShortestForm()
+    {
+        CliFixture f;
+        writeBytes(f.path(QStringLiteral("unit.ini")), "[UNIT]\r\nLowAlarmWarning=\"3.5\"\r\n");
+        f.startUnit(false);
+        const QString file = f.path(QStringLiteral("backup.ini"));
+        writeBytes(file, "[SETTINGS]\r\nLowAlarmWarning=\"3.30\"\r\n");
+        const Run write = f.cli(QStringList{QStringLiteral("write")} + f.portArguments(false) +
+                                QStringList{file});
+        QVERIFY2(write.exitCode == 0, qPrintable(write.err));
+        QCOMPARE(f.unitValue(LowAlarmWarning), QStringLiteral("3.3"));
+        const Run diff =
+            f.cli(QStringList{QStringLiteral("diff")} + f.portArguments(false) + QStringList{file});
+        QCOMPARE(diff.out.trimmed(), QStringLiteral("Различий нет."));
+    }
+
     void shouldFailOnUsageAndPortErrors_data()
     {
         QTest::addColumn<QStringList>("arguments");

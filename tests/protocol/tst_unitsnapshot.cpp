@@ -184,6 +184,39 @@ private Q_SLOTS:
         QCOMPARE(Snapshot::shownValue(key, value), shown);
     }
 
+    void shouldTakeNumbersAsThePageSendsThem_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("threshold, trailing zero") << int(LowAlarmWarning) << "3.3"
+                                                  << "3.30" << true;
+        QTest::newRow("threshold, other number") << int(LowAlarmWarning) << "3.3"
+                                                 << "3.4" << false;
+        QTest::newRow("threshold, no number") << int(LowAlarmWarning) << "3.3"
+                                              << "x" << false;
+        QTest::newRow("period, leading zero") << int(sample) << "20"
+                                              << "020" << true;
+        QTest::newRow("period, other number") << int(sample) << "20"
+                                              << "30" << false;
+        QTest::newRow("period, nothing read") << int(sample) << ""
+                                              << "0" << false;
+        QTest::newRow("text is text") << int(GPRSapn) << "apn"
+                                      << "apn " << false;
+        QTest::newRow("a time is text") << int(GSMstart) << "08:00:00"
+                                        << "08:00:00" << true;
+    }
+
+    void shouldTakeNumbersAsThePageSendsThem()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, unit);
+        QFETCH(QString, file);
+        QFETCH(bool, same);
+        QCOMPARE(Snapshot::sameValue(key, unit, file), same);
+    }
+
     void shouldReadBackWhatWasWritten()
     {
         QTemporaryDir dir;
