@@ -255,6 +255,38 @@ private Q_SLOTS:
         QCOMPARE(diff.out.trimmed(), QStringLiteral("Различий нет."));
     }
 
+    void shouldSayGoodbyeToUnitWhenTerminated_data()
+    {
+        QTest::addColumn<bool>("modem");
+        QTest::newRow("direct line") << false;
+        QTest::newRow("through the modem") << true;
+    }
+
+    // A script's timeout or Ctrl+C while the unit is in service mode: the unit is told goodbye
+    // (and the call hung up) as the configurator's window does on a signal, and the reason is
+    // the last line.
+    void shouldSayGoodbyeToUnitWhenTerminated()
+    {
+        QFETCH(bool, modem);
+        CliFixture f;
+        f.startUnit(modem, 0); // a unit that never answers: the read waits
+        QProcess process;
+        process.setProgram(f.path(QStringLiteral("tavix-cli")));
+        process.setArguments(QStringList{QStringLiteral("read")} + f.portArguments(modem));
+        process.start();
+        QTRY_VERIFY_WITH_TIMEOUT(f.traced().contains(QStringLiteral("group_info")), 30000);
+        process.terminate();
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 1);
+        const QString err = QString::fromUtf8(process.readAllStandardError()).trimmed();
+        QVERIFY2(err.split(u'\n').last() == QStringLiteral("tavix-cli: Прервано сигналом SIGTERM"),
+                 qPrintable(err));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            f.traced().contains(modem ? QStringLiteral("ATH") : QStringLiteral("exit")), 30000);
+        QVERIFY2(f.traced().contains(QStringLiteral("exit")), qPrintable(f.traced().join(u'|')));
+    }
+
     void shouldFailOnUsageAndPortErrors_data()
     {
         QTest::addColumn<QStringList>("arguments");
