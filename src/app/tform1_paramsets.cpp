@@ -110,6 +110,16 @@ void TForm1::ButtonCompareClick()
                                      QStringLiteral("Дождитесь окончания операции."));
         return;
     }
+    // The pages hold the unit's values only after a whole read: before it, or after a read
+    // that failed, they hold nothing or another unit's, and a connect-time read would replace
+    // whatever Apply put into them.
+    if (!m_data.settingsReadOk) {
+        UserPrompt::current().inform(
+            this, caption,
+            QStringLiteral("Настройки прибора не считаны: подключитесь к прибору, чтобы сравнить "
+                           "его с файлом."));
+        return;
+    }
     const QString path = UserPrompt::current().chooseFileToOpen(
         this, caption, backupFolder(), QStringLiteral("Настройки прибора (*.ini);;Все файлы (*)"));
     if (path.isEmpty())

@@ -17,9 +17,15 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QSocketNotifier>
 
+#include <atomic>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <set>
+#include <unistd.h>
 
 namespace {
 
@@ -57,6 +63,90 @@ private:
     LogFile m_file;
     QString m_lastReplaced;
 };
+
+const int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+// The pipe's write end for the handler; -1 while nobody listens.
+std::atomic<int> g_signalPipe{-1};
+std::atomic<int> g_signalled{0};
+
+extern "C" void onTerminationSignal(int signalNumber)
+{
+    const int savedErrno = errno;
+    g_signalled = signalNumber;
+    if (const int fd = g_signalPipe.load(); fd >= 0) {
+        const unsigned char number = static_cast<unsigned char>(signalNumber);
+        [[maybe_unused]] const ssize_t written = ::write(fd, &number, 1);
+    }
+    errno = savedErrno;
+}
+
+// SIGTERM, SIGINT and SIGHUP end a run the way the configurator's window ends on them: the
+// goodbye to the unit (which would otherwise stay in service mode, the call up), the port let
+// go of, then a one-line reason. The handler only writes into a pipe that the reply readers'
+// event processing watches.
+class TerminationSignals
+{
+public:
+    explicit TerminationSignals(std::function<void()> onSignal)
+    {
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
+            return;
+        m_readEnd = ends[0];
+        m_writeEnd = ends[1];
+        g_signalPipe = m_writeEnd;
+        m_notifier = std::make_unique<QSocketNotifier>(m_readEnd, QSocketNotifier::Read);
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(),
+                         [this, onSignal = std::move(onSignal)] {
+                             unsigned char number = 0;
+                             while (::read(m_readEnd, &number, 1) == 1) {
+                             }
+                             onSignal();
+                         });
+        struct sigaction action = {};
+        action.sa_handler = onTerminationSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        for (int i = 0; i < 3; ++i)
+            ::sigaction(kSignals[i], &action, &m_previous[i]);
+    }
+
+    ~TerminationSignals()
+    {
+        if (m_writeEnd < 0)
+            return;
+        for (int i = 0; i < 3; ++i)
+            ::sigaction(kSignals[i], &m_previous[i], nullptr);
+        g_signalPipe = -1;
+        m_notifier.reset();
+        ::close(m_readEnd);
+        ::close(m_writeEnd);
+    }
+
+    TerminationSignals(const TerminationSignals &) = delete;
+    TerminationSignals &operator=(const TerminationSignals &) = delete;
+
+private:
+    int m_readEnd = -1;
+    int m_writeEnd = -1;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    struct sigaction m_previous[3] = {};
+};
+
+QString signalName(int signalNumber)
+{
+    switch (signalNumber) {
+    case SIGTERM:
+        return QStringLiteral("SIGTERM");
+    case SIGINT:
+        return QStringLiteral("SIGINT");
+    case SIGHUP:
+        return QStringLiteral("SIGHUP");
+    default:
+        return QString::number(signalNumber);
+    }
+}
 
 const QStringList kCommands = {QStringLiteral("read"), QStringLiteral("write"),
                                QStringLiteral("diff")};
@@ -174,7 +264,7 @@ int CliTool::run(const QStringList &arguments)
             fail(QStringLiteral("Лишний аргумент: ") + positional.first());
             return UsageOrPort;
         }
-        return read(options);
+        return runCommand(options);
     }
     if (positional.size() != 1 || !options.output.isEmpty()) {
         fail(QStringLiteral("Команде ") + options.command +
@@ -182,10 +272,50 @@ int CliTool::run(const QStringList &arguments)
         return UsageOrPort;
     }
     options.file = positional.first();
-    return options.command == QStringLiteral("write") ? write(options) : diff(options);
+    return runCommand(options);
+}
+
+int CliTool::runCommand(const Options &options)
+{
+    const TerminationSignals stopOnSignal([this] { interrupt(); });
+    int exitCode = UsageOrPort;
+    if (options.command == QStringLiteral("read"))
+        exitCode = read(options);
+    else if (options.command == QStringLiteral("write"))
+        exitCode = write(options);
+    else
+        exitCode = diff(options);
+    if (const int signalNumber = g_signalled.load()) {
+        interrupt();
+        say(QStringLiteral("Прервано сигналом ") + signalName(signalNumber));
+        return UnitFailed;
+    }
+    return exitCode;
+}
+
+void CliTool::interrupt()
+{
+    if (m_interrupted || !m_connection)
+        return;
+    m_interrupted = true;
+    m_connection->setClosing();
+    try {
+        if (m_connection->isOpen() || m_connection->modemSessionActive())
+            m_connection->ExitForm();
+    } catch (...) {
+        // Ending anyway; closing the port below drops DTR, which hangs up a modem as well.
+    }
+    m_connection->releasePort();
 }
 
 void CliTool::fail(const QString &reason)
+{
+    // After a termination signal the one reason is the signal's.
+    if (!m_interrupted)
+        say(reason);
+}
+
+void CliTool::say(const QString &reason)
 {
     printTo(stderr, QStringLiteral("tavix-cli: ") + reason);
     m_log->write(QStringLiteral("tavix-cli: ") + reason);
@@ -278,7 +408,7 @@ QList<int> CliTool::differences(const UnitSnapshot &unit, const UnitSnapshot &fi
     for (int key = 0; key < Protocol::KeyCount; ++key) {
         if (Snapshot::pageOf(key) == Snapshot::Page::None || file.values[key].isNull())
             continue;
-        if (unit.values[key] != file.values[key])
+        if (!Snapshot::sameValue(key, unit.values[key], file.values[key]))
             keys << key;
     }
     return keys;
@@ -376,7 +506,7 @@ int CliTool::write(const Options &options)
     const UnitSnapshot after = Snapshot::of(check, QDateTime::currentDateTime());
     disconnect();
     for (const int key : keys) {
-        if (after.values[key] != file->values[key] &&
+        if (!Snapshot::sameValue(key, after.values[key], file->values[key]) &&
             !refused.contains(Protocol::kProtocolKeys[key]))
             refused << Protocol::kProtocolKeys[key];
     }

@@ -33,6 +33,9 @@ public:
 private:
     struct Options;
 
+    // The command, ended early and with the unit left by its goodbye on a termination signal.
+    int runCommand(const Options &options);
+    void interrupt();
     int read(const Options &options);
     int write(const Options &options);
     int diff(const Options &options);
@@ -46,10 +49,12 @@ private:
     static QList<int> differences(const UnitSnapshot &unit, const UnitSnapshot &file);
     // A one-line reason on standard error, also in the log file.
     void fail(const QString &reason);
+    void say(const QString &reason);
 
     QString m_programDir;
     QString m_settingsDir;
     QString m_backupDir;
     std::unique_ptr<LogSink> m_log;
     std::unique_ptr<Connection> m_connection;
+    bool m_interrupted = false;
 };

@@ -4,7 +4,9 @@
 #include "protocolkeys.h"
 #include "settingsrows.h"
 #include "unitdata.h"
+#include "valuechecks.h"
 
+#include <algorithm>
 #include <optional>
 
 using namespace Protocol;
@@ -63,6 +65,14 @@ QString correctorDateWire(const QString &shown)
 QString reported(const QString &cell)
 {
     return cell == kNoCorrector ? QString() : cell;
+}
+
+// A CR or LF would end the command early and the unit would take the rest as a command of its
+// own (the clock, an erase); no setting of the unit holds any control character.
+bool hasControlCharacter(const QString &value)
+{
+    return std::any_of(value.cbegin(), value.cend(),
+                       [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
 }
 
 int settingsRowOf(int key)
@@ -145,6 +155,24 @@ Page pageOf(int key)
     return Page::None;
 }
 
+bool sameValue(int key, const QString &unit, const QString &file)
+{
+    if (unit == file)
+        return true;
+    if (key == LowAlarmWarning) {
+        double a = 0;
+        double b = 0;
+        return ValueChecks::TryParseFraction(unit, a) && ValueChecks::TryParseFraction(file, b) &&
+               a == b;
+    }
+    if (key == sample) {
+        const std::optional<int> a = SensorsModel::decimalInteger(unit);
+        const std::optional<int> b = SensorsModel::decimalInteger(file);
+        return a && b && *a == *b;
+    }
+    return false;
+}
+
 QString captionOf(int key)
 {
     const int row = settingsRowOf(key);
@@ -197,6 +225,8 @@ QString shownValue(int key, const QString &value)
 
 bool apply(UnitData &data, int key, const QString &value)
 {
+    if (hasControlCharacter(value))
+        return false;
     switch (pageOf(key)) {
     case Page::None:
         return false;

@@ -36,6 +36,11 @@ UnitSnapshot of(const UnitData &data, const QDateTime &taken);
 // clock, what the unit only reports). Only keys with a page are compared and applied.
 Page pageOf(int key);
 
+// Whether the unit's value and a file's are one setting: the same text, or for the battery
+// threshold the same number and for the poll period the same whole number, as the sensors page
+// sends them ("3.30" goes as "3.3", "060" as "60").
+bool sameValue(int key, const QString &unit, const QString &file);
+
 // What the compare shows for a key: the settings table's caption, or the page's words.
 QString captionOf(int key);
 
@@ -44,7 +49,8 @@ QString shownValue(int key, const QString &value);
 
 // Puts a value into its page as if the operator had typed it: the baselines stay, so the page
 // shows it changed and its write sends it. False when the page cannot show it (a reaction code
-// none of the four, a sensor set that is no number, a key without a page); nothing changes then.
+// none of the four, a sensor set that is no number, a key without a page, a value with a control
+// character such as CR or LF in it); nothing changes then.
 bool apply(UnitData &data, int key, const QString &value);
 
 } // namespace Snapshot

@@ -171,6 +171,28 @@ private Q_SLOTS:
                  QStringLiteral("Нет реакции"));
     }
 
+    // Before a whole read there is no unit to compare with: the pages' empty baselines would
+    // pass for the unit's ("Размыкание: нет"), and what Apply put into the pages would go under
+    // the connect-time read unseen.
+    void shouldNotCompareBeforeUnitWasRead()
+    {
+        Session s;
+        s.start(Session::quickOptions(false), QStringLiteral("line"));
+        UnitSnapshot saved;
+        saved.values[GPRSapn] = QStringLiteral("old.apn");
+        saved.values[ESTATSENS] = QStringLiteral("0");
+        const QString file = s.dir.filePath(QStringLiteral("before.ini"));
+        QString why;
+        QVERIFY2(UnitBackup::writeNew(file, saved, &why), qPrintable(why));
+        s.prompt.fileToOpen = file;
+        QTest::mouseClick(s.form->ButtonCompare, Qt::LeftButton);
+        QVERIFY(!s.form->findChild<CompareDialog *>());
+        QCOMPARE(s.prompt.boxes.last().kind, QStringLiteral("inform"));
+        QVERIFY2(s.prompt.boxes.last().text.contains(QStringLiteral("не считаны")),
+                 qPrintable(s.prompt.boxes.last().text));
+        QVERIFY(!s.form->unitData().settings.isChanged(GPRSapn));
+    }
+
     void shouldSayWhyFileCannotBeCompared()
     {
         Compared c;

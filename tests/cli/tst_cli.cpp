@@ -220,6 +220,73 @@ private Q_SLOTS:
         QVERIFY(f.traced().filter(QStringLiteral("GSMlen=")).isEmpty());
     }
 
+    // A CR inside a value would end the command early and the unit would take the rest as a
+    // command: here a clock setting, which a file never sets.
+    void shouldNeverSplitCommandAtLineEndInsideValue()
+    {
+        CliFixture f;
+        f.startUnit(false);
+        const QString file = f.path(QStringLiteral("crafted.ini"));
+        writeBytes(file, "[SETTINGS]\r\nGPRSapn=\"inet\rdate=01.01.2001 00:00:00\"\r\n");
+        const Run run = f.cli(QStringList{QStringLiteral("write")} + f.portArguments(false) +
+                              QStringList{file});
+        QCOMPARE(run.exitCode, 1);
+        const QStringList sent = f.traced();
+        QVERIFY2(sent.filter(QStringLiteral("date=")).isEmpty(), qPrintable(sent.join(u'|')));
+        QVERIFY2(sent.filter(QStringLiteral("GPRSapn=")).isEmpty(), qPrintable(sent.join(u'|')));
+        QVERIFY2(run.err.contains(QStringLiteral("GPRSapn")), qPrintable(run.err));
+    }
+
+    // The sensors page sends the threshold as the shortest number ("3.30" goes as "3.3"): the
+    // unit holding it is no refusal, and no difference is left.
+    void shouldTakeThresholdSentInShortestForm()
+    {
+        CliFixture f;
+        writeBytes(f.path(QStringLiteral("unit.ini")), "[UNIT]\r\nLowAlarmWarning=\"3.5\"\r\n");
+        f.startUnit(false);
+        const QString file = f.path(QStringLiteral("backup.ini"));
+        writeBytes(file, "[SETTINGS]\r\nLowAlarmWarning=\"3.30\"\r\n");
+        const Run write = f.cli(QStringList{QStringLiteral("write")} + f.portArguments(false) +
+                                QStringList{file});
+        QVERIFY2(write.exitCode == 0, qPrintable(write.err));
+        QCOMPARE(f.unitValue(LowAlarmWarning), QStringLiteral("3.3"));
+        const Run diff =
+            f.cli(QStringList{QStringLiteral("diff")} + f.portArguments(false) + QStringList{file});
+        QCOMPARE(diff.out.trimmed(), QStringLiteral("Различий нет."));
+    }
+
+    void shouldSayGoodbyeToUnitWhenTerminated_data()
+    {
+        QTest::addColumn<bool>("modem");
+        QTest::newRow("direct line") << false;
+        QTest::newRow("through the modem") << true;
+    }
+
+    // A script's timeout or Ctrl+C while the unit is in service mode: the unit is told goodbye
+    // (and the call hung up) as the configurator's window does on a signal, and the reason is
+    // the last line.
+    void shouldSayGoodbyeToUnitWhenTerminated()
+    {
+        QFETCH(bool, modem);
+        CliFixture f;
+        f.startUnit(modem, 0); // a unit that never answers: the read waits
+        QProcess process;
+        process.setProgram(f.path(QStringLiteral("tavix-cli")));
+        process.setArguments(QStringList{QStringLiteral("read")} + f.portArguments(modem));
+        process.start();
+        QTRY_VERIFY_WITH_TIMEOUT(f.traced().contains(QStringLiteral("group_info")), 30000);
+        process.terminate();
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 1);
+        const QString err = QString::fromUtf8(process.readAllStandardError()).trimmed();
+        QVERIFY2(err.split(u'\n').last() == QStringLiteral("tavix-cli: Прервано сигналом SIGTERM"),
+                 qPrintable(err));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            f.traced().contains(modem ? QStringLiteral("ATH") : QStringLiteral("exit")), 30000);
+        QVERIFY2(f.traced().contains(QStringLiteral("exit")), qPrintable(f.traced().join(u'|')));
+    }
+
     void shouldFailOnUsageAndPortErrors_data()
     {
         QTest::addColumn<QStringList>("arguments");

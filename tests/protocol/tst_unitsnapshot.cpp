@@ -137,6 +137,11 @@ private Q_SLOTS:
         QTest::newRow("the clock") << int(date) << "01.01.2026 00:00:00";
         QTest::newRow("the serial number") << int(DEVSERIAL) << "999";
         QTest::newRow("a value the unit only reports") << int(BATTERY) << "3.9";
+        // The rest of the line would reach the unit as a command of its own.
+        QTest::newRow("CR inside a setting") << int(GPRSapn) << "inet\rdate=01.01.2001 00:00:00";
+        QTest::newRow("LF inside a setting") << int(FTPlogin) << "x\nERASEARCH";
+        QTest::newRow("CR inside a corrector's speed") << int(BrInt1) << "9600\rERASEARCH";
+        QTest::newRow("CR inside the period") << int(sample) << "20\r";
     }
 
     void shouldRefuseValuesPagesCannotShow()
@@ -177,6 +182,39 @@ private Q_SLOTS:
         QFETCH(QString, value);
         QFETCH(QString, shown);
         QCOMPARE(Snapshot::shownValue(key, value), shown);
+    }
+
+    void shouldTakeNumbersAsThePageSendsThem_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("threshold, trailing zero") << int(LowAlarmWarning) << "3.3"
+                                                  << "3.30" << true;
+        QTest::newRow("threshold, other number") << int(LowAlarmWarning) << "3.3"
+                                                 << "3.4" << false;
+        QTest::newRow("threshold, no number") << int(LowAlarmWarning) << "3.3"
+                                              << "x" << false;
+        QTest::newRow("period, leading zero") << int(sample) << "20"
+                                              << "020" << true;
+        QTest::newRow("period, other number") << int(sample) << "20"
+                                              << "30" << false;
+        QTest::newRow("period, nothing read") << int(sample) << ""
+                                              << "0" << false;
+        QTest::newRow("text is text") << int(GPRSapn) << "apn"
+                                      << "apn " << false;
+        QTest::newRow("a time is text") << int(GSMstart) << "08:00:00"
+                                        << "08:00:00" << true;
+    }
+
+    void shouldTakeNumbersAsThePageSendsThem()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, unit);
+        QFETCH(QString, file);
+        QFETCH(bool, same);
+        QCOMPARE(Snapshot::sameValue(key, unit, file), same);
     }
 
     void shouldReadBackWhatWasWritten()

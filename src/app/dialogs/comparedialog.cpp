@@ -36,7 +36,7 @@ CompareDialog::CompareDialog(UnitData &data, const UnitSnapshot &file, const QSt
     const UnitSnapshot unit = Snapshot::of(data, QDateTime::currentDateTime());
     for (int key = 0; key < Protocol::KeyCount; ++key) {
         if (Snapshot::pageOf(key) != Snapshot::Page::None && !file.values[key].isNull() &&
-            file.values[key] != unit.values[key])
+            !Snapshot::sameValue(key, unit.values[key], file.values[key]))
             m_keys << key;
     }
 
