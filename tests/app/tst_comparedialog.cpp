@@ -96,26 +96,6 @@ private Q_SLOTS:
         for (int r = 0; r < 3; ++r)
             QCOMPARE(table.item(r, 0)->checkState(), Qt::Checked);
         QVERIFY(dialog->LabelFile->text().contains(QStringLiteral("прибор № 2000")));
-        QVERIFY(!dialog->LabelFile->text().contains(QStringLiteral("не считаны")));
-    }
-
-    // Before any read the unit's column is empty, and the dialog says why.
-    void shouldSayUnitWasNotReadYet()
-    {
-        Session s;
-        s.start(Session::quickOptions(false), QStringLiteral("line"));
-        UnitSnapshot saved;
-        saved.values[GPRSapn] = QStringLiteral("apn.x");
-        const QString file = s.dir.filePath(QStringLiteral("f.ini"));
-        QString why;
-        QVERIFY2(UnitBackup::writeNew(file, saved, &why), qPrintable(why));
-        s.prompt.fileToOpen = file;
-        QTest::mouseClick(s.form->ButtonCompare, Qt::LeftButton);
-        CompareDialog *dialog = s.form->findChild<CompareDialog *>();
-        QVERIFY(dialog);
-        QVERIFY(dialog->LabelFile->text().contains(QStringLiteral("Настройки прибора не считаны")));
-        QCOMPARE(dialog->CompareTable->rowCount(), 1);
-        QCOMPARE(dialog->CompareTable->item(0, 1)->text(), QString());
     }
 
     // Applied values are the operator's, as if typed: shown changed, baselines untouched, and

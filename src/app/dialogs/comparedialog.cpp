@@ -46,9 +46,6 @@ CompareDialog::CompareDialog(UnitData &data, const UnitSnapshot &file, const QSt
     if (file.taken.isValid())
         about += QStringLiteral(", сохранён ") +
                  file.taken.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
-    if (!data.settingsReadOk)
-        about += QStringLiteral("\nНастройки прибора не считаны: «В приборе» — последние "
-                                "известные значения.");
     if (m_keys.isEmpty())
         about += QStringLiteral("\nНастройки прибора совпадают с файлом.");
     LabelFile = new QLabel(about);
