@@ -7,6 +7,7 @@
 #include "protocol/protocolkeys.h"
 #include "protocol/unitbackup.h"
 #include "support/session.h"
+#include "support/simtrace.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -18,17 +19,6 @@
 using namespace Protocol;
 
 namespace {
-
-// What the simulated unit received, one line each.
-QStringList traced(const QString &path)
-{
-    QStringList lines;
-    for (const QByteArray &line : readBytes(path).split('\n')) {
-        if (!line.isEmpty())
-            lines << Cp1251::toUnicode(line.mid(line.indexOf("  ") + 2));
-    }
-    return lines;
-}
 
 // A window connected to the simulated unit over a line, with a file that differs from the unit
 // in three settings (and in what is never compared: the identity and the clock).
@@ -125,10 +115,10 @@ private Q_SLOTS:
             QStringLiteral("Значения из файла перенесены на страницы: APN адрес, Реакция на "
                            "срабатывание датчика 2.")));
 
-        const int before = int(traced(c.trace).size());
+        const int before = int(tracedCommands(c.trace).size());
         QTest::mouseClick(c.s.form->settingsPage()->Button2, Qt::LeftButton);
         QTest::mouseClick(c.s.form->sensorsPage()->Button10, Qt::LeftButton);
-        const QStringList sent = traced(c.trace).mid(before).filter(QStringLiteral("="));
+        const QStringList sent = tracedCommands(c.trace).mid(before).filter(QStringLiteral("="));
         QVERIFY2(sent.contains(QStringLiteral("GPRSapn=old.apn")), qPrintable(sent.join(u'|')));
         QVERIFY2(sent.contains(QStringLiteral("Mask2=3")), qPrintable(sent.join(u'|')));
         for (const QString &line : sent)

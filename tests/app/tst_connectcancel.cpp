@@ -3,6 +3,7 @@
 #include "link/comport.h"
 #include "support/filebytes.h"
 #include "support/session.h"
+#include "support/simtrace.h"
 #include "support/windowprobes.h"
 
 #include "app/widgets/radiogroup.h"
@@ -15,17 +16,6 @@
 #include <poll.h>
 
 namespace {
-
-// What the simulated modem and unit received, one line each.
-QStringList traced(const QString &path)
-{
-    QStringList lines;
-    for (const QByteArray &line : readBytes(path).split('\n')) {
-        if (!line.isEmpty())
-            lines << Cp1251::toUnicode(line.mid(line.indexOf("  ") + 2));
-    }
-    return lines;
-}
 
 // Presses Disconnect at the first event point of the given kind while Connect runs, and
 // counts the points of that kind that come after the press.
@@ -91,8 +81,8 @@ private Q_SLOTS:
         QVERIFY(s.prompt.boxes.isEmpty());
 
         // The modem was told to hang up after the number it was dialling.
-        QTRY_VERIFY(traced(options.traceFile).contains(QStringLiteral("ATH")));
-        const QStringList received = traced(options.traceFile);
+        QTRY_VERIFY(tracedCommands(options.traceFile).contains(QStringLiteral("ATH")));
+        const QStringList received = tracedCommands(options.traceFile);
         QVERIFY(received.indexOf(QStringLiteral("ATD89160000001")) <
                 received.indexOf(QStringLiteral("ATH")));
         QVERIFY(
@@ -162,7 +152,7 @@ private Q_SLOTS:
         QVERIFY(s.form->Button12->isEnabled());
         QVERIFY(!s.form->Button14->isEnabled());
         QVERIFY(!s.form->Timer1->isActive());
-        QVERIFY(traced(options.traceFile).contains(QStringLiteral("ATH")));
+        QVERIFY(tracedCommands(options.traceFile).contains(QStringLiteral("ATH")));
     }
 
     // The last event points of Connect come after its last poll: a press there still ends
@@ -198,7 +188,7 @@ private Q_SLOTS:
         QVERIFY(!s.form->Timer1->isActive());
         // The call that was up is ended as Disconnect ends it.
         if (modem)
-            QTRY_VERIFY(traced(options.traceFile).contains(QStringLiteral("exit")));
+            QTRY_VERIFY(tracedCommands(options.traceFile).contains(QStringLiteral("exit")));
 
         // Nothing is left over for the next Connect.
         QTest::mouseClick(s.form->Button12, Qt::LeftButton);
@@ -236,7 +226,7 @@ private Q_SLOTS:
         QVERIFY(s.log().contains(QStringLiteral("Соединение отменено оператором!")));
         QVERIFY2(s.log().contains(QStringLiteral("Завершение соединения...")),
                  qPrintable(s.log().join(u'|')));
-        QTRY_VERIFY(traced(options.traceFile).contains(QStringLiteral("exit")));
+        QTRY_VERIFY(tracedCommands(options.traceFile).contains(QStringLiteral("exit")));
     }
 
     void shouldKeepDisconnectOffWhenPortDoesNotOpen()

@@ -4,6 +4,7 @@
 #include "protocol/unitbackup.h"
 #include "simulator.h"
 #include "support/filebytes.h"
+#include "support/simtrace.h"
 #include "unitstate.h"
 
 #include <QDir>
@@ -88,15 +89,7 @@ struct CliFixture
     }
 
     // The commands the unit received, one a line.
-    QStringList traced() const
-    {
-        QStringList lines;
-        for (const QByteArray &line : readBytes(options.traceFile).split('\n')) {
-            if (!line.isEmpty())
-                lines << Cp1251::toUnicode(line.mid(line.indexOf("  ") + 2));
-        }
-        return lines;
-    }
+    QStringList traced() const { return tracedCommands(options.traceFile); }
 
     QString unitValue(int key) const
     {

@@ -8,6 +8,7 @@
 #include "simulator.h"
 #include "support/filebytes.h"
 #include "support/recordinglog.h"
+#include "support/simtrace.h"
 #include "support/testclocks.h"
 
 #include <QTemporaryDir>
@@ -97,16 +98,7 @@ struct UnitSession
     }
 
     // What the unit received, one command a line, since the last mark.
-    QStringList traced() const
-    {
-        QStringList lines;
-        const QList<QByteArray> all = readBytes(tracePath()).split('\n');
-        for (const QByteArray &line : all) {
-            if (!line.isEmpty())
-                lines << Cp1251::toUnicode(line.mid(line.indexOf("  ") + 2));
-        }
-        return lines;
-    }
+    QStringList traced() const { return tracedCommands(tracePath()); }
     QStringList receivedSinceMark() const { return traced().mid(tracedBefore); }
     void markTrace() { tracedBefore = int(traced().size()); }
 
