@@ -212,11 +212,13 @@ std::optional<QByteArray> createLockedTemporary(const QByteArray &target, Descri
     return std::nullopt;
 }
 
+// The settings file holds the APN and FTP passwords of the parameter sets: a file we create is
+// the owner's alone. One that is there keeps its mode, whatever its owner chose.
 mode_t modeForNewFile()
 {
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    return 0666 & ~mask;
+    return 0600 & ~mask;
 }
 
 } // namespace

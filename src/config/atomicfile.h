@@ -25,7 +25,8 @@ FileContents readFileContents(const QString &path, qint64 maxBytes);
 
 // Replaces a file's contents as one step: the bytes go to a new file beside it, which is
 // flushed to disk and then renamed over the old one. A crash, a full disk or a refused write
-// leaves the old file as it was. An existing file keeps its permissions.
+// leaves the old file as it was. An existing file keeps its permissions; a new one is made
+// owner-only (0600).
 //
 // A symbolic link stays a link: the file it leads to (through any chain of links) is the one
 // replaced, and a link leading nowhere gets its target created. Anything there that is not a

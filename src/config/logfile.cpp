@@ -14,7 +14,10 @@ void LogFile::append(const QString &message) const noexcept
         const QByteArray line =
             message.isEmpty() ? QByteArray() : formatLine(QDateTime::currentDateTime(), message);
         QFile file(m_path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        // The change lines hold what was typed, passwords included: a log we create is the
+        // owner's alone; one that is there keeps its mode.
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Append,
+                       QFileDevice::ReadOwner | QFileDevice::WriteOwner))
             return;
         file.write(line);
         file.close();

@@ -6,7 +6,8 @@
 // The file half of the activity log: "Log.txt" beside the program, one line per message,
 // "dd.mm.yy hh:mm:ss:zzz", TAB, the message, CR LF, in Windows-1251. The file is opened,
 // appended to and closed for every line, so each line is on disk when the call returns; it is
-// never truncated. A file that cannot be written loses the line and disturbs nobody.
+// never truncated. A file that cannot be written loses the line and disturbs nobody. A new file
+// is made owner-only (0600); an existing one keeps its mode.
 class LogFile
 {
 public:

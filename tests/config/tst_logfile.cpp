@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 class LogFileTest : public QObject
@@ -90,6 +91,32 @@ private Q_SLOTS:
         LogFile(logPath()).append(QString());
         QVERIFY(QFile::exists(logPath()));
         QCOMPARE(readBytes(logPath()), QByteArray());
+    }
+
+    // The log holds passwords typed into the settings: a new log is the owner's alone, and a log
+    // someone opened up on purpose keeps its mode.
+    void shouldKeepNewLogToOwner_data()
+    {
+        QTest::addColumn<int>("existingMode"); // -1: no file yet
+        QTest::addColumn<int>("mode");
+        QTest::newRow("new") << -1 << 0600;
+        QTest::newRow("there, shared with the group") << 0640 << 0640;
+    }
+
+    void shouldKeepNewLogToOwner()
+    {
+        QFETCH(int, existingMode);
+        QFETCH(int, mode);
+        if (existingMode >= 0) {
+            QVERIFY(writeBytes(logPath(), "earlier\r\n"));
+            QCOMPARE(::chmod(QFile::encodeName(logPath()).constData(), mode_t(existingMode)), 0);
+        }
+        LogFile(logPath()).append(QStringLiteral("APN пароль: secret"));
+        struct stat status
+        {
+        };
+        QCOMPARE(::stat(QFile::encodeName(logPath()).constData(), &status), 0);
+        QCOMPARE(int(status.st_mode & 07777), mode);
     }
 
     void shouldNotDisturbCallerWhenFileCannotBeWritten_data()

@@ -198,6 +198,8 @@ private Q_SLOTS:
     void shouldWriteEntryInItsPlace_data();
     void shouldWriteEntryInItsPlace();
     void shouldReadBackCyrillicWritten();
+    void shouldKeepNewFileToOwner_data();
+    void shouldKeepNewFileToOwner();
     void shouldRaiseWithFullPathWhenWriteRefused_data();
     void shouldRaiseWithFullPathWhenWriteRefused();
     void shouldKeepOldFileWholeWhenDiskFillsMidway();
@@ -397,6 +399,31 @@ void ProfileFileTest::shouldWriteEntryInItsPlace()
     ProfileFile ini(iniPath());
     ini.writeString(section, key, value);
     QCOMPARE(readBytes(iniPath()), after);
+}
+
+void ProfileFileTest::shouldKeepNewFileToOwner_data()
+{
+    QTest::addColumn<int>("existingMode"); // -1: no file yet
+    QTest::addColumn<int>("mode");
+    QTest::newRow("new: the parameter sets hold passwords") << -1 << 0600;
+    QTest::newRow("there, shared with the group: kept") << 0640 << 0640;
+}
+
+void ProfileFileTest::shouldKeepNewFileToOwner()
+{
+    QFETCH(int, existingMode);
+    QFETCH(int, mode);
+    if (existingMode >= 0) {
+        QVERIFY(writeBytes(iniPath(), "[GSMSET]\r\nSpeed=9600\r\n"));
+        QCOMPARE(::chmod(QFile::encodeName(iniPath()).constData(), mode_t(existingMode)), 0);
+    }
+    ProfileFile(iniPath()).writeString(QStringLiteral("PARAMS"), QStringLiteral("GPRSpass"),
+                                       QStringLiteral("secret"));
+    struct stat status
+    {
+    };
+    QCOMPARE(::stat(QFile::encodeName(iniPath()).constData(), &status), 0);
+    QCOMPARE(int(status.st_mode & 07777), mode);
 }
 
 void ProfileFileTest::shouldReadBackCyrillicWritten()
