@@ -73,13 +73,7 @@ void TForm1::Button12Click()
 void TForm1::saveBackup()
 {
     // What the unit held before anyone changed it here: kept whatever happens next.
-    const UnitSnapshot snapshot = Snapshot::of(m_data, currentDateTime());
-    QString why;
-    if (const std::optional<QString> path = UnitBackup::save(backupFolder(), snapshot, &why))
-        WriteToLog(QStringLiteral("Резервная копия настроек прибора: ") + *path);
-    else
-        _Outlog(QStringLiteral("Не удалось сохранить резервную копию настроек прибора: ") + why,
-                LogColor::Red);
+    UnitBackup::keep(backupFolder(), Snapshot::of(m_data, currentDateTime()), *m_log);
 }
 
 bool TForm1::SaveConnectionSettings()

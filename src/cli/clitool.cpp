@@ -4,6 +4,7 @@
 #include "config/filefolders.h"
 #include "config/logfile.h"
 #include "config/profilefile.h"
+#include "config/terminationpipe.h"
 #include "devices/correctorsops.h"
 #include "devices/sensorsops.h"
 #include "link/connection.h"
@@ -17,15 +18,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QSocketNotifier>
 
-#include <atomic>
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
-#include <fcntl.h>
 #include <set>
-#include <unistd.h>
 
 namespace {
 
@@ -63,90 +58,6 @@ private:
     LogFile m_file;
     QString m_lastReplaced;
 };
-
-const int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
-
-// The pipe's write end for the handler; -1 while nobody listens.
-std::atomic<int> g_signalPipe{-1};
-std::atomic<int> g_signalled{0};
-
-extern "C" void onTerminationSignal(int signalNumber)
-{
-    const int savedErrno = errno;
-    g_signalled = signalNumber;
-    if (const int fd = g_signalPipe.load(); fd >= 0) {
-        const unsigned char number = static_cast<unsigned char>(signalNumber);
-        [[maybe_unused]] const ssize_t written = ::write(fd, &number, 1);
-    }
-    errno = savedErrno;
-}
-
-// SIGTERM, SIGINT and SIGHUP end a run the way the configurator's window ends on them: the
-// goodbye to the unit (which would otherwise stay in service mode, the call up), the port let
-// go of, then a one-line reason. The handler only writes into a pipe that the reply readers'
-// event processing watches.
-class TerminationSignals
-{
-public:
-    explicit TerminationSignals(std::function<void()> onSignal)
-    {
-        int ends[2];
-        if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
-            return;
-        m_readEnd = ends[0];
-        m_writeEnd = ends[1];
-        g_signalPipe = m_writeEnd;
-        m_notifier = std::make_unique<QSocketNotifier>(m_readEnd, QSocketNotifier::Read);
-        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(),
-                         [this, onSignal = std::move(onSignal)] {
-                             unsigned char number = 0;
-                             while (::read(m_readEnd, &number, 1) == 1) {
-                             }
-                             onSignal();
-                         });
-        struct sigaction action = {};
-        action.sa_handler = onTerminationSignal;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        for (int i = 0; i < 3; ++i)
-            ::sigaction(kSignals[i], &action, &m_previous[i]);
-    }
-
-    ~TerminationSignals()
-    {
-        if (m_writeEnd < 0)
-            return;
-        for (int i = 0; i < 3; ++i)
-            ::sigaction(kSignals[i], &m_previous[i], nullptr);
-        g_signalPipe = -1;
-        m_notifier.reset();
-        ::close(m_readEnd);
-        ::close(m_writeEnd);
-    }
-
-    TerminationSignals(const TerminationSignals &) = delete;
-    TerminationSignals &operator=(const TerminationSignals &) = delete;
-
-private:
-    int m_readEnd = -1;
-    int m_writeEnd = -1;
-    std::unique_ptr<QSocketNotifier> m_notifier;
-    struct sigaction m_previous[3] = {};
-};
-
-QString signalName(int signalNumber)
-{
-    switch (signalNumber) {
-    case SIGTERM:
-        return QStringLiteral("SIGTERM");
-    case SIGINT:
-        return QStringLiteral("SIGINT");
-    case SIGHUP:
-        return QStringLiteral("SIGHUP");
-    default:
-        return QString::number(signalNumber);
-    }
-}
 
 const QStringList kCommands = {QStringLiteral("read"), QStringLiteral("write"),
                                QStringLiteral("diff")};
@@ -277,7 +188,10 @@ int CliTool::run(const QStringList &arguments)
 
 int CliTool::runCommand(const Options &options)
 {
-    const TerminationSignals stopOnSignal([this] { interrupt(); });
+    // SIGTERM, SIGINT and SIGHUP end a run the way the configurator's window ends on them: the
+    // goodbye to the unit (which would otherwise stay in service mode, the call up), the port
+    // let go of, then a one-line reason. The pipe is read by the reply readers' event processing.
+    const TerminationPipe stopOnSignal([this](int) { interrupt(); });
     int exitCode = UsageOrPort;
     if (options.command == QStringLiteral("read"))
         exitCode = read(options);
@@ -285,9 +199,9 @@ int CliTool::runCommand(const Options &options)
         exitCode = write(options);
     else
         exitCode = diff(options);
-    if (const int signalNumber = g_signalled.load()) {
+    if (const int signalNumber = stopOnSignal.received()) {
         interrupt();
-        say(QStringLiteral("Прервано сигналом ") + signalName(signalNumber));
+        say(QStringLiteral("Прервано сигналом ") + TerminationPipe::signalName(signalNumber));
         return UnitFailed;
     }
     return exitCode;
@@ -354,16 +268,8 @@ std::optional<int> CliTool::connectAndRead(const Options &options, UnitData &dat
     const auto readAll = [this, &connection, &data] {
         const std::unique_ptr<UnitLink> link = connection.link();
         const bool read = ReadAllParam(*link, data);
-        if (read) {
-            QString why;
-            const UnitSnapshot snapshot = Snapshot::of(data, QDateTime::currentDateTime());
-            if (const std::optional<QString> path = UnitBackup::save(m_backupDir, snapshot, &why))
-                m_log->write(QStringLiteral("Резервная копия настроек прибора: ") + *path);
-            else
-                m_log->log(
-                    QStringLiteral("Не удалось сохранить резервную копию настроек прибора: ") + why,
-                    LogColor::Red);
-        }
+        if (read)
+            UnitBackup::keep(m_backupDir, Snapshot::of(data, QDateTime::currentDateTime()), *m_log);
         return read;
     };
     switch (connection.connect(request, readAll)) {
@@ -402,18 +308,6 @@ std::optional<UnitSnapshot> CliTool::readFile(const QString &path)
     return file;
 }
 
-QList<int> CliTool::differences(const UnitSnapshot &unit, const UnitSnapshot &file)
-{
-    QList<int> keys;
-    for (int key = 0; key < Protocol::KeyCount; ++key) {
-        if (Snapshot::pageOf(key) == Snapshot::Page::None || file.values[key].isNull())
-            continue;
-        if (!Snapshot::sameValue(key, unit.values[key], file.values[key]))
-            keys << key;
-    }
-    return keys;
-}
-
 int CliTool::read(const Options &options)
 {
     if (!options.output.isEmpty() && QFileInfo::exists(options.output)) {
@@ -446,7 +340,7 @@ int CliTool::diff(const Options &options)
         return *failed;
     const UnitSnapshot unit = Snapshot::of(data, QDateTime::currentDateTime());
     disconnect();
-    const QList<int> keys = differences(unit, *file);
+    const QList<int> keys = Snapshot::differingKeys(unit, *file);
     if (keys.isEmpty())
         printTo(stdout, QStringLiteral("Различий нет."));
     for (const int key : keys)
@@ -466,7 +360,8 @@ int CliTool::write(const Options &options)
     UnitData data;
     if (const std::optional<int> failed = connectAndRead(options, data))
         return *failed;
-    const QList<int> keys = differences(Snapshot::of(data, QDateTime::currentDateTime()), *file);
+    const QList<int> keys =
+        Snapshot::differingKeys(Snapshot::of(data, QDateTime::currentDateTime()), *file);
     if (keys.isEmpty()) {
         m_log->log(QStringLiteral("Настройки прибора совпадают с файлом: записывать нечего."),
                    LogColor::Blue);

@@ -46,7 +46,6 @@ private:
     void disconnect();
     std::optional<UnitSnapshot> readFile(const QString &path);
     // The keys whose values differ between the unit and the file, the file's unknown keys left out.
-    static QList<int> differences(const UnitSnapshot &unit, const UnitSnapshot &file);
     // A one-line reason on standard error, also in the log file.
     void fail(const QString &reason);
     void say(const QString &reason);

@@ -4,6 +4,7 @@
 #include "config/cp1251.h"
 #include "config/filefolders.h"
 #include "config/profilefile.h"
+#include "link/logsink.h"
 #include "protocolkeys.h"
 
 #include <QDir>
@@ -136,3 +137,15 @@ std::optional<QString> save(const QString &folder, const UnitSnapshot &snapshot,
 }
 
 } // namespace UnitBackup
+
+bool UnitBackup::keep(const QString &folder, const UnitSnapshot &snapshot, LogSink &log)
+{
+    QString why;
+    if (const std::optional<QString> path = save(folder, snapshot, &why)) {
+        log.write(QStringLiteral("Резервная копия настроек прибора: ") + *path);
+        return true;
+    }
+    log.log(QStringLiteral("Не удалось сохранить резервную копию настроек прибора: ") + why,
+            LogColor::Red);
+    return false;
+}

@@ -2,6 +2,8 @@
 
 #include "unitsnapshot.h"
 
+class LogSink;
+
 #include <QByteArray>
 #include <QString>
 
@@ -34,5 +36,10 @@ bool writeNew(const QString &path, const UnitSnapshot &snapshot, QString *why);
 // snapshot's time: "<serial>_<YYYYMMDD>_<HHMMSS>.ini", with "-2", "-3", ... when that name is
 // taken. The path written, or nothing and why.
 std::optional<QString> save(const QString &folder, const UnitSnapshot &snapshot, QString *why);
+
+// The backup kept after every whole read of a unit: saved in the folder, the path written to
+// the log file only (the pane's lines of a Connect stay as they are), a failure logged in red.
+// The connection goes on either way. Whether it was saved.
+bool keep(const QString &folder, const UnitSnapshot &snapshot, LogSink &log);
 
 } // namespace UnitBackup

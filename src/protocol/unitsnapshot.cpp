@@ -173,6 +173,17 @@ bool sameValue(int key, const QString &unit, const QString &file)
     return false;
 }
 
+QList<int> differingKeys(const UnitSnapshot &unit, const UnitSnapshot &file)
+{
+    QList<int> keys;
+    for (int key = 0; key < Protocol::KeyCount; ++key) {
+        if (pageOf(key) != Page::None && !file.values[key].isNull() &&
+            !sameValue(key, unit.values[key], file.values[key]))
+            keys << key;
+    }
+    return keys;
+}
+
 QString captionOf(int key)
 {
     const int row = settingsRowOf(key);

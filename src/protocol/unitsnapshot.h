@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -40,6 +41,10 @@ Page pageOf(int key);
 // threshold the same number and for the poll period the same whole number, as the sensors page
 // sends them ("3.30" goes as "3.3", "060" as "60").
 bool sameValue(int key, const QString &unit, const QString &file);
+
+// The settings a file would change on the unit, in the protocol's order: keys with a page that
+// the file gives and whose value is not the same setting as the unit's.
+QList<int> differingKeys(const UnitSnapshot &unit, const UnitSnapshot &file);
 
 // What the compare shows for a key: the settings table's caption, or the page's words.
 QString captionOf(int key);

@@ -34,11 +34,7 @@ CompareDialog::CompareDialog(UnitData &data, const UnitSnapshot &file, const QSt
     setWindowTitle(QStringLiteral("Сравнение с файлом"));
     // As last known: what the unit held at the last read or confirmed write.
     const UnitSnapshot unit = Snapshot::of(data, QDateTime::currentDateTime());
-    for (int key = 0; key < Protocol::KeyCount; ++key) {
-        if (Snapshot::pageOf(key) != Snapshot::Page::None && !file.values[key].isNull() &&
-            !Snapshot::sameValue(key, unit.values[key], file.values[key]))
-            m_keys << key;
-    }
+    m_keys = Snapshot::differingKeys(unit, file);
 
     QString about = QStringLiteral("Файл: ") + QFileInfo(fileName).fileName();
     if (!file.deviceNumber.isEmpty())
