@@ -185,6 +185,7 @@ private:
 
     StartOptions m_options;
     LogFile m_logFile;
+    bool m_logFileFailing = false; // the last line could not be written to Log.txt
     std::unique_ptr<LogSink> m_log;
     std::unique_ptr<Connection> m_connection;
 

@@ -13,7 +13,7 @@
 void TForm1::_Outlog(const QString &aMsg, int aColor)
 {
     OutlogDisplay(aMsg, aColor);
-    m_logFile.append(LogFile::removeCrLfPairs(aMsg));
+    WriteToLog(LogFile::removeCrLfPairs(aMsg));
 }
 
 void TForm1::OutlogDisplay(const QString &aMsg, int aColor)
@@ -27,7 +27,19 @@ void TForm1::OutlogDisplay(const QString &aMsg, int aColor)
 
 void TForm1::WriteToLog(const QString &aMsg)
 {
-    m_logFile.append(aMsg);
+    QString why;
+    if (m_logFile.append(aMsg, &why)) {
+        m_logFileFailing = false;
+        return;
+    }
+    // Said once, in red, until the file takes lines again: nothing else would tell that the
+    // record of this session is being lost.
+    if (m_logFileFailing)
+        return;
+    m_logFileFailing = true;
+    OutlogDisplay(QStringLiteral("Журнал не записывается в файл ") + m_logFile.path() +
+                      QStringLiteral(": ") + why,
+                  LogColor::Red);
 }
 
 void TForm1::DeleteLastLogLine()

@@ -41,10 +41,20 @@ public:
     void log(const QString &line, int) override
     {
         printTo(stderr, line);
-        m_file.append(LogFile::removeCrLfPairs(line));
+        write(LogFile::removeCrLfPairs(line));
     }
     void show(const QString &line, int) override { printTo(stderr, line); }
-    void write(const QString &line) override { m_file.append(line); }
+    void write(const QString &line) override
+    {
+        QString why;
+        if (m_file.append(line, &why)) {
+            m_failing = false;
+        } else if (!m_failing) {
+            m_failing = true;
+            printTo(stderr, QStringLiteral("tavix-cli: журнал не записывается в файл ") +
+                                m_file.path() + QStringLiteral(": ") + why);
+        }
+    }
     // A terminal keeps what it printed: the countdown goes on line by line, only when it
     // changes.
     void replaceLastShown(const QString &line, int) override
@@ -56,6 +66,7 @@ public:
 
 private:
     LogFile m_file;
+    bool m_failing = false; // the last line could not be written to Log.txt
     QString m_lastReplaced;
 };
 

@@ -8,7 +8,7 @@ LogFile::LogFile(QString path) : m_path(std::move(path))
 {
 }
 
-void LogFile::append(const QString &message) const noexcept
+bool LogFile::append(const QString &message, QString *why) const noexcept
 {
     try {
         const QByteArray line =
@@ -17,12 +17,21 @@ void LogFile::append(const QString &message) const noexcept
         // The change lines hold what was typed, passwords included: a log we create is the
         // owner's alone; one that is there keeps its mode.
         if (!file.open(QIODevice::WriteOnly | QIODevice::Append,
-                       QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-            return;
-        file.write(line);
+                       QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+            if (why)
+                *why = file.errorString();
+            return false;
+        }
+        if (file.write(line) != line.size() || !file.flush()) {
+            if (why)
+                *why = file.errorString();
+            return false;
+        }
         file.close();
+        return true;
     } catch (...) {
         // The log never disturbs its caller, not even when memory runs out.
+        return false;
     }
 }
 

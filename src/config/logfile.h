@@ -16,7 +16,9 @@ public:
     const QString &path() const { return m_path; }
 
     // The message as it stands; an empty message writes nothing (the file is still created).
-    void append(const QString &message) const noexcept;
+    // False, and why when asked, when the line could not be written (a folder missing or not
+    // writable, a full disk): the caller says so where the operator sees it.
+    bool append(const QString &message, QString *why = nullptr) const noexcept;
 
     static QByteArray formatLine(const QDateTime &stamp, const QString &message);
     // Deletes every CR LF pair; a lone CR or LF stays.

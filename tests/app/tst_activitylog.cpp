@@ -124,8 +124,27 @@ private Q_SLOTS:
         FormFixture fixture;
         QVERIFY(QDir(fixture.dir.path()).mkdir(QStringLiteral("Log.txt")));
         auto form = fixture.start({});
-        form->_Outlog(QStringLiteral("still shown"), LogColor::Red);
-        QVERIFY(paneLines(*form).last().endsWith(QStringLiteral("  still shown")));
+        form->_Outlog(QStringLiteral("still shown"), LogColor::Blue);
+        QStringList lines = paneLines(*form);
+        QVERIFY(lines.at(lines.size() - 2).endsWith(QStringLiteral("  still shown")));
+        // The loss is said at once, in red, and once only while it lasts.
+        QVERIFY(lines.last().contains(QStringLiteral("  Журнал не записывается в файл ") +
+                                      fixture.logPath() + QStringLiteral(": ")));
+        QCOMPARE(lastLineColor(*form), LogColor::toQColor(LogColor::Red));
+        form->_Outlog(QStringLiteral("second"), LogColor::Blue);
+        form->WriteToLog(QStringLiteral("file only"));
+        lines = paneLines(*form);
+        QVERIFY(lines.last().endsWith(QStringLiteral("  second")));
+        QCOMPARE(lines.filter(QStringLiteral("Журнал не записывается")).size(), 1);
+
+        // Once the file takes lines again, a later loss is said again.
+        QVERIFY(QDir(fixture.dir.path()).rmdir(QStringLiteral("Log.txt")));
+        form->_Outlog(QStringLiteral("kept again"), LogColor::Blue);
+        QVERIFY(readBytes(fixture.logPath()).contains("kept again"));
+        QVERIFY(QFile::remove(fixture.logPath()));
+        QVERIFY(QDir(fixture.dir.path()).mkdir(QStringLiteral("Log.txt")));
+        form->_Outlog(QStringLiteral("lost again"), LogColor::Blue);
+        QCOMPARE(paneLines(*form).filter(QStringLiteral("Журнал не записывается")).size(), 2);
     }
 
     void shouldAppendAcrossRuns()

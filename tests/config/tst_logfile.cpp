@@ -119,6 +119,13 @@ private Q_SLOTS:
         QCOMPARE(int(status.st_mode & 07777), mode);
     }
 
+    void shouldSayWhetherLineWasWritten()
+    {
+        QVERIFY(LogFile(logPath()).append(QStringLiteral("kept")));
+        QVERIFY(!LogFile(m_dir.filePath(QStringLiteral("missing/Log.txt")))
+                     .append(QStringLiteral("lost")));
+    }
+
     void shouldNotDisturbCallerWhenFileCannotBeWritten_data()
     {
         QTest::addColumn<bool>("readOnlyFile");
@@ -137,7 +144,9 @@ private Q_SLOTS:
         } else {
             QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("Log.txt")));
         }
-        LogFile(logPath()).append(QStringLiteral("lost"));
+        QString why;
+        QVERIFY(!LogFile(logPath()).append(QStringLiteral("lost"), &why));
+        QVERIFY(!why.isEmpty());
         if (readOnlyFile)
             QCOMPARE(readBytes(logPath()), QByteArray("kept\r\n"));
     }
