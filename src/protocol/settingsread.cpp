@@ -109,6 +109,50 @@ void applyGroupInfoLine(UnitData &data, int key, const QString &value)
 
 } // namespace
 
+void applyGroupInfo(const QString &block, UnitData &data)
+{
+    for (const QString &line : CommandSet::splitLines(block)) {
+        for (int key = 0; key < KeyCount; ++key) {
+            if (CommandSet::keyPartHas(line, kProtocolKeys[key]))
+                applyGroupInfoLine(data, key, CommandSet::lineValue(line));
+        }
+    }
+}
+
+void applyHeader(const QString &block, SettingsModel &settings, UnitIdentity &identity)
+{
+    for (const QString &line : CommandSet::splitLines(block)) {
+        for (int i = 0; i < kHeaderLabels.size(); ++i) {
+            // The label is looked for before the TAB only: a password such as "mapn-2024"
+            // must not count as the line of the APN.
+            if (!CommandSet::keyPartHas(line, kHeaderLabels[i]))
+                continue;
+            QString source = line;
+            const bool phone = i >= SettingsRows::Phone1 && i <= SettingsRows::Phone3;
+            // The phone lines carry two TABs; the number follows the second.
+            if (phone && source.contains(u'\t'))
+                source.remove(source.indexOf(u'\t'), 1);
+            QString value = CommandSet::lineValue(source);
+            if (phone)
+                value = CommandSet::tablePhone(value);
+            if (i <= SettingsRows::DeviceClock) {
+                settings.setValue(i, value);
+                settings.setBaseline(i, value);
+            } else if (i == 14) {
+                identity.DeviceName = value;
+            } else if (i == 15) {
+                identity.DeviceNumber = value;
+            } else if (i == 16) {
+                identity.DeviceVersion = value;
+            } else if (value == QLatin1String("0")) {
+                for (const int row :
+                     {SettingsRows::Phone1, SettingsRows::Phone2, SettingsRows::Phone3})
+                    settings.setValue(row, QString());
+            }
+        }
+    }
+}
+
 bool ReadAllParam(UnitLink &link, UnitData &data)
 {
     bool result = false;
@@ -133,12 +177,7 @@ bool ReadAllParam(UnitLink &link, UnitData &data)
         link.NoCarier(reply.sOut);
         return false;
     }
-    for (const QString &line : CommandSet::splitLines(reply.sOut)) {
-        for (int key = 0; key < KeyCount; ++key) {
-            if (CommandSet::keyPartHas(line, kProtocolKeys[key]))
-                applyGroupInfoLine(data, key, CommandSet::lineValue(line));
-        }
-    }
+    applyGroupInfo(reply.sOut, data);
     // Only a reply that arrived whole and converted whole counts as read.
     result = true;
     if (!data.identity.DeviceName.isEmpty())
@@ -168,32 +207,7 @@ void ReadParamConnect(UnitLink &link, SettingsModel &settings, UnitIdentity &ide
         link.NoCarier(reply.sOut);
         return;
     }
-    for (const QString &line : CommandSet::splitLines(reply.sOut)) {
-        for (int i = 0; i < kHeaderLabels.size(); ++i) {
-            if (!CommandSet::lineHas(line, kHeaderLabels[i]))
-                continue;
-            QString source = line;
-            if (i >= 10 && i <= 12)
-                source.remove(source.indexOf(u'\t'), 1);
-            QString value = CommandSet::lineValue(source);
-            if (i >= 10 && i <= 12)
-                value = CommandSet::tablePhone(value);
-            if (i <= 13) {
-                settings.setValue(i, value);
-                settings.setBaseline(i, value);
-            } else if (i == 14) {
-                identity.DeviceName = value;
-            } else if (i == 15) {
-                identity.DeviceNumber = value;
-            } else if (i == 16) {
-                identity.DeviceVersion = value;
-            } else if (value == QLatin1String("0")) {
-                for (const int row :
-                     {SettingsRows::Phone1, SettingsRows::Phone2, SettingsRows::Phone3})
-                    settings.setValue(row, QString());
-            }
-        }
-    }
+    applyHeader(reply.sOut, settings, identity);
     identity.showTitle();
     log.log(QStringLiteral("Считывание настроек завершено"), LogColor::Blue);
 

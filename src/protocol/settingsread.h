@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class SettingsModel;
 class UnitIdentity;
 class UnitLink;
@@ -16,3 +18,10 @@ bool ReadAllParam(UnitLink &link, UnitData &data);
 
 // The device-parameters page's read.
 void ReadParamConnect(UnitLink &link, SettingsModel &settings, UnitIdentity &identity);
+
+// The parsing of the two block replies, without a link. A "group_info" line fills every key
+// its key part (before the TAB) contains; a value that must be a number and is not throws
+// EConvertError, the lines before it already taken.
+void applyGroupInfo(const QString &block, UnitData &data);
+// A "header" line fills every label its key part contains; lines of no label are ignored.
+void applyHeader(const QString &block, SettingsModel &settings, UnitIdentity &identity);

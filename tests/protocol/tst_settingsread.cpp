@@ -103,6 +103,35 @@ private Q_SLOTS:
         QCOMPARE(controls.last(), modem ? LinkControls::CallEnded : LinkControls::LineLeft);
     }
 
+    void shouldTakeHeaderLabelsFromTheKeyPartOnly_data()
+    {
+        QTest::addColumn<QString>("block");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("value");
+        // A value holding another setting's label leaves that setting alone.
+        QTest::newRow("password holding APN")
+            << "APN\tinternet\r\nGPRS pass\tmapn-2024\r\n" << 0 << "internet";
+        QTest::newRow("password itself") << "APN\tinternet\r\nGPRS pass\tmapn-2024\r\n" << 2
+                                         << "mapn-2024";
+        QTest::newRow("FTP login holding FTP pass")
+            << "FTP pass\tsecret\r\nFTP login\tftp pass\r\n" << 5 << "secret";
+        QTest::newRow("label in other letter case") << "apn\tinternet\r\n" << 0 << "internet";
+        QTest::newRow("phone after the second TAB")
+            << "Mobile 1\t1\t89161234567\r\n" << 10 << "8-9161234567";
+    }
+
+    void shouldTakeHeaderLabelsFromTheKeyPartOnly()
+    {
+        QFETCH(QString, block);
+        QFETCH(int, row);
+        QFETCH(QString, value);
+        SettingsModel settings;
+        UnitIdentity identity;
+        applyHeader(block, settings, identity);
+        QCOMPARE(settings.value(row), value);
+        QCOMPARE(settings.baseline(row), value);
+    }
+
     void shouldEndOperationOnClosedLinkWithPortError()
     {
         // A link outlives the port it was made with: after a disconnect its next exchange fails
