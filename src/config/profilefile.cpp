@@ -102,7 +102,30 @@ qsizetype findKey(const QStringList &lines, SectionSpan span, const QString &key
     return -1;
 }
 
+bool holdsLineEnd(QStringView text)
+{
+    return text.contains(u'\r') || text.contains(u'\n');
+}
+
+bool fitsCodePage(QStringView text)
+{
+    return Cp1251::toUnicode(Cp1251::fromUnicode(text)) == text;
+}
+
 } // namespace
+
+bool ProfileFile::entryReadsBack(const QString &section, const QString &key, const QString &value)
+{
+    // A line end would end the entry early and plant the rest as lines of their own; a key
+    // that the reader would trim, split at "=" or take for a section header would never be
+    // found again, and a section name with "]" neither.
+    if (holdsLineEnd(section) || section.contains(u']') || !fitsCodePage(section))
+        return false;
+    if (key.isEmpty() || trimBlanks(key).size() != key.size() || key.contains(u'=') ||
+        key.startsWith(u'[') || holdsLineEnd(key) || !fitsCodePage(key))
+        return false;
+    return !holdsLineEnd(value) && value.size() <= kMaxValueLength && fitsCodePage(value);
+}
 
 ProfileFile::ProfileFile(QString path) : m_path(std::move(path))
 {
@@ -147,6 +170,8 @@ int ProfileFile::readInteger(const QString &section, const QString &key, int def
 
 void ProfileFile::writeString(const QString &section, const QString &key, const QString &value)
 {
+    if (!entryReadsBack(section, key, value))
+        refuseWrite();
     std::optional<QStringList> read = readLines();
     if (!read)
         refuseWrite();

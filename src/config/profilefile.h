@@ -44,7 +44,8 @@ public:
     int readInteger(const QString &section, const QString &key, int defaultValue) const;
 
     // Both throw ProfileWriteError "Unable to write to <full path>" when the file cannot be
-    // written, cannot be read or would grow beyond kMaxFileSize.
+    // written, cannot be read or would grow beyond kMaxFileSize, and when the entry would not
+    // read back as written (see entryReadsBack): nothing is written then.
     void writeString(const QString &section, const QString &key, const QString &value);
     void writeInteger(const QString &section, const QString &key, int value);
 
@@ -52,6 +53,13 @@ public:
     // digits after "$", "0x" or "0X". Hexadecimal wraps to 32 bits as it does on the reference
     // platform ("$FFFFFFFF" is -1).
     static std::optional<int> parseInteger(QStringView text);
+
+    // Whether an entry can be written so that it reads back: no CR or LF anywhere (they would
+    // start new lines: a value could plant sections and keys of its own), a key that is not
+    // empty, has no blanks at its ends, holds no "=" and does not begin with "[", a section
+    // name without "]", a value of at most kMaxValueLength characters, and nothing the code
+    // page cannot hold. Blanks and quotes around a value are the reader's to take off.
+    static bool entryReadsBack(const QString &section, const QString &key, const QString &value);
 
 private:
     // Nothing when the file is there but cannot be read.

@@ -202,6 +202,8 @@ private Q_SLOTS:
     void shouldKeepNewFileToOwner();
     void shouldRaiseWithFullPathWhenWriteRefused_data();
     void shouldRaiseWithFullPathWhenWriteRefused();
+    void shouldRefuseEntryThatWouldNotReadBack_data();
+    void shouldRefuseEntryThatWouldNotReadBack();
     void shouldKeepOldFileWholeWhenDiskFillsMidway();
     void shouldLeaveNoTemporaryFilesBehind();
     void shouldNeverWriteOverFileItCannotRead();
@@ -459,6 +461,43 @@ void ProfileFileTest::shouldRaiseWithFullPathWhenWriteRefused()
         QCOMPARE(QString::fromUtf8(error.what()),
                  QStringLiteral("Unable to write to ") + QFileInfo(path).absoluteFilePath());
     }
+}
+
+void ProfileFileTest::shouldRefuseEntryThatWouldNotReadBack_data()
+{
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("LF in value plants a section") << kSection << "Phone" << "1\n[EVIL]\nX=1";
+    QTest::newRow("CR LF in value") << kSection << "Phone" << "1\r\nTypeConnect=gsm";
+    QTest::newRow("lone CR in value") << kSection << "Phone" << "1\r2";
+    QTest::newRow("LF in key") << kSection << "Ph\none" << "1";
+    QTest::newRow("LF in section") << "GSM\nSET" << "Phone" << "1";
+    QTest::newRow("empty key") << kSection << "" << "1";
+    QTest::newRow("= in key") << kSection << "a=b" << "1";
+    QTest::newRow("blank before key") << kSection << " Phone" << "1";
+    QTest::newRow("TAB after key") << kSection << "Phone\t" << "1";
+    QTest::newRow("key looks like a section") << kSection << "[X]" << "1";
+    QTest::newRow("] in section") << "GSM]SET" << "Phone" << "1";
+    QTest::newRow("key outside the code page") << kSection << QString::fromUtf8("Ph\u4e2d") << "1";
+    QTest::newRow("value outside the code page") << kSection << "Phone"
+                                                 << QString::fromUtf8("1\xf0\x9f\x98\x80");
+    QTest::newRow("value too long to read back") << kSection << "Phone"
+                                                 << QString(ProfileFile::kMaxValueLength + 1, u'9');
+}
+
+void ProfileFileTest::shouldRefuseEntryThatWouldNotReadBack()
+{
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    const QByteArray before = "[GSMSET]\r\nPhone=89160000001\r\nTypeConnect=line\r\n";
+    QVERIFY(writeBytes(iniPath(), before));
+    QVERIFY(!ProfileFile::entryReadsBack(section, key, value));
+    ProfileFile ini(iniPath());
+    QVERIFY_THROWS_EXCEPTION(ProfileWriteError, ini.writeString(section, key, value));
+    // Nothing of it reached the file.
+    QCOMPARE(readBytes(iniPath()), before);
 }
 
 void ProfileFileTest::shouldKeepOldFileWholeWhenDiskFillsMidway()
