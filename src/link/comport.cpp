@@ -3,6 +3,8 @@
 #include "config/cp1251.h"
 #include "ecomport.h"
 
+#include <algorithm>
+
 int bitsPerSecond(BaudRate rate)
 {
     return 1200 << static_cast<int>(rate);
@@ -112,8 +114,10 @@ int TComPort::Read(char *buffer, int count)
     if (!m_device->isOpen())
         throw EComPort(EComPort::NotOpen);
     const QByteArray got = m_device->read(count);
-    std::copy(got.cbegin(), got.cend(), buffer);
-    return static_cast<int>(got.size());
+    // Never past the caller's buffer, whatever the device hands over.
+    const qsizetype taken = std::min<qsizetype>(got.size(), std::max(count, 0));
+    std::copy(got.cbegin(), got.cbegin() + taken, buffer);
+    return static_cast<int>(taken);
 }
 
 int TComPort::ReadStr(QString &text, int count)

@@ -1,0 +1,119 @@
+// The five reply readers on a port whose bytes arrive in pieces of the fuzzer's choosing, on a
+// clock that moves only when they pause. For every input: the reader ends within its time
+// limit, its reply is exactly the bytes it took (one character a byte), it never takes more a
+// poll than it may, its verdict follows its end texts, the block and procedure readers leave
+// nothing queued, and the procedure reader shows every complete line once, in order.
+#include "fuzzcheck.h"
+#include "link/replyreader.h"
+#include "scriptedport.h"
+
+#include "config/cp1251.h"
+
+namespace {
+
+bool has(const QString &text, const QString &part)
+{
+    return text.toUpper().contains(part.toUpper());
+}
+
+QStringList completeLinesTrimmed(const QString &text)
+{
+    QStringList lines;
+    QString line;
+    for (const QChar ch : text) {
+        line += ch;
+        if (ch == u'\n') {
+            qsizetype begin = 0;
+            qsizetype end = line.size();
+            while (begin < end && line[begin].unicode() <= 32)
+                ++begin;
+            while (end > begin && line[end - 1].unicode() <= 32)
+                --end;
+            lines << line.sliced(begin, end - begin);
+            line.clear();
+        }
+    }
+    return lines;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
+{
+    FuzzInput input(data, size);
+    const int reader = static_cast<int>(input.byte() % 5);
+    const int timeOtv = static_cast<int>(input.byte() % 6);
+    const int startMs = static_cast<int>(input.byte()) * 4; // somewhere in the first second
+    const int sizeOtv = static_cast<int>(input.byte()) * 2;
+    const QString endText = Cp1251::toUnicode(input.field('\0').left(32));
+    const QList<QByteArray> pieces = replyPieces(input);
+
+    auto owned = std::make_unique<ScriptedDevice>(pieces);
+    ScriptedDevice &device = *owned;
+    TComPort port(std::move(owned));
+    port.Open();
+    ScriptedClock clock(device, startMs);
+    ReaderContext context{clock, {}, {}};
+
+    QStringList shown;
+    Reply reply;
+    int perPoll = 70;
+    switch (reader) {
+    case 0:
+        reply = ReplyReader::Readotv(port, context, timeOtv);
+        break;
+    case 1:
+        perPoll = 1000;
+        reply = ReplyReader::Readotv_timer(port, context, timeOtv);
+        break;
+    case 2:
+        reply = ReplyReader::Readotv_exit(port, context, timeOtv, endText);
+        break;
+    case 3:
+        perPoll = 1000;
+        reply = ReplyReader::Readotv_header(port, context, timeOtv, sizeOtv, endText);
+        break;
+    default:
+        perPoll = 1000;
+        reply = ReplyReader::ReadParametrization(port, context, timeOtv,
+                                                 [&shown](const QString &line) { shown << line; });
+        break;
+    }
+
+    // Ends at the first poll past the time limit in whole seconds, at the latest.
+    const int lastPoll = ((timeOtv + 1) * 1000 - startMs % 1000 + 99) / 100 + 1;
+    FUZZ_CHECK(clock.pauses() <= lastPoll,
+               QStringLiteral("%1 polls, limit %2").arg(clock.pauses()).arg(lastPoll));
+    FUZZ_CHECK(reply.sOut == Cp1251::toUnicode(device.handedOver()),
+               "the reply is not the bytes taken");
+    FUZZ_CHECK(device.everything().startsWith(device.handedOver()), "bytes taken out of order");
+    FUZZ_CHECK(device.handedOver().size() <= qsizetype(perPoll) * clock.pauses(),
+               "more bytes a poll than the reader may take");
+
+    const QString &text = reply.sOut;
+    switch (reader) {
+    case 0:
+    case 1: {
+        const bool ok = has(text, QStringLiteral("OK\r\n"));
+        const bool noCarrier = has(text, QStringLiteral("NO CARRIER\r\n"));
+        FUZZ_CHECK(reply.rez == (ok && !noCarrier), "verdict against OK / NO CARRIER");
+        break;
+    }
+    case 2:
+        FUZZ_CHECK(reply.rez == has(text, endText), "verdict against the awaited text");
+        break;
+    case 3:
+        if (reply.rez)
+            FUZZ_CHECK(has(text, endText) && text.endsWith(QStringLiteral("\r\n")) &&
+                           text.size() > sizeOtv,
+                       "a block taken as whole that is not");
+        break;
+    default:
+        FUZZ_CHECK(reply.rez == (has(text, QStringLiteral("[STOP VOLTAGE CALIBRATION]\r\n")) ||
+                                 has(text, QStringLiteral("[STOP CORRECTOR DETECT]\r\n"))),
+                   "verdict against the procedure's end lines");
+        FUZZ_CHECK(shown == completeLinesTrimmed(text), "lines shown are not the lines received");
+        break;
+    }
+    return 0;
+}
