@@ -3,6 +3,7 @@
 #include "tform1.h"
 
 #include "app/guarded.h"
+#include "app/widgets/unittextvalidator.h"
 
 #include "app/pages/correctorspage.h"
 #include "app/pages/pagewidgets.h"
@@ -114,6 +115,7 @@ QWidget *TForm1::createConnectionPanel()
     GroupBox3 = named(new QGroupBox(QStringLiteral("Номер телефона")), "GroupBox3");
     Edit2 = named(new QLineEdit, "Edit2");
     Edit2->setMinimumWidth(60);
+    Edit2->setValidator(new UnitTextValidator(Edit2));
     auto *phoneBox = new QVBoxLayout(GroupBox3);
     phoneBox->setContentsMargins(6, 2, 6, 4);
     phoneBox->addWidget(Edit2);

@@ -383,6 +383,14 @@ bool Connection::ConnectToPhone(const QString &Phone)
             port->Close();
         return false;
     }
+    // A line break or another control character would end the dial command early and send
+    // the rest to the modem as a command of its own.
+    if (!ReplyText::isSendable(Phone)) {
+        log().log(QStringLiteral("Некорректный номер телефона!"), LogColor::Red);
+        if (port)
+            port->Close();
+        return false;
+    }
     if (!port || !port->Connected())
         return false;
     LinkClock &clock = *m_env.clock;

@@ -21,6 +21,18 @@ inline bool contains(const QString &text, const QString &part)
     return text.toUpper().contains(part.toUpper());
 }
 
+// Whether a value can go into a command line as it stands: no control character (a CR or LF
+// would end the command early and send the rest as a command of its own) and nothing the code
+// page cannot hold (it would reach the unit as "?").
+inline bool isSendable(QStringView value)
+{
+    for (const QChar ch : value) {
+        if (ch.unicode() < 0x20 || ch.unicode() == 0x7F)
+            return false;
+    }
+    return Cp1251::toUnicode(Cp1251::fromUnicode(value)) == value;
+}
+
 inline bool endsWithCrLf(const QString &text)
 {
     return text.endsWith(QLatin1String("\r\n"));

@@ -2,6 +2,7 @@
 
 #include "commandset.h"
 #include "link/logsink.h"
+#include "link/replytext.h"
 #include "link/unitlink.h"
 #include "protocolkeys.h"
 #include "settingsmodel.h"
@@ -182,6 +183,12 @@ private:
     {
         const QString old = m_settings.baseline(row);
         const QString text = m_settings.value(row);
+        if (!ReplyText::isSendable(value)) {
+            m_log.log(QStringLiteral("Введено некорректное значение [") + caption(row) +
+                          QStringLiteral("]!"),
+                      LogColor::Red);
+            return Sent::Failed;
+        }
         m_link.send(CommandSet::assignment(Protocol::kProtocolKeys[row], value));
         const Reply reply = m_link.Readotv(3);
         if (reply.rez) {

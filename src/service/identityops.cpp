@@ -1,6 +1,7 @@
 #include "identityops.h"
 
 #include "link/logsink.h"
+#include "link/replytext.h"
 #include "link/unitlink.h"
 #include "protocol/commandset.h"
 #include "unitidentity.h"
@@ -103,7 +104,7 @@ void WriteNameDevice(UnitLink &link, UnitIdentity &identity, const QString &name
     if (portClosed(link, QStringLiteral("COM-порт закрыт!")))
         return;
     const QString trimmed = CommandSet::trimmedControls(name);
-    if (trimmed.isEmpty()) {
+    if (trimmed.isEmpty() || !ReplyText::isSendable(trimmed)) {
         link.inform(kNameTitle, QStringLiteral("Введено некорректное наименование прибора!"));
         return;
     }

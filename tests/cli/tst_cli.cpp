@@ -230,6 +230,23 @@ private Q_SLOTS:
         QVERIFY2(run.err.contains(QStringLiteral("GPRSapn")), qPrintable(run.err));
     }
 
+    // The same for the number the modem dials: "ATD" with a line break inside would hang up
+    // the call (ATH) as a command of its own.
+    void shouldNeverDialNumberWithLineBreak()
+    {
+        CliFixture f;
+        f.startUnit(true);
+        const Run run =
+            f.cli({QStringLiteral("read"), QStringLiteral("--port"), f.link(),
+                   QStringLiteral("--phone"), QStringLiteral("89160000001\rATH")});
+        QCOMPARE(run.exitCode, 1);
+        const QStringList sent = f.traced();
+        QVERIFY2(sent.filter(QStringLiteral("ATD")).isEmpty(), qPrintable(sent.join(u'|')));
+        QVERIFY2(sent.filter(QStringLiteral("ATH")).isEmpty(), qPrintable(sent.join(u'|')));
+        QVERIFY2(run.err.contains(QStringLiteral("Некорректный номер телефона!")),
+                 qPrintable(run.err));
+    }
+
     // The sensors page sends the threshold as the shortest number ("3.30" goes as "3.3"): the
     // unit holding it is no refusal, and no difference is left.
     void shouldTakeThresholdSentInShortestForm()

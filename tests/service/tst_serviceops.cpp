@@ -128,6 +128,13 @@ private Q_SLOTS:
         QTest::newRow("empty name") << false << ""
                                     << "Запись наименования прибора|Введено некорректное "
                                        "наименование прибора!";
+        // A line break would end the command early and send the rest as a command of its own.
+        QTest::newRow("name with a line break") << false << "AB\r\nexit"
+                                                << "Запись наименования прибора|Введено "
+                                                   "некорректное наименование прибора!";
+        QTest::newRow("name outside the code page") << false << QString::fromUtf8("AB\xe4\xb8\xad")
+                                                    << "Запись наименования прибора|Введено "
+                                                       "некорректное наименование прибора!";
     }
 
     void shouldRefuseInputBeforeSending()

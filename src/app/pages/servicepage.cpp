@@ -2,6 +2,7 @@
 
 #include "app/guarded.h"
 #include "pagehost.h"
+#include "app/widgets/unittextvalidator.h"
 #include "pagewidgets.h"
 #include "protocol/unitdata.h"
 #include "service/identityops.h"
@@ -34,6 +35,7 @@ ServicePage::ServicePage(UnitData &data, PageHost &host, QWidget *parent) : QWid
     GroupBox2 = named(new QGroupBox(QStringLiteral("Наименование прибора")), "GroupBox2");
     Edit4 = named(new QLineEdit, "Edit4");
     Edit4->setMaxLength(10);
+    Edit4->setValidator(new UnitTextValidator(Edit4));
     Button5 = button("Button5", QStringLiteral("Считать"));
     Button6 = button("Button6", QStringLiteral("Записать"));
     auto *name = new QHBoxLayout(GroupBox2);

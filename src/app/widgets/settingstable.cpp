@@ -2,6 +2,8 @@
 
 #include "gridtextdelegate.h"
 #include "modelpresentation.h"
+#include "unittextvalidator.h"
+#include "config/profilefile.h"
 #include "protocol/settingsmodel.h"
 
 #include "protocol/settingsrows.h"
@@ -93,6 +95,12 @@ public:
             // Pasted text too: a length is digits and nothing else.
             editor->setValidator(new QRegularExpressionValidator(
                 QRegularExpression(QStringLiteral("[0-9]*")), editor));
+        else {
+            editor->setValidator(
+                new UnitTextValidator(editor, UnitTextValidator::LineBreaks::LeftToEditor));
+            // No longer than a parameter set can keep and read back.
+            editor->setMaxLength(ProfileFile::kMaxValueLength);
+        }
         return editor;
     }
 
