@@ -5,6 +5,7 @@
 //   tavix-bench-connect PORT line|gsm
 #include "app/tavixapplication.h"
 #include "app/tform1.h"
+#include "benchsupport.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -15,19 +16,6 @@
 #include <cstdio>
 #include <unistd.h>
 
-#include <sys/resource.h>
-
-namespace {
-
-double cpuSeconds()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {

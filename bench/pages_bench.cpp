@@ -9,7 +9,7 @@
 #include "app/pages/servicepage.h"
 #include "app/tavixapplication.h"
 #include "app/tform1.h"
-#include "app/userprompt.h"
+#include "benchsupport.h"
 #include "simulator.h"
 
 #include <QElapsedTimer>
@@ -22,26 +22,6 @@
 #include <cstdio>
 
 namespace {
-
-// Every question answered Yes, every box closed at once.
-class YesPrompt : public UserPrompt
-{
-public:
-    void inform(QWidget *, const QString &, const QString &) override {}
-    bool askYesNo(QWidget *, const QString &, const QString &, const QString &) override
-    {
-        return true;
-    }
-    void showError(QWidget *, const QString &, const QString &text) override
-    {
-        std::fprintf(stderr, "error box: %s\n", qPrintable(text));
-    }
-    QString chooseFileToOpen(QWidget *, const QString &, const QString &,
-                             const QString &) override
-    {
-        return {};
-    }
-};
 
 struct Measure
 {

@@ -43,9 +43,10 @@ done
 echo "Soak: $minutes min over GSM against tavix-sim --modem"
 status=0
 "$BUILD_DIR/tavix-bench-soak" "$link" "$minutes" 2>"$work/soak.err" || status=$?
-if [ -s "$work/soak.err" ]; then
+reported=$(grep -v -e '^QStandardPaths' -e 'propagateSizeHints' "$work/soak.err" | head -40 || true)
+if [ -n "$reported" ]; then
     echo
     echo "Reported on the way:"
-    grep -v -e '^QStandardPaths' -e 'propagateSizeHints' "$work/soak.err" | head -40 || true
+    echo "$reported"
 fi
 exit "$status"

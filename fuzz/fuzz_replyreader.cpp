@@ -5,17 +5,15 @@
 // nothing queued, and the procedure reader shows every complete line once, in order.
 #include "fuzzcheck.h"
 #include "link/replyreader.h"
+#include "link/replytext.h"
+#include "protocol/commandset.h"
 #include "scriptedport.h"
 
 #include "config/cp1251.h"
 
 namespace {
 
-bool has(const QString &text, const QString &part)
-{
-    return text.toUpper().contains(part.toUpper());
-}
-
+// Every complete line of the text, without blanks and control characters at its ends.
 QStringList completeLinesTrimmed(const QString &text)
 {
     QStringList lines;
@@ -23,13 +21,7 @@ QStringList completeLinesTrimmed(const QString &text)
     for (const QChar ch : text) {
         line += ch;
         if (ch == u'\n') {
-            qsizetype begin = 0;
-            qsizetype end = line.size();
-            while (begin < end && line[begin].unicode() <= 32)
-                ++begin;
-            while (end > begin && line[end - 1].unicode() <= 32)
-                --end;
-            lines << line.sliced(begin, end - begin);
+            lines << CommandSet::trimmedControls(line);
             line.clear();
         }
     }
@@ -94,24 +86,27 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     switch (reader) {
     case 0:
     case 1: {
-        const bool ok = has(text, QStringLiteral("OK\r\n"));
-        const bool noCarrier = has(text, QStringLiteral("NO CARRIER\r\n"));
+        const bool ok = ReplyText::contains(text, QStringLiteral("OK\r\n"));
+        const bool noCarrier = ReplyText::contains(text, QStringLiteral("NO CARRIER\r\n"));
         FUZZ_CHECK(reply.rez == (ok && !noCarrier), "verdict against OK / NO CARRIER");
         break;
     }
     case 2:
-        FUZZ_CHECK(reply.rez == has(text, endText), "verdict against the awaited text");
+        FUZZ_CHECK(reply.rez == ReplyText::contains(text, endText),
+                   "verdict against the awaited text");
         break;
     case 3:
         if (reply.rez)
-            FUZZ_CHECK(has(text, endText) && text.endsWith(QStringLiteral("\r\n")) &&
-                           text.size() > sizeOtv,
+            FUZZ_CHECK(ReplyText::contains(text, endText) &&
+                           text.endsWith(QStringLiteral("\r\n")) && text.size() > sizeOtv,
                        "a block taken as whole that is not");
         break;
     default:
-        FUZZ_CHECK(reply.rez == (has(text, QStringLiteral("[STOP VOLTAGE CALIBRATION]\r\n")) ||
-                                 has(text, QStringLiteral("[STOP CORRECTOR DETECT]\r\n"))),
-                   "verdict against the procedure's end lines");
+        FUZZ_CHECK(
+            reply.rez ==
+                (ReplyText::contains(text, QStringLiteral("[STOP VOLTAGE CALIBRATION]\r\n")) ||
+                 ReplyText::contains(text, QStringLiteral("[STOP CORRECTOR DETECT]\r\n"))),
+            "verdict against the procedure's end lines");
         FUZZ_CHECK(shown == completeLinesTrimmed(text), "lines shown are not the lines received");
         break;
     }

@@ -45,7 +45,8 @@ QStringList groupInfo(const QString &block, UnitData &data)
     }
     QStringList result = settingsOf(data.settings);
     result << failure << data.identity.DeviceName << data.identity.DeviceNumber
-           << data.identity.DeviceVersion << data.sensors.threshold() << data.sensors.samplePeriod();
+           << data.identity.DeviceVersion << data.sensors.threshold()
+           << data.sensors.samplePeriod();
     for (int row = 1; row <= 6; ++row) {
         for (int column = 0; column < data.sensors.columnCount(); ++column)
             result << data.sensors.cell(column, row);

@@ -14,7 +14,7 @@ using namespace ValueChecks;
 
 namespace {
 
-template<typename Parse, typename TryParse>
+template <typename Parse, typename TryParse>
 std::optional<double> agreeing(const QString &text, Parse parse, TryParse tryParse)
 {
     std::optional<double> thrown;

@@ -7,13 +7,13 @@
 
 // A property of the code under test that failed: said on standard error, then the run stops,
 // so libFuzzer keeps the input that showed it.
-#define FUZZ_CHECK(condition, what)                                                            \
-    do {                                                                                       \
-        if (!(condition)) {                                                                    \
-            std::fprintf(stderr, "property failed at %s:%d: %s\n  %s\n", __FILE__, __LINE__,  \
-                         #condition, qPrintable(QString(what)));                               \
-            std::abort();                                                                      \
-        }                                                                                      \
+#define FUZZ_CHECK(condition, what)                                                                \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            std::fprintf(stderr, "property failed at %s:%d: %s\n  %s\n", __FILE__, __LINE__,       \
+                         #condition, qPrintable(QString(what)));                                   \
+            std::abort();                                                                          \
+        }                                                                                          \
     } while (0)
 
 // Takes bytes from the front of the fuzzer's input: a small number, a piece of given length.

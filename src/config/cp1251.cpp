@@ -67,4 +67,9 @@ QString toUnicode(QByteArrayView bytes)
     return out;
 }
 
+bool canHold(QStringView text)
+{
+    return toUnicode(fromUnicode(text)) == text;
+}
+
 } // namespace Cp1251

@@ -11,4 +11,7 @@ namespace Cp1251 {
 QByteArray fromUnicode(QStringView text);
 QString toUnicode(QByteArrayView bytes);
 
+// Whether the code page holds every character of the text (nothing would become '?').
+bool canHold(QStringView text);
+
 } // namespace Cp1251

@@ -107,11 +107,6 @@ bool holdsLineEnd(QStringView text)
     return text.contains(u'\r') || text.contains(u'\n');
 }
 
-bool fitsCodePage(QStringView text)
-{
-    return Cp1251::toUnicode(Cp1251::fromUnicode(text)) == text;
-}
-
 } // namespace
 
 bool ProfileFile::entryReadsBack(const QString &section, const QString &key, const QString &value)
@@ -119,12 +114,12 @@ bool ProfileFile::entryReadsBack(const QString &section, const QString &key, con
     // A line end would end the entry early and plant the rest as lines of their own; a key
     // that the reader would trim, split at "=" or take for a section header would never be
     // found again, and a section name with "]" neither.
-    if (holdsLineEnd(section) || section.contains(u']') || !fitsCodePage(section))
+    if (holdsLineEnd(section) || section.contains(u']') || !Cp1251::canHold(section))
         return false;
     if (key.isEmpty() || trimBlanks(key).size() != key.size() || key.contains(u'=') ||
-        key.startsWith(u'[') || holdsLineEnd(key) || !fitsCodePage(key))
+        key.startsWith(u'[') || holdsLineEnd(key) || !Cp1251::canHold(key))
         return false;
-    return !holdsLineEnd(value) && value.size() <= kMaxValueLength && fitsCodePage(value);
+    return !holdsLineEnd(value) && value.size() <= kMaxValueLength && Cp1251::canHold(value);
 }
 
 ProfileFile::ProfileFile(QString path) : m_path(std::move(path))

@@ -30,7 +30,7 @@ inline bool isSendable(QStringView value)
         if (ch.unicode() < 0x20 || ch.unicode() == 0x7F)
             return false;
     }
-    return Cp1251::toUnicode(Cp1251::fromUnicode(value)) == value;
+    return Cp1251::canHold(value);
 }
 
 inline bool endsWithCrLf(const QString &text)

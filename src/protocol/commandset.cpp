@@ -32,11 +32,6 @@ QString queryValue(const QString &reply)
     return cr < 0 ? reply : reply.left(cr);
 }
 
-bool lineHas(const QString &line, const QString &keyOrLabel)
-{
-    return ReplyText::contains(line, keyOrLabel);
-}
-
 QStringView keyPart(const QString &line)
 {
     const qsizetype tab = line.indexOf(u'\t');

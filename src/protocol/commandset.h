@@ -26,9 +26,6 @@ QString lineValue(const QString &line);
 // A query's value: the reply text before its first CR.
 QString queryValue(const QString &reply);
 
-// Whether a block line carries a key or label (letter case ignored).
-bool lineHas(const QString &line, const QString &keyOrLabel);
-
 // A block line's key part: the text before its first TAB (the whole line without one).
 QStringView keyPart(const QString &line);
 

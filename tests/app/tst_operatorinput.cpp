@@ -14,6 +14,7 @@
 #include "protocol/settingsrows.h"
 #include "support/session.h"
 #include "support/simtrace.h"
+#include "support/windowprobes.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -39,12 +40,6 @@ enum class Field {
 
 // How it gets there.
 enum class Entry { Typed, Pasted, Set };
-
-QLineEdit *openEditor(QAbstractItemView *view)
-{
-    auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
-    return editor && view->isAncestorOf(editor) ? editor : nullptr;
-}
 
 // Key by key, each key carrying its character, as a keyboard with any layout sends it.
 void typeText(QWidget *widget, const QString &text)

@@ -32,13 +32,6 @@ SettingsTable *table(TForm1 &form)
     return form.settingsPage()->VLESetting;
 }
 
-// The value editor open in the table, if any: it has the focus.
-QLineEdit *openEditor(SettingsTable *view)
-{
-    auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
-    return editor && view->isAncestorOf(editor) ? editor : nullptr;
-}
-
 void activate(QWidget *window)
 {
     window->show();

@@ -45,9 +45,9 @@ private Q_SLOTS:
 
     void shouldMatchKeysWithoutRegardToCase()
     {
-        QVERIFY(CommandSet::lineHas(QStringLiteral("gprsapn\tx\r\n"), QStringLiteral("GPRSapn")));
+        QVERIFY(CommandSet::keyPartHas(QStringLiteral("gprsapn\tx\r\n"), QStringLiteral("GPRSapn")));
         QVERIFY(
-            !CommandSet::lineHas(QStringLiteral("GPRSlogin\tx\r\n"), QStringLiteral("GPRSapn")));
+            !CommandSet::keyPartHas(QStringLiteral("GPRSlogin\tx\r\n"), QStringLiteral("GPRSapn")));
     }
 
     void shouldShowPhoneInTableForm_data()

@@ -2,6 +2,9 @@
 
 #include "app/tform1.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QLineEdit>
 #include <QList>
 #include <QPushButton>
 #include <QTimer>
@@ -31,4 +34,11 @@ inline void duringNextTick(TForm1 &form, std::function<void()> action)
         action();
     });
     watch->start(2);
+}
+
+// The cell editor open in a table, if any: it has the focus.
+inline QLineEdit *openEditor(QAbstractItemView *view)
+{
+    auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    return editor && view->isAncestorOf(editor) ? editor : nullptr;
 }

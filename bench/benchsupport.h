@@ -1,0 +1,42 @@
+#pragma once
+
+// What the benchmark drivers share: the operator who answers Yes to everything, and the
+// program's CPU time.
+#include "app/userprompt.h"
+
+#include <cstdio>
+
+#include <sys/resource.h>
+
+// Every question answered Yes, every box closed at once; an error box is printed to standard
+// error and counted.
+class YesPrompt : public UserPrompt
+{
+public:
+    void inform(QWidget *, const QString &, const QString &) override {}
+    bool askYesNo(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return true;
+    }
+    void showError(QWidget *, const QString &, const QString &text) override
+    {
+        ++errorBoxes;
+        std::fprintf(stderr, "error box: %s\n", qPrintable(text));
+    }
+    QString chooseFileToOpen(QWidget *, const QString &, const QString &,
+                             const QString &) override
+    {
+        return {};
+    }
+
+    int errorBoxes = 0;
+};
+
+// User and system CPU seconds of this process so far.
+inline double cpuSeconds()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
