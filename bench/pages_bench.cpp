@@ -87,8 +87,8 @@ int main(int argc, char **argv)
 
     const Measure measure{sim};
     std::printf("%-26s %8s %8s %9s %7s\n", "operation", "ms", "bytes", "wire_ms", "ratio");
-    measure("ReadSensors", form.sensorsPage()->Button9);
-    measure("ReadKorrector", form.correctorsPage()->Button8);
+    measure("readSensors", form.sensorsPage()->Button9);
+    measure("readCorrectors", form.correctorsPage()->Button8);
 
     // Every sensor row changed, and the fields beside the grid.
     SensorsModel &sensors = form.unitData().sensors;
@@ -104,8 +104,8 @@ int main(int argc, char **argv)
     }
     sensors.setThreshold(QStringLiteral("3.4"));
     sensors.setSamplePeriod(QStringLiteral("30"));
-    measure("WriteSensors (all changed)", form.sensorsPage()->Button10);
-    measure("ClearSettigs + read-back", form.servicePage()->Button19);
+    measure("writeSensors (all changed)", form.sensorsPage()->Button10);
+    measure("clearSettings + read-back", form.servicePage()->Button19);
 
     // The window's responsiveness while a procedure is followed for 50 s.
     QElapsedTimer sinceTick;

@@ -52,23 +52,23 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     int perPoll = 70;
     switch (reader) {
     case 0:
-        reply = ReplyReader::Readotv(port, context, timeOtv);
+        reply = ReplyReader::readReply(port, context, timeOtv);
         break;
     case 1:
         perPoll = 1000;
-        reply = ReplyReader::Readotv_timer(port, context, timeOtv);
+        reply = ReplyReader::readClockReply(port, context, timeOtv);
         break;
     case 2:
-        reply = ReplyReader::Readotv_exit(port, context, timeOtv, endText);
+        reply = ReplyReader::readUntil(port, context, timeOtv, endText);
         break;
     case 3:
         perPoll = 1000;
-        reply = ReplyReader::Readotv_header(port, context, timeOtv, sizeOtv, endText);
+        reply = ReplyReader::readBlock(port, context, timeOtv, sizeOtv, endText);
         break;
     default:
         perPoll = 1000;
-        reply = ReplyReader::ReadParametrization(port, context, timeOtv,
-                                                 [&shown](const QString &line) { shown << line; });
+        reply = ReplyReader::readProcedure(port, context, timeOtv,
+                                           [&shown](const QString &line) { shown << line; });
         break;
     }
 
@@ -76,34 +76,34 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     const int lastPoll = ((timeOtv + 1) * 1000 - startMs % 1000 + 99) / 100 + 1;
     FUZZ_CHECK(clock.pauses() <= lastPoll,
                QStringLiteral("%1 polls, limit %2").arg(clock.pauses()).arg(lastPoll));
-    FUZZ_CHECK(reply.sOut == Cp1251::toUnicode(device.handedOver()),
+    FUZZ_CHECK(reply.text == Cp1251::toUnicode(device.handedOver()),
                "the reply is not the bytes taken");
     FUZZ_CHECK(device.everything().startsWith(device.handedOver()), "bytes taken out of order");
     FUZZ_CHECK(device.handedOver().size() <= qsizetype(perPoll) * clock.pauses(),
                "more bytes a poll than the reader may take");
 
-    const QString &text = reply.sOut;
+    const QString &text = reply.text;
     switch (reader) {
     case 0:
     case 1: {
         const bool ok = ReplyText::contains(text, QStringLiteral("OK\r\n"));
         const bool noCarrier = ReplyText::contains(text, QStringLiteral("NO CARRIER\r\n"));
-        FUZZ_CHECK(reply.rez == (ok && !noCarrier), "verdict against OK / NO CARRIER");
+        FUZZ_CHECK(reply.ok == (ok && !noCarrier), "verdict against OK / NO CARRIER");
         break;
     }
     case 2:
-        FUZZ_CHECK(reply.rez == ReplyText::contains(text, endText),
+        FUZZ_CHECK(reply.ok == ReplyText::contains(text, endText),
                    "verdict against the awaited text");
         break;
     case 3:
-        if (reply.rez)
+        if (reply.ok)
             FUZZ_CHECK(ReplyText::contains(text, endText) &&
                            text.endsWith(QStringLiteral("\r\n")) && text.size() > sizeOtv,
                        "a block taken as whole that is not");
         break;
     default:
         FUZZ_CHECK(
-            reply.rez ==
+            reply.ok ==
                 (ReplyText::contains(text, QStringLiteral("[STOP VOLTAGE CALIBRATION]\r\n")) ||
                  ReplyText::contains(text, QStringLiteral("[STOP CORRECTOR DETECT]\r\n"))),
             "verdict against the procedure's end lines");

@@ -86,7 +86,7 @@ public:
     // Connection panel
     void Button12Click();
     void Button14Click();
-    void ExitForm();
+    void disconnectUnit();
 
     // Runs a page's operation through the runner, inside the operation frame.
     void runOperation(QPushButton *button, std::function<void(UnitLink &)> operation,

@@ -40,7 +40,7 @@ void TForm1::Button12Click()
     Connection &link = connection();
     const auto readAll = [this, &link] {
         const std::unique_ptr<UnitLink> unit = link.link();
-        const bool read = ReadAllParam(*unit, m_data);
+        const bool read = readAllSettings(*unit, m_data);
         if (read)
             saveBackup();
         return read;
@@ -105,11 +105,11 @@ void TForm1::Button14Click()
     }
     BusyCursorOn();
     if (m_tickInProgress) {
-        m_pending = {[this] { ExitForm(); }, Button14, {}};
+        m_pending = {[this] { disconnectUnit(); }, Button14, {}};
         return;
     }
     try {
-        ExitForm();
+        disconnectUnit();
     } catch (...) {
         BusyCursorOff();
         throw;
@@ -117,9 +117,9 @@ void TForm1::Button14Click()
     BusyCursorOff();
 }
 
-void TForm1::ExitForm()
+void TForm1::disconnectUnit()
 {
-    connection().ExitForm();
+    connection().disconnect();
 }
 
 void TForm1::closeEvent(QCloseEvent *event)
@@ -142,7 +142,7 @@ void TForm1::FormClose()
     if (m_tickInProgress) {
         // The tick finishes its exchange, then disconnects and lets go of the port.
         m_pending = {[&link] {
-                         link.ExitForm();
+                         link.disconnect();
                          link.releasePort();
                      },
                      Button14,
@@ -154,7 +154,7 @@ void TForm1::FormClose()
         return;
     }
     try {
-        link.ExitForm();
+        link.disconnect();
     } catch (...) {
         // The program is ending; a failed goodbye to the unit changes nothing.
     }

@@ -226,7 +226,7 @@ void CliTool::interrupt()
     m_connection->setClosing();
     try {
         if (m_connection->isOpen() || m_connection->modemSessionActive())
-            m_connection->ExitForm();
+            m_connection->disconnect();
     } catch (...) {
         // Ending anyway; closing the port below drops DTR, which hangs up a modem as well.
     }
@@ -278,7 +278,7 @@ std::optional<int> CliTool::connectAndRead(const Options &options, UnitData &dat
     request.phone = options.phone;
     const auto readAll = [this, &connection, &data] {
         const std::unique_ptr<UnitLink> link = connection.link();
-        const bool read = ReadAllParam(*link, data);
+        const bool read = readAllSettings(*link, data);
         if (read)
             UnitBackup::keep(m_backupDir, Snapshot::of(data, QDateTime::currentDateTime()), *m_log);
         return read;
@@ -305,7 +305,7 @@ std::optional<int> CliTool::connectAndRead(const Options &options, UnitData &dat
 void CliTool::disconnect()
 {
     if (m_connection && m_connection->isOpen())
-        m_connection->ExitForm();
+        m_connection->disconnect();
     if (m_connection)
         m_connection->releasePort();
 }
@@ -391,11 +391,11 @@ int CliTool::write(const Options &options)
     // Page by page, as the operator would press each page's "Записать".
     const std::unique_ptr<UnitLink> link = m_connection->link();
     if (pages.count(Snapshot::Page::Settings))
-        WriteParamConnect(*link, data.settings);
+        writeSettings(*link, data.settings);
     if (pages.count(Snapshot::Page::Sensors) && m_connection->isOpen())
-        WriteSensors(*link, data.sensors);
+        writeSensors(*link, data.sensors);
     if (pages.count(Snapshot::Page::Correctors) && m_connection->isOpen())
-        WriteKorrector(*link, data.correctors);
+        writeCorrectors(*link, data.correctors);
     if (!m_connection->isOpen()) {
         fail(QStringLiteral("Связь с прибором прервана во время записи"));
         return UnitFailed;
@@ -404,7 +404,7 @@ int CliTool::write(const Options &options)
     // What the unit holds now, read afresh.
     UnitData check;
     const std::unique_ptr<UnitLink> again = m_connection->link();
-    if (!ReadAllParam(*again, check)) {
+    if (!readAllSettings(*again, check)) {
         disconnect();
         fail(QStringLiteral("Прибор не ответил на проверочное считывание"));
         return UnitFailed;

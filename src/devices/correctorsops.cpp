@@ -37,23 +37,23 @@ public:
     std::optional<QString> query(const QString &key, const QString &failure)
     {
         m_link.send(CommandSet::query(key));
-        return received(m_link.Readotv(3), failure);
+        return received(m_link.readReply(3), failure);
     }
 
     // Whether the unit confirmed the assignment; `failure` is logged when it did not.
     bool assign(const QString &key, const QString &value, int seconds, const QString &failure)
     {
         m_link.send(CommandSet::assignment(key, value));
-        return received(m_link.Readotv(seconds), failure).has_value();
+        return received(m_link.readReply(seconds), failure).has_value();
     }
 
 private:
     std::optional<QString> received(const Reply &reply, const QString &failure)
     {
-        if (reply.rez)
-            return CommandSet::queryValue(reply.sOut);
+        if (reply.ok)
+            return CommandSet::queryValue(reply.text);
         log(failure, LogColor::Red);
-        if (m_link.NoCarier(reply.sOut))
+        if (m_link.carrierLostIn(reply.text))
             throw CarrierLost{};
         return std::nullopt;
     }
@@ -278,7 +278,7 @@ void writeAll(CorrectorExchange &unit, CorrectorsModel &correctors)
 
 } // namespace
 
-void ReadKorrector(UnitLink &link, CorrectorsModel &correctors)
+void readCorrectors(UnitLink &link, CorrectorsModel &correctors)
 {
     if (!link.isOpen()) {
         link.log().log(QStringLiteral("COM-порт закрыт!"), LogColor::Red);
@@ -292,7 +292,7 @@ void ReadKorrector(UnitLink &link, CorrectorsModel &correctors)
     }
 }
 
-void WriteKorrector(UnitLink &link, CorrectorsModel &correctors)
+void writeCorrectors(UnitLink &link, CorrectorsModel &correctors)
 {
     if (!link.isOpen()) {
         link.log().log(QStringLiteral("COM-порт закрыт!"), LogColor::Red);
@@ -339,7 +339,7 @@ Found parseLine(const QString &line)
 
 } // namespace CorrectorDetection
 
-void AutoDetect(UnitLink &link, CorrectorsModel &correctors)
+void detectCorrectors(UnitLink &link, CorrectorsModel &correctors)
 {
     using C = CorrectorsModel;
     using CorrectorDetection::Found;
@@ -348,12 +348,12 @@ void AutoDetect(UnitLink &link, CorrectorsModel &correctors)
     LogSink &log = link.log();
     log.log(QStringLiteral("Автоопределение подключенных корректоров..."), LogColor::Green);
     link.send(CommandSet::query(QStringLiteral("CORRECTOR_DETECT")));
-    const Reply reply = link.ReadParametrization(50);
-    if (!reply.rez) {
+    const Reply reply = link.readProcedure(50);
+    if (!reply.ok) {
         log.log(QStringLiteral("Ошибка автоопределения подключенных корректоров!"), LogColor::Red);
         return;
     }
-    QStringList lines = CommandSet::splitLines(reply.sOut);
+    QStringList lines = CommandSet::splitLines(reply.text);
     // The end line (either of the two the reader ends on) and what follows it describe no
     // connector.
     for (qsizetype i = 0; i < lines.size(); ++i) {

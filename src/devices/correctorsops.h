@@ -10,11 +10,11 @@ class UnitLink;
 // changed, and the unit's own detection of its correctors. Each logs every step and stops at
 // once when the reply says the call is gone.
 
-void ReadKorrector(UnitLink &link, CorrectorsModel &correctors);
-void WriteKorrector(UnitLink &link, CorrectorsModel &correctors);
+void readCorrectors(UnitLink &link, CorrectorsModel &correctors);
+void writeCorrectors(UnitLink &link, CorrectorsModel &correctors);
 // Fills type, serial number and version from the unit's answer; the baselines stay, so a new
 // serial number shows as changed and the next write sends it.
-void AutoDetect(UnitLink &link, CorrectorsModel &correctors);
+void detectCorrectors(UnitLink &link, CorrectorsModel &correctors);
 
 namespace CorrectorDetection {
 

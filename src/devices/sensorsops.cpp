@@ -76,14 +76,14 @@ public:
     Outcome run(const QString &command, const QString &failure, QString *value = nullptr)
     {
         m_link.send(command);
-        const Reply reply = m_link.Readotv(kReplySeconds);
-        if (reply.rez) {
+        const Reply reply = m_link.readReply(kReplySeconds);
+        if (reply.ok) {
             if (value)
-                *value = CommandSet::queryValue(reply.sOut);
+                *value = CommandSet::queryValue(reply.text);
             return Received;
         }
         m_log.log(failure, LogColor::Red);
-        return m_link.NoCarier(reply.sOut) ? CarrierLost : Failed;
+        return m_link.carrierLostIn(reply.text) ? CarrierLost : Failed;
     }
 
 private:
@@ -443,7 +443,7 @@ private:
 
 } // namespace
 
-void ReadSensors(UnitLink &link, SensorsModel &sensors)
+void readSensors(UnitLink &link, SensorsModel &sensors)
 {
     LogSink &log = link.log();
     log.log(QStringLiteral("Считывание состояния датчиков..."), LogColor::Green);
@@ -469,7 +469,7 @@ void ReadSensors(UnitLink &link, SensorsModel &sensors)
     SensorsReader(link, log, sensors).run();
 }
 
-void WriteSensors(UnitLink &link, SensorsModel &sensors)
+void writeSensors(UnitLink &link, SensorsModel &sensors)
 {
     LogSink &log = link.log();
     if (!link.isOpen()) {

@@ -13,12 +13,12 @@ class UnitLink;
 // threshold and the reaction to it, and the poll period, each value with its baseline. A state
 // or alarm-contact value that is no whole number ends the read with EConvertError; the closing
 // line is logged however the read ends.
-void ReadSensors(UnitLink &link, SensorsModel &sensors);
+void readSensors(UnitLink &link, SensorsModel &sensors);
 
 // "Записать": sends what differs from the baselines. The grid's baselines move to what the
 // unit confirmed; the threshold, its reaction and the period keep the values last read, so a
 // value written once is sent again by every later write until the page is read.
-void WriteSensors(UnitLink &link, SensorsModel &sensors);
+void writeSensors(UnitLink &link, SensorsModel &sensors);
 
 namespace SensorsOps {
 

@@ -41,45 +41,45 @@ public:
         m_port->WriteStr(line);
     }
 
-    Reply Readotv(int time_otv) override
+    Reply readReply(int limitSeconds) override
     {
-        return m_connection.read(m_port, [time_otv](TComPort &port, ReaderContext &context) {
-            return ReplyReader::Readotv(port, context, time_otv);
+        return m_connection.read(m_port, [limitSeconds](TComPort &port, ReaderContext &context) {
+            return ReplyReader::readReply(port, context, limitSeconds);
         });
     }
 
-    Reply Readotv_timer(int time_otv) override
+    Reply readClockReply(int limitSeconds) override
     {
-        return m_connection.read(m_port, [time_otv](TComPort &port, ReaderContext &context) {
-            return ReplyReader::Readotv_timer(port, context, time_otv);
+        return m_connection.read(m_port, [limitSeconds](TComPort &port, ReaderContext &context) {
+            return ReplyReader::readClockReply(port, context, limitSeconds);
         });
     }
 
-    Reply Readotv_exit(int time_otv, const QString &sOtvet) override
-    {
-        return m_connection.read(m_port, [&](TComPort &port, ReaderContext &context) {
-            return ReplyReader::Readotv_exit(port, context, time_otv, sOtvet);
-        });
-    }
-
-    Reply Readotv_header(int time_otv, int size_otv, const QString &sEnd) override
+    Reply readUntil(int limitSeconds, const QString &awaited) override
     {
         return m_connection.read(m_port, [&](TComPort &port, ReaderContext &context) {
-            return ReplyReader::Readotv_header(port, context, time_otv, size_otv, sEnd);
+            return ReplyReader::readUntil(port, context, limitSeconds, awaited);
         });
     }
 
-    Reply ReadParametrization(int time_otv) override
+    Reply readBlock(int limitSeconds, int minSize, const QString &endText) override
+    {
+        return m_connection.read(m_port, [&](TComPort &port, ReaderContext &context) {
+            return ReplyReader::readBlock(port, context, limitSeconds, minSize, endText);
+        });
+    }
+
+    Reply readProcedure(int limitSeconds) override
     {
         LogSink &sink = log();
         return m_connection.read(m_port, [&](TComPort &port, ReaderContext &context) {
-            return ReplyReader::ReadParametrization(
-                port, context, time_otv,
+            return ReplyReader::readProcedure(
+                port, context, limitSeconds,
                 [&sink](const QString &line) { sink.log(line, LogColor::Blue); });
         });
     }
 
-    bool NoCarier(const QString &reply) override { return m_connection.NoCarier(reply); }
+    bool carrierLostIn(const QString &reply) override { return m_connection.carrierLostIn(reply); }
     LogSink &log() override { return m_connection.log(); }
     void letEventsRun(const QString &where) override { m_connection.letEventsRun(where); }
 
@@ -189,7 +189,7 @@ Connection::ConnectResult Connection::connect(const Request &request,
         return readAll();
     };
     try {
-        if (!SetComPort(request)) {
+        if (!openPort(request)) {
             log().log(QStringLiteral("Соединение по СОМ - порту не установлено!"), LogColor::Red);
             return ConnectResult::PortNotOpened;
         }
@@ -199,7 +199,7 @@ Connection::ConnectResult Connection::connect(const Request &request,
         controls(LinkControls::CancelOn);
 
         if (m_type == GsmSet::kTypeGsm) {
-            if (!ConnectToPhone(request.phone) || !stillConnectedThrough(port)) {
+            if (!dial(request.phone) || !stillConnectedThrough(port)) {
                 abandonConnect(QString()); // the dialling logged why
                 return ConnectResult::NotConnected;
             }
@@ -305,19 +305,18 @@ void Connection::abandonConnect(const QString &why)
             log().log(why, LogColor::Red);
         if (m_modemSessionActive && isOpen() && !m_exitInProgress) {
             try {
-                ExitForm();
+                disconnect();
             } catch (...) {
-                // ExitForm reports its own failures; the port is let go of below in any case.
+                // disconnect reports its own failures; the port is let go of below in any case.
             }
         }
     }
     m_modemSessionActive = false;
     releasePort();
-    m_portCreated = false;
     controls(LinkControls::NotConnected);
 }
 
-bool Connection::SetComPort(const Request &request)
+bool Connection::openPort(const Request &request)
 {
     if (!request.portChosen) {
         const QString choose = QStringLiteral("Выберите COM-порт!");
@@ -350,13 +349,11 @@ bool Connection::SetComPort(const Request &request)
     port->Close();
     try {
         port->Open();
-        m_portCreated = true;
     } catch (const EComPort &error) {
         // Worked out before the box, which waits for the operator: whoever holds the port now
         // may have let go of it by then.
         const QString why =
             PortDiagnosis::diagnoseOpenFailure(request.port, error.code(), error.winCode());
-        m_portCreated = false;
         releasePort();
         const QString failed = QStringLiteral("Не удалось открыть COM-порт!");
         if (m_env.inform)
@@ -372,7 +369,7 @@ bool Connection::SetComPort(const Request &request)
     return true;
 }
 
-bool Connection::ConnectToPhone(const QString &Phone)
+bool Connection::dial(const QString &Phone)
 {
     // Held from the start: every log line below lets events run, and they may let go of
     // m_port.
@@ -414,35 +411,35 @@ bool Connection::ConnectToPhone(const QString &Phone)
 
     port->WriteStr(QStringLiteral("ATE0\r\n"));
     read(port,
-         [](TComPort &p, ReaderContext &context) { return ReplyReader::Readotv(p, context, 3); });
+         [](TComPort &p, ReaderContext &context) { return ReplyReader::readReply(p, context, 3); });
 
     log().log(QStringLiteral("Набор номера..."), LogColor::Green);
     clock.sleep(500);
     port->WriteStr(QStringLiteral("ATD") + Phone + QStringLiteral("\r\n"));
     m_dialUnderWay = true;
-    QString sOut;
-    bool rez = false;
-    Read_otv_ConnectToPhone(port, 40, sOut, rez, Phone);
+    QString text;
+    bool ok = false;
+    readDialAnswer(port, 40, text, ok, Phone);
     m_dialUnderWay = false;
-    log().write(QStringLiteral("Ответ на набор номера: ") + sOut.trimmed());
+    log().write(QStringLiteral("Ответ на набор номера: ") + text.trimmed());
 
-    if (ReplyText::contains(sOut, QStringLiteral("CONNECT"))) {
+    if (ReplyText::contains(text, QStringLiteral("CONNECT"))) {
         log().log(QStringLiteral("Соединение по номеру ") + Phone + QStringLiteral(" установлено!"),
                   LogColor::Green);
         return true;
     }
     port->Close();
-    for (const QString &line : Dialing::failureLines(sOut, Phone))
+    for (const QString &line : Dialing::failureLines(text, Phone))
         log().log(line, LogColor::Red);
     return false;
 }
 
-void Connection::Read_otv_ConnectToPhone(const std::shared_ptr<TComPort> &port, int time_otv,
-                                         QString &sOut, bool &rez, const QString &Phone)
+void Connection::readDialAnswer(const std::shared_ptr<TComPort> &port, int limitSeconds,
+                                QString &text, bool &ok, const QString &Phone)
 {
     LinkClock &clock = *m_env.clock;
-    rez = false;
-    sOut.clear();
+    ok = false;
+    text.clear();
     Dialing::AnswerScanner scanner;
     const qint64 startSecond = clock.wholeSeconds();
     QByteArray buffer(100, Qt::Uninitialized);
@@ -450,33 +447,33 @@ void Connection::Read_otv_ConnectToPhone(const std::shared_ptr<TComPort> &port, 
         clock.sleep(200);
         const int got = port->Read(buffer.data(), 100);
         if (scanner.feed(buffer.first(got))) {
-            rez = true;
-            sOut = scanner.answer();
+            ok = true;
+            text = scanner.answer();
         }
 
         const qint64 elapsed = clock.wholeSeconds() - startSecond;
-        if (elapsed > time_otv) {
+        if (elapsed > limitSeconds) {
             log().log(QStringLiteral("Не удалось дозвониться по номеру ") + Phone, LogColor::Red);
             return;
         }
 
-        log().replaceLastShown(QStringLiteral("Набор номера ") + Phone +
-                                   QStringLiteral(". Ожидание ответа (") +
-                                   QString::number(time_otv - elapsed) + QStringLiteral(" сек.)"),
-                               LogColor::Green);
+        log().replaceLastShown(
+            QStringLiteral("Набор номера ") + Phone + QStringLiteral(". Ожидание ответа (") +
+                QString::number(limitSeconds - elapsed) + QStringLiteral(" сек.)"),
+            LogColor::Green);
         if (pass == 0)
             log().write(QStringLiteral("Набор номера ") + Phone +
                         QStringLiteral(". Ожидание ответа..."));
 
-        Delay(300);
+        pause(300);
         letEventsRun(QStringLiteral("dial"));
-        if (rez)
+        if (ok)
             return;
         stopIfCancelled();
     }
 }
 
-void Connection::ExitForm()
+void Connection::disconnect()
 {
     // One disconnect talks through one port object from start to end, and follows the
     // connection type it started with, whatever is clicked while it waits.
@@ -505,9 +502,9 @@ void Connection::ExitForm()
             const auto waitFor = [this, &port](const QString &text) {
                 return read(port,
                             [&text](TComPort &p, ReaderContext &context) {
-                                return ReplyReader::Readotv_exit(p, context, 3, text);
+                                return ReplyReader::readUntil(p, context, 3, text);
                             })
-                    .rez;
+                    .ok;
             };
             if (type == GsmSet::kTypeGsm) {
                 const bool unitHungUp = waitFor(QStringLiteral("+++"));
@@ -565,16 +562,16 @@ bool Connection::keepAliveExchange()
             const std::shared_ptr<TComPort> port = m_port;
             port->WriteStr(QStringLiteral("date\r\n"));
             const Reply reply = read(port, [](TComPort &p, ReaderContext &context) {
-                return ReplyReader::Readotv_timer(p, context, 3);
+                return ReplyReader::readClockReply(p, context, 3);
             });
-            if (reply.rez) {
+            if (reply.ok) {
                 log().write(QStringLiteral("Получен ответ от таймера. Дата прибора:  ") +
-                            reply.sOut);
+                            reply.text);
             } else {
                 log().write(
                     QStringLiteral("Получен некорректный ответ от таймера. Дата прибора:  ") +
-                    reply.sOut);
-                if (NoCarier(reply.sOut))
+                    reply.text);
+                if (carrierLostIn(reply.text))
                     return false;
             }
         }
@@ -589,7 +586,7 @@ bool Connection::keepAliveExchange()
     return true;
 }
 
-bool Connection::NoCarier(const QString &Str)
+bool Connection::carrierLostIn(const QString &Str)
 {
     m_carrierLost = false;
     if (!ReplyText::contains(Str, QStringLiteral("NO CARRIER")))
@@ -618,7 +615,7 @@ void Connection::releasePort()
     m_port.reset();
 }
 
-void Connection::Delay(unsigned Milliseconds)
+void Connection::pause(unsigned Milliseconds)
 {
     LinkClock &clock = *m_env.clock;
     const qint64 start = clock.elapsedMs();

@@ -88,22 +88,22 @@ public:
     void cancelConnect();
     bool connectInProgress() const { return m_connectInProgress; }
 
-    bool SetComPort(const Request &request);
-    bool ConnectToPhone(const QString &Phone);
+    bool openPort(const Request &request);
+    bool dial(const QString &Phone);
     // The disconnect: asks the unit to leave its service mode, hangs up the modem when needed,
     // closes the port (the object stays held until the next Connect or release).
-    void ExitForm();
+    void disconnect();
     // The keep-alive's exchange: the unit's clock, a lost carrier, a dead line. False when the
     // connection is gone.
     bool keepAliveExchange();
 
-    bool NoCarier(const QString &Str);
+    bool carrierLostIn(const QString &Str);
     // The connection went under us (no carrier, a dead line): not connected at once.
     void dropConnection();
     void releasePort();
 
     // Returns after at least this long, letting window events run all along.
-    void Delay(unsigned Milliseconds);
+    void pause(unsigned Milliseconds);
 
     // A link for one operation, bound to the port open now.
     std::unique_ptr<UnitLink> link();
@@ -115,7 +115,6 @@ public:
     bool modemSessionActive() const { return m_modemSessionActive; }
     bool carrierLost() const { return m_carrierLost; }
     void setCarrierLost(bool lost) { m_carrierLost = lost; }
-    bool portCreated() const { return m_portCreated; }
     bool isOpen() const;
     bool exitInProgress() const { return m_exitInProgress; }
     // The program is ending: what is cut short ends quietly.
@@ -132,8 +131,8 @@ private:
 
     Reply read(const std::shared_ptr<TComPort> &port,
                const std::function<Reply(TComPort &, ReaderContext &)> &reader);
-    void Read_otv_ConnectToPhone(const std::shared_ptr<TComPort> &port, int time_otv, QString &sOut,
-                                 bool &rez, const QString &Phone);
+    void readDialAnswer(const std::shared_ptr<TComPort> &port, int limitSeconds, QString &text,
+                        bool &ok, const QString &Phone);
     bool stillConnectedThrough(const std::shared_ptr<TComPort> &port) const;
     // Throws ConnectCancelled when the operator has cancelled the Connect under way.
     void stopIfCancelled() const;
@@ -147,7 +146,6 @@ private:
     QString m_disconnectType;
     bool m_modemSessionActive = false;
     bool m_carrierLost = false;
-    bool m_portCreated = false;
     bool m_exitInProgress = false;
     bool m_closing = false;
     bool m_connectInProgress = false;

@@ -23,7 +23,7 @@ struct Poll
     std::function<void(const QString &)> afterTest; // sees the reply after each poll
 };
 
-Reply poll(TComPort &port, ReaderContext &context, int time_otv, const Poll &how)
+Reply poll(TComPort &port, ReaderContext &context, int limitSeconds, const Poll &how)
 {
     Reply reply;
     const qint64 startSecond = context.clock.wholeSeconds();
@@ -40,19 +40,19 @@ Reply poll(TComPort &port, ReaderContext &context, int time_otv, const Poll &how
         const int got = port.Read(buffer.data(), how.readSize);
         readNow = context.waitForInput && got == how.readSize;
         pauseOnly = readable && got == 0;
-        reply.sOut += ReplyText::fromBytes(buffer.constData(), got);
+        reply.text += ReplyText::fromBytes(buffer.constData(), got);
 
-        const Verdict verdict = how.endTest(reply.sOut);
+        const Verdict verdict = how.endTest(reply.text);
         bool done = verdict != Verdict::Waiting;
         if (verdict == Verdict::Success)
-            reply.rez = true;
-        if (context.clock.wholeSeconds() - startSecond > time_otv) {
+            reply.ok = true;
+        if (context.clock.wholeSeconds() - startSecond > limitSeconds) {
             done = true;
             if (how.timeoutBeatsSuccess)
-                reply.rez = false;
+                reply.ok = false;
         }
         if (how.afterTest)
-            how.afterTest(reply.sOut);
+            how.afterTest(reply.text);
         if (context.processEvents)
             context.processEvents();
         if (done)
@@ -80,30 +80,30 @@ void discardQuietly(TComPort &port)
 
 } // namespace
 
-Reply Readotv(TComPort &port, ReaderContext &context, int time_otv)
+Reply readReply(TComPort &port, ReaderContext &context, int limitSeconds)
 {
-    return poll(port, context, time_otv, {70, okOrNoCarrier, false, {}});
+    return poll(port, context, limitSeconds, {70, okOrNoCarrier, false, {}});
 }
 
-Reply Readotv_timer(TComPort &port, ReaderContext &context, int time_otv)
+Reply readClockReply(TComPort &port, ReaderContext &context, int limitSeconds)
 {
-    return poll(port, context, time_otv, {1000, okOrNoCarrier, false, {}});
+    return poll(port, context, limitSeconds, {1000, okOrNoCarrier, false, {}});
 }
 
-Reply Readotv_exit(TComPort &port, ReaderContext &context, int time_otv, const QString &sOtvet)
+Reply readUntil(TComPort &port, ReaderContext &context, int limitSeconds, const QString &awaited)
 {
-    const auto endTest = [&sOtvet](const QString &text) {
-        return ReplyText::contains(text, sOtvet) ? Verdict::Success : Verdict::Waiting;
+    const auto endTest = [&awaited](const QString &text) {
+        return ReplyText::contains(text, awaited) ? Verdict::Success : Verdict::Waiting;
     };
-    return poll(port, context, time_otv, {70, endTest, false, {}});
+    return poll(port, context, limitSeconds, {70, endTest, false, {}});
 }
 
-Reply Readotv_header(TComPort &port, ReaderContext &context, int time_otv, int size_otv,
-                     const QString &sEnd)
+Reply readBlock(TComPort &port, ReaderContext &context, int limitSeconds, int minSize,
+                const QString &endText)
 {
-    const auto endTest = [&sEnd, size_otv](const QString &text) {
+    const auto endTest = [&endText, minSize](const QString &text) {
         const bool endsLine = ReplyText::endsWithCrLf(text);
-        if (ReplyText::contains(text, sEnd) && endsLine && text.size() > size_otv)
+        if (ReplyText::contains(text, endText) && endsLine && text.size() > minSize)
             return Verdict::Success;
         if (ReplyText::contains(text, kNoCarrier) && endsLine)
             return Verdict::Failure;
@@ -111,7 +111,7 @@ Reply Readotv_header(TComPort &port, ReaderContext &context, int time_otv, int s
     };
     Reply reply;
     try {
-        reply = poll(port, context, time_otv, {1000, endTest, true, {}});
+        reply = poll(port, context, limitSeconds, {1000, endTest, true, {}});
     } catch (...) {
         discardQuietly(port);
         throw;
@@ -120,8 +120,8 @@ Reply Readotv_header(TComPort &port, ReaderContext &context, int time_otv, int s
     return reply;
 }
 
-Reply ReadParametrization(TComPort &port, ReaderContext &context, int time_otv,
-                          const std::function<void(const QString &)> &showLine)
+Reply readProcedure(TComPort &port, ReaderContext &context, int limitSeconds,
+                    const std::function<void(const QString &)> &showLine)
 {
     const auto endTest = [](const QString &text) {
         return ReplyText::contains(text, kStopVoltage) || ReplyText::contains(text, kStopDetect)
@@ -146,7 +146,7 @@ Reply ReadParametrization(TComPort &port, ReaderContext &context, int time_otv,
             }
         }
     };
-    const Reply reply = poll(port, context, time_otv, {1000, endTest, false, showNewLines});
+    const Reply reply = poll(port, context, limitSeconds, {1000, endTest, false, showNewLines});
     port.ClearBuffer(true, true);
     return reply;
 }

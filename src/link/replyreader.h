@@ -22,8 +22,8 @@ struct ReaderContext
 
 struct Reply
 {
-    QString sOut; // every byte received since the reader started
-    bool rez = false;
+    QString text; // every byte received since the reader started
+    bool ok = false;
 };
 
 // The reply readers. Each polls the port: it waits up to 100 ms for bytes (with a waiting
@@ -31,27 +31,27 @@ struct Reply
 // reads at most its own number of bytes, tests its end conditions on the whole reply, then the
 // time limit, and lets window events run once. When a read took as many bytes as it may, more
 // are queued and the next read follows at once. The time limit counts whole seconds: the wait ends
-// at the first poll where more than time_otv whole seconds have passed since the starting second. A
-// port error ends the reader at once and goes to the caller.
+// at the first poll where more than limitSeconds whole seconds have passed since the starting
+// second. A port error ends the reader at once and goes to the caller.
 namespace ReplyReader {
 
 inline constexpr int kPollMs = 100;
 
 // "OK\r\n" succeeds, "NO CARRIER\r\n" fails; with both present the reply fails. 70 bytes a
 // poll.
-Reply Readotv(TComPort &port, ReaderContext &context, int time_otv);
-// As Readotv, 1000 bytes a poll: the keep-alive clock query.
-Reply Readotv_timer(TComPort &port, ReaderContext &context, int time_otv);
-// Succeeds once the reply contains sOtvet; never looks for NO CARRIER.
-Reply Readotv_exit(TComPort &port, ReaderContext &context, int time_otv, const QString &sOtvet);
-// A block: sEnd present, ending in CR LF and longer than size_otv; fails on NO CARRIER with
+Reply readReply(TComPort &port, ReaderContext &context, int limitSeconds);
+// As readReply, 1000 bytes a poll: the keep-alive clock query.
+Reply readClockReply(TComPort &port, ReaderContext &context, int limitSeconds);
+// Succeeds once the reply contains awaited; never looks for NO CARRIER.
+Reply readUntil(TComPort &port, ReaderContext &context, int limitSeconds, const QString &awaited);
+// A block: endText present, ending in CR LF and longer than minSize; fails on NO CARRIER with
 // CR LF at the end. The time limit wins over success in the same poll. Both port queues are
 // discarded at the end, also when a port error ends it.
-Reply Readotv_header(TComPort &port, ReaderContext &context, int time_otv, int size_otv,
-                     const QString &sEnd);
+Reply readBlock(TComPort &port, ReaderContext &context, int limitSeconds, int minSize,
+                const QString &endText);
 // A procedure: ends on either procedure end line; every complete line is shown through
 // showLine (trimmed) as it arrives; both port queues are discarded after a normal end.
-Reply ReadParametrization(TComPort &port, ReaderContext &context, int time_otv,
-                          const std::function<void(const QString &)> &showLine);
+Reply readProcedure(TComPort &port, ReaderContext &context, int limitSeconds,
+                    const std::function<void(const QString &)> &showLine);
 
 } // namespace ReplyReader

@@ -26,15 +26,15 @@ public:
     // Throws EComPort.
     virtual void send(const QString &line) = 0;
 
-    virtual Reply Readotv(int time_otv) = 0;
-    virtual Reply Readotv_timer(int time_otv) = 0;
-    virtual Reply Readotv_exit(int time_otv, const QString &sOtvet) = 0;
-    virtual Reply Readotv_header(int time_otv, int size_otv, const QString &sEnd) = 0;
+    virtual Reply readReply(int limitSeconds) = 0;
+    virtual Reply readClockReply(int limitSeconds) = 0;
+    virtual Reply readUntil(int limitSeconds, const QString &awaited) = 0;
+    virtual Reply readBlock(int limitSeconds, int minSize, const QString &endText) = 0;
     // Every line of the procedure is logged in blue as it arrives.
-    virtual Reply ReadParametrization(int time_otv) = 0;
+    virtual Reply readProcedure(int limitSeconds) = 0;
 
     // True, with the connection taken down, when the reply says the call is gone.
-    virtual bool NoCarier(const QString &reply) = 0;
+    virtual bool carrierLostIn(const QString &reply) = 0;
 
     virtual LogSink &log() = 0;
     virtual void letEventsRun(const QString &where) = 0;

@@ -153,7 +153,7 @@ void applyHeader(const QString &block, SettingsModel &settings, UnitIdentity &id
     }
 }
 
-bool ReadAllParam(UnitLink &link, UnitData &data)
+bool readAllSettings(UnitLink &link, UnitData &data)
 {
     bool result = false;
     // Whichever way the read ends, SettingsReadOk says whether it was whole.
@@ -171,13 +171,13 @@ bool ReadAllParam(UnitLink &link, UnitData &data)
     }
     log.log(QStringLiteral("Считывание настроек..."), LogColor::Green);
     link.send(CommandSet::query(QStringLiteral("group_info")));
-    const Reply reply = link.Readotv_header(11, 500, kEndGroupInfo);
-    if (!reply.rez) {
+    const Reply reply = link.readBlock(11, 500, kEndGroupInfo);
+    if (!reply.ok) {
         log.log(QStringLiteral("Не удалось считать настройки"), LogColor::Red);
-        link.NoCarier(reply.sOut);
+        link.carrierLostIn(reply.text);
         return false;
     }
-    applyGroupInfo(reply.sOut, data);
+    applyGroupInfo(reply.text, data);
     // Only a reply that arrived whole and converted whole counts as read.
     result = true;
     if (!data.identity.DeviceName.isEmpty())
@@ -186,7 +186,7 @@ bool ReadAllParam(UnitLink &link, UnitData &data)
     return true;
 }
 
-void ReadParamConnect(UnitLink &link, SettingsModel &settings, UnitIdentity &identity)
+void readSettings(UnitLink &link, SettingsModel &settings, UnitIdentity &identity)
 {
     identity.clear();
     LogSink &log = link.log();
@@ -196,25 +196,25 @@ void ReadParamConnect(UnitLink &link, SettingsModel &settings, UnitIdentity &ide
     }
     log.log(QStringLiteral("Считывание настроек..."), LogColor::Green);
 
-    Reply reply = link.Readotv_header(1, 600, QStringLiteral("DDDDDDDDDDDDDDDDD "));
-    if (link.NoCarier(reply.sOut))
+    Reply reply = link.readBlock(1, 600, QStringLiteral("DDDDDDDDDDDDDDDDD "));
+    if (link.carrierLostIn(reply.text))
         return;
 
     link.send(CommandSet::query(QStringLiteral("header")));
-    reply = link.Readotv_header(8, 300, kHeaderEnd);
-    if (!reply.rez) {
+    reply = link.readBlock(8, 300, kHeaderEnd);
+    if (!reply.ok) {
         log.log(QStringLiteral("Не удалось считать настройки"), LogColor::Red);
-        link.NoCarier(reply.sOut);
+        link.carrierLostIn(reply.text);
         return;
     }
-    applyHeader(reply.sOut, settings, identity);
+    applyHeader(reply.text, settings, identity);
     identity.showTitle();
     log.log(QStringLiteral("Считывание настроек завершено"), LogColor::Blue);
 
     link.send(CommandSet::query(kProtocolKeys[ReadArchive4]));
-    reply = link.Readotv(3);
-    if (reply.rez) {
-        const QString value = CommandSet::queryValue(reply.sOut);
+    reply = link.readReply(3);
+    if (reply.ok) {
+        const QString value = CommandSet::queryValue(reply.text);
         settings.setValue(SettingsRows::ArchiveStart, value);
         settings.setBaseline(SettingsRows::ArchiveStart, value);
     }

@@ -14,10 +14,10 @@ struct UnitData;
 
 // Fills every page and its baselines, and the identity; true when the whole block arrived and
 // converted. A value that must be a number and is not ends the read with EConvertError.
-bool ReadAllParam(UnitLink &link, UnitData &data);
+bool readAllSettings(UnitLink &link, UnitData &data);
 
 // The device-parameters page's read.
-void ReadParamConnect(UnitLink &link, SettingsModel &settings, UnitIdentity &identity);
+void readSettings(UnitLink &link, SettingsModel &settings, UnitIdentity &identity);
 
 // The parsing of the two block replies, without a link. A "group_info" line fills every key
 // its key part (before the TAB) contains; a value that must be a number and is not throws

@@ -190,8 +190,8 @@ private:
             return Sent::Failed;
         }
         m_link.send(CommandSet::assignment(Protocol::kProtocolKeys[row], value));
-        const Reply reply = m_link.Readotv(3);
-        if (reply.rez) {
+        const Reply reply = m_link.readReply(3);
+        if (reply.ok) {
             m_log.log(QStringLiteral("Перезапись [") + caption(row) + QStringLiteral("]: ") + old +
                           QStringLiteral(" --> ") + text,
                       LogColor::Blue);
@@ -201,7 +201,7 @@ private:
         m_log.log(QStringLiteral("Не удалось перезаписать значение [") + caption(row) +
                       QStringLiteral("]!"),
                   LogColor::Red);
-        return m_link.NoCarier(reply.sOut) ? Sent::CarrierLost : Sent::Failed;
+        return m_link.carrierLostIn(reply.text) ? Sent::CarrierLost : Sent::Failed;
     }
 
     void notWritten(int row)
@@ -269,8 +269,8 @@ private:
         m_link.send(
             CommandSet::assignment(Protocol::kProtocolKeys[Protocol::ReadArchive4],
                                    CommandSet::wireDate(ValueChecks::toDateTime(date, time))));
-        const Reply reply = m_link.Readotv(3);
-        if (reply.rez) {
+        const Reply reply = m_link.readReply(3);
+        if (reply.ok) {
             m_log.log(QStringLiteral("Перезапись [") + caption(ArchiveStart) +
                           QStringLiteral("]: ") + old + QStringLiteral(" --> ") + text,
                       LogColor::Blue);
@@ -279,7 +279,7 @@ private:
         }
         m_log.log(QStringLiteral("Не удалось перезаписать нач. дату считывания архива Тавикс-М!"),
                   LogColor::Red);
-        return !m_link.NoCarier(reply.sOut);
+        return !m_link.carrierLostIn(reply.text);
     }
 
     UnitLink &m_link;
@@ -291,12 +291,12 @@ private:
 
 } // namespace
 
-void WriteParamConnect(UnitLink &link, SettingsModel &settings)
+void writeSettings(UnitLink &link, SettingsModel &settings)
 {
     SettingsWriter(link, settings).run();
 }
 
-void WriteTime(UnitLink &link, SettingsModel &settings, int row, const QString &text)
+void writeClock(UnitLink &link, SettingsModel &settings, int row, const QString &text)
 {
     LogSink &log = link.log();
     if (!link.isOpen()) {
@@ -310,8 +310,8 @@ void WriteTime(UnitLink &link, SettingsModel &settings, int row, const QString &
     const QString key = clock ? Protocol::kProtocolKeys[Protocol::date]
                               : Protocol::kProtocolKeys[Protocol::ReadArchive4];
     link.send(CommandSet::assignment(key, text));
-    const Reply reply = link.Readotv(2);
-    if (reply.rez) {
+    const Reply reply = link.readReply(2);
+    if (reply.ok) {
         log.log(clock ? QStringLiteral("Дата/время устройства перезаписана!")
                       : QStringLiteral("Нач. дата считывания архива Тавикс-М перезаписана!"),
                 LogColor::Blue);
@@ -321,5 +321,5 @@ void WriteTime(UnitLink &link, SettingsModel &settings, int row, const QString &
     }
     link.inform(QStringLiteral("Запись даты/времени"),
                 QStringLiteral("Не удалось записать дату/время !"));
-    link.NoCarier(reply.sOut);
+    link.carrierLostIn(reply.text);
 }

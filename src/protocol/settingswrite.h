@@ -39,9 +39,9 @@ QString pendingChanges(const SettingsModel &settings);
 
 // The page's "Записать": asks the operator, sends the differing rows in order (the windows as a
 // group, the archive start date last) and logs each step.
-void WriteParamConnect(UnitLink &link, SettingsModel &settings);
+void writeSettings(UnitLink &link, SettingsModel &settings);
 
 // The clock dialog's write of the unit's clock (row DeviceClock) or the archive start date
 // (row ArchiveStart), `text` in the wire form DD.MM.YYYY HH:MM:SS. With the port closed the
 // text goes into the row instead, for the page's next write to send.
-void WriteTime(UnitLink &link, SettingsModel &settings, int row, const QString &text);
+void writeClock(UnitLink &link, SettingsModel &settings, int row, const QString &text);

@@ -25,7 +25,7 @@ bool portClosed(UnitLink &link, const QString &line)
 Reply exchange(UnitLink &link, const QString &command)
 {
     link.send(command);
-    return link.Readotv(2);
+    return link.readReply(2);
 }
 
 // The other half of the identity, asked for when it is not known yet; silence leaves it so.
@@ -34,8 +34,8 @@ void completeIdentity(UnitLink &link, const QString &key, QString &half)
     if (!half.isEmpty())
         return;
     const Reply reply = exchange(link, CommandSet::query(key));
-    if (reply.rez)
-        half = CommandSet::queryValue(reply.sOut);
+    if (reply.ok)
+        half = CommandSet::queryValue(reply.text);
 }
 
 void showTitleWhenKnown(UnitIdentity &identity)
@@ -54,20 +54,20 @@ bool isSerialNumber(const QString &text)
 
 } // namespace
 
-std::optional<QString> ReadSerialNumb(UnitLink &link)
+std::optional<QString> readSerialNumber(UnitLink &link)
 {
     // This line spells "СОМ" in Cyrillic letters.
     if (portClosed(link, QStringLiteral("\u0421\u041E\u041C-порт закрыт!")))
         return std::nullopt;
     const Reply reply = exchange(link, CommandSet::query(kSerialKey));
-    if (reply.rez)
-        return CommandSet::queryValue(reply.sOut);
+    if (reply.ok)
+        return CommandSet::queryValue(reply.text);
     link.inform(kReadTitle, QStringLiteral("Не удалось считать серийный номер!"));
-    link.NoCarier(reply.sOut);
+    link.carrierLostIn(reply.text);
     return std::nullopt;
 }
 
-void WriteSerialNumb(UnitLink &link, UnitIdentity &identity, const QString &number)
+void writeSerialNumber(UnitLink &link, UnitIdentity &identity, const QString &number)
 {
     if (portClosed(link, QStringLiteral("COM-порт закрт")))
         return;
@@ -76,9 +76,9 @@ void WriteSerialNumb(UnitLink &link, UnitIdentity &identity, const QString &numb
         return;
     }
     const Reply reply = exchange(link, CommandSet::assignment(kSerialKey, number));
-    if (!reply.rez) {
+    if (!reply.ok) {
         link.inform(kSerialTitle, QStringLiteral("Не удалось изменить серийный номер!"));
-        link.NoCarier(reply.sOut);
+        link.carrierLostIn(reply.text);
         return;
     }
     identity.DeviceNumber = number;
@@ -87,19 +87,19 @@ void WriteSerialNumb(UnitLink &link, UnitIdentity &identity, const QString &numb
     link.inform(kSerialTitle, QStringLiteral("Серийный номер изменен!"));
 }
 
-std::optional<QString> ReadNameDevice(UnitLink &link)
+std::optional<QString> readDeviceName(UnitLink &link)
 {
     if (portClosed(link, QStringLiteral("COM-порт закрыт!")))
         return std::nullopt;
     const Reply reply = exchange(link, CommandSet::query(kNameKey));
-    if (reply.rez)
-        return CommandSet::queryValue(reply.sOut);
+    if (reply.ok)
+        return CommandSet::queryValue(reply.text);
     link.inform(kReadTitle, QStringLiteral("Не удалось считать наименование прибора!"));
-    link.NoCarier(reply.sOut);
+    link.carrierLostIn(reply.text);
     return std::nullopt;
 }
 
-void WriteNameDevice(UnitLink &link, UnitIdentity &identity, const QString &name)
+void writeDeviceName(UnitLink &link, UnitIdentity &identity, const QString &name)
 {
     if (portClosed(link, QStringLiteral("COM-порт закрыт!")))
         return;
@@ -109,7 +109,7 @@ void WriteNameDevice(UnitLink &link, UnitIdentity &identity, const QString &name
         return;
     }
     const Reply reply = exchange(link, CommandSet::assignment(kNameKey, trimmed));
-    if (!reply.rez) {
+    if (!reply.ok) {
         link.inform(kNameTitle, QStringLiteral("Не удалось изменить наименование прибора!"));
         return;
     }

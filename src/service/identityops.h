@@ -12,7 +12,7 @@ class UnitLink;
 // field's text, keep it in the identity and refresh the title once name and number are both
 // known. Every outcome is told in a box; only a closed port is logged.
 
-std::optional<QString> ReadSerialNumb(UnitLink &link);
-void WriteSerialNumb(UnitLink &link, UnitIdentity &identity, const QString &number);
-std::optional<QString> ReadNameDevice(UnitLink &link);
-void WriteNameDevice(UnitLink &link, UnitIdentity &identity, const QString &name);
+std::optional<QString> readSerialNumber(UnitLink &link);
+void writeSerialNumber(UnitLink &link, UnitIdentity &identity, const QString &number);
+std::optional<QString> readDeviceName(UnitLink &link);
+void writeDeviceName(UnitLink &link, UnitIdentity &identity, const QString &name);

@@ -14,7 +14,7 @@ namespace {
 bool clear(UnitLink &link, const QString &command, const QString &done, const QString &failed)
 {
     link.send(command);
-    const bool confirmed = link.Readotv(2).rez;
+    const bool confirmed = link.readReply(2).ok;
     link.log().log(confirmed ? done : failed, confirmed ? LogColor::Blue : LogColor::Red);
     return confirmed;
 }
@@ -64,7 +64,7 @@ void sendClearingCommands(UnitLink &link, const CorrectorsModel &correctors)
 
 } // namespace
 
-void ClearSettigs(UnitLink &link, UnitData &data)
+void clearSettings(UnitLink &link, UnitData &data)
 {
     if (!link.confirm(QStringLiteral("Настройки Тавикс-М"),
                       QStringLiteral("Очистить настройки прибора Тавикс-М?"), QString()))
@@ -80,15 +80,15 @@ void ClearSettigs(UnitLink &link, UnitData &data)
         // The pages show what the unit holds now, whatever happened to the sequence; the
         // first error is the one reported.
         try {
-            ReadAllParam(link, data);
+            readAllSettings(link, data);
         } catch (...) {
         }
         throw;
     }
-    ReadAllParam(link, data);
+    readAllSettings(link, data);
 }
 
-void ClearArchive(UnitLink &link)
+void clearArchive(UnitLink &link)
 {
     const QString title = QStringLiteral("Удаление архива прибора Тавикс-М");
     if (!link.confirm(title, QStringLiteral("Удалить архив прибора Тавикс-М?"), QString()))
@@ -100,8 +100,8 @@ void ClearArchive(UnitLink &link)
         return;
     }
     link.send(CommandSet::query(QStringLiteral("ERASEARCH")));
-    const Reply reply = link.Readotv(3);
-    if (reply.rez) {
+    const Reply reply = link.readReply(3);
+    if (reply.ok) {
         const QString done = QStringLiteral("Архив прибора Тавикс-М удален!");
         log.log(done, LogColor::Blue);
         link.inform(title, done);
@@ -110,10 +110,10 @@ void ClearArchive(UnitLink &link)
     const QString failed = QStringLiteral("Ошибка удаления архива прибора Тавикс-М!");
     log.log(failed, LogColor::Red);
     link.inform(title, failed);
-    link.NoCarier(reply.sOut);
+    link.carrierLostIn(reply.text);
 }
 
-void ParamModem(UnitLink &link)
+void setUpModem(UnitLink &link)
 {
     LogSink &log = link.log();
     log.log(QStringLiteral("Старт параметризации модема..."), LogColor::Green);
@@ -122,9 +122,9 @@ void ParamModem(UnitLink &link)
         return;
     }
     link.send(CommandSet::query(QStringLiteral("mdmprm")));
-    const Reply reply = link.ReadParametrization(50);
-    const QString outcome = reply.rez ? QStringLiteral("Модем параметризован!")
-                                      : QStringLiteral("Ошибка парметризации!");
-    log.log(outcome, reply.rez ? LogColor::Green : LogColor::Red);
+    const Reply reply = link.readProcedure(50);
+    const QString outcome = reply.ok ? QStringLiteral("Модем параметризован!")
+                                     : QStringLiteral("Ошибка парметризации!");
+    log.log(outcome, reply.ok ? LogColor::Green : LogColor::Red);
     link.inform(QStringLiteral("Считывание данных"), outcome);
 }

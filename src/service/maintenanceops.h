@@ -7,6 +7,6 @@ struct UnitData;
 // (then reading everything back into the pages), erasing its archive, and its own configuration
 // of its GSM modem, whose progress lines are logged as they come.
 
-void ClearSettigs(UnitLink &link, UnitData &data);
-void ClearArchive(UnitLink &link);
-void ParamModem(UnitLink &link);
+void clearSettings(UnitLink &link, UnitData &data);
+void clearArchive(UnitLink &link);
+void setUpModem(UnitLink &link);

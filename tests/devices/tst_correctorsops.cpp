@@ -20,19 +20,19 @@ const QStringList kReadOrder = {
 void read(UnitSession &unit)
 {
     const std::unique_ptr<UnitLink> link = unit.connection->link();
-    ReadKorrector(*link, unit.data.correctors);
+    readCorrectors(*link, unit.data.correctors);
 }
 
 void write(UnitSession &unit)
 {
     const std::unique_ptr<UnitLink> link = unit.connection->link();
-    WriteKorrector(*link, unit.data.correctors);
+    writeCorrectors(*link, unit.data.correctors);
 }
 
 void detect(UnitSession &unit)
 {
     const std::unique_ptr<UnitLink> link = unit.connection->link();
-    AutoDetect(*link, unit.data.correctors);
+    detectCorrectors(*link, unit.data.correctors);
 }
 
 QStringList row(const CorrectorsModel &correctors, int r)
@@ -195,11 +195,11 @@ private Q_SLOTS:
         UnitSession unit;
         unit.start();
         const std::unique_ptr<UnitLink> link = unit.connection->link();
-        unit.connection->ExitForm();
+        unit.connection->disconnect();
         unit.log.shown.clear();
-        ReadKorrector(*link, unit.data.correctors);
-        WriteKorrector(*link, unit.data.correctors);
-        AutoDetect(*link, unit.data.correctors);
+        readCorrectors(*link, unit.data.correctors);
+        writeCorrectors(*link, unit.data.correctors);
+        detectCorrectors(*link, unit.data.correctors);
         QCOMPARE(unit.log.shown, (QStringList{"COM-порт закрыт!", "COM-порт закрыт!"}));
     }
 

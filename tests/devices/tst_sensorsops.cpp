@@ -146,13 +146,13 @@ public:
     void read()
     {
         const std::unique_ptr<UnitLink> link = m_connection->link();
-        ReadSensors(*link, sensors);
+        readSensors(*link, sensors);
     }
 
     void write()
     {
         const std::unique_ptr<UnitLink> link = m_connection->link();
-        WriteSensors(*link, sensors);
+        writeSensors(*link, sensors);
     }
 
     // The command lines the unit received since the last mark.
@@ -586,9 +586,9 @@ private Q_SLOTS:
         SensorsModel sensors;
         sensors.setCell(SensorsModel::AlarmColumn, 1, kOpened);
         if (write)
-            WriteSensors(*link, sensors);
+            writeSensors(*link, sensors);
         else
-            ReadSensors(*link, sensors);
+            readSensors(*link, sensors);
         QCOMPARE(recorded.shown, log);
     }
 

@@ -58,9 +58,9 @@ private Q_SLOTS:
         });
         feeder.start(5);
         ReaderContext waiting = context();
-        const Reply got = ReplyReader::Readotv(*m_port, waiting, 3);
-        QVERIFY(got.rez);
-        QCOMPARE(got.sOut, QString::fromLatin1(reply));
+        const Reply got = ReplyReader::readReply(*m_port, waiting, 3);
+        QVERIFY(got.ok);
+        QCOMPARE(got.text, QString::fromLatin1(reply));
         // Events ran during the waits: the feeder's pieces came one by one.
         QVERIFY(m_polls > 1);
     }
@@ -73,31 +73,31 @@ private Q_SLOTS:
         const QByteArray after(100, 'b');
         m_pty->sendToSlave(before + "\r\nOK\r\n" + after);
         ReaderContext waiting = context();
-        const Reply got = ReplyReader::Readotv(*m_port, waiting, 3);
-        QVERIFY(got.rez);
-        QCOMPARE(got.sOut.size(), 210);
+        const Reply got = ReplyReader::readReply(*m_port, waiting, 3);
+        QVERIFY(got.ok);
+        QCOMPARE(got.text.size(), 210);
         QCOMPARE(m_polls, 3);
-        QVERIFY(got.sOut.startsWith(QString::fromLatin1(before + "\r\nOK\r\n")));
+        QVERIFY(got.text.startsWith(QString::fromLatin1(before + "\r\nOK\r\n")));
 
         ReaderContext next = context();
         m_pty->sendToSlave("\r\nOK\r\n");
-        const Reply rest = ReplyReader::Readotv(*m_port, next, 3);
-        QCOMPARE(rest.sOut, QString::fromLatin1(QByteArray(256 - 210, 'b') + "\r\nOK\r\n"));
+        const Reply rest = ReplyReader::readReply(*m_port, next, 3);
+        QCOMPARE(rest.text, QString::fromLatin1(QByteArray(256 - 210, 'b') + "\r\nOK\r\n"));
     }
 
     void shouldEndWithPortErrorWhenPortClosesDuringWait()
     {
         QTimer::singleShot(30, this, [this] { m_port->Close(); });
         ReaderContext waiting = context();
-        QVERIFY_THROWS_EXCEPTION(EComPort, ReplyReader::Readotv(*m_port, waiting, 3));
+        QVERIFY_THROWS_EXCEPTION(EComPort, ReplyReader::readReply(*m_port, waiting, 3));
     }
 
     void shouldWaitOutLimitWithoutBusyLoop()
     {
         // Nothing comes: one poll about every 100 ms until the whole-second limit has passed.
         ReaderContext waiting = context();
-        const Reply got = ReplyReader::Readotv(*m_port, waiting, 1);
-        QVERIFY(!got.rez);
+        const Reply got = ReplyReader::readReply(*m_port, waiting, 1);
+        QVERIFY(!got.ok);
         QVERIFY2(m_polls >= 5 && m_polls <= 25, qPrintable(QString::number(m_polls)));
     }
 
@@ -117,7 +117,7 @@ private Q_SLOTS:
             }
         };
         try {
-            ReplyReader::Readotv(*m_port, waiting, 1);
+            ReplyReader::readReply(*m_port, waiting, 1);
         } catch (const EComPort &) {
         }
         QVERIFY2(!spun, qPrintable(QString::number(m_polls)));
@@ -137,7 +137,7 @@ private Q_SLOTS:
         };
         bool spun = false;
         try {
-            ReplyReader::Readotv(*m_port, waiting, 1);
+            ReplyReader::readReply(*m_port, waiting, 1);
         } catch (const EComPort &) {
             spun = true;
         }

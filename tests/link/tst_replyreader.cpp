@@ -44,24 +44,24 @@ private:
                 }};
     }
 
-    Reply run(Kind kind, int time_otv, const QString &text, int size, ReaderContext &context,
+    Reply run(Kind kind, int limitSeconds, const QString &text, int size, ReaderContext &context,
               QStringList *shown = nullptr)
     {
         switch (kind) {
         case Otv:
-            return ReplyReader::Readotv(*m_port, context, time_otv);
+            return ReplyReader::readReply(*m_port, context, limitSeconds);
         case Timer:
-            return ReplyReader::Readotv_timer(*m_port, context, time_otv);
+            return ReplyReader::readClockReply(*m_port, context, limitSeconds);
         case Exit:
-            return ReplyReader::Readotv_exit(*m_port, context, time_otv, text);
+            return ReplyReader::readUntil(*m_port, context, limitSeconds, text);
         case Header:
-            return ReplyReader::Readotv_header(*m_port, context, time_otv, size, text);
+            return ReplyReader::readBlock(*m_port, context, limitSeconds, size, text);
         case Parametrization:
-            return ReplyReader::ReadParametrization(*m_port, context, time_otv,
-                                                    [shown](const QString &line) {
-                                                        if (shown)
-                                                            shown->append(line);
-                                                    });
+            return ReplyReader::readProcedure(*m_port, context, limitSeconds,
+                                              [shown](const QString &line) {
+                                                  if (shown)
+                                                      shown->append(line);
+                                              });
         }
         return {};
     }
@@ -85,10 +85,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("kind");
         QTest::addColumn<int>("timeOtv");
-        QTest::addColumn<QString>("text"); // sOtvet or sEnd
-        QTest::addColumn<int>("size");     // size_otv
+        QTest::addColumn<QString>("text"); // awaited or endText
+        QTest::addColumn<int>("size");     // minSize
         QTest::addColumn<QList<QByteArray>>("script");
-        QTest::addColumn<bool>("rez");
+        QTest::addColumn<bool>("ok");
         QTest::addColumn<int>("polls");
 
         using L = QList<QByteArray>;
@@ -145,18 +145,18 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(int, size);
         QFETCH(QList<QByteArray>, script);
-        QFETCH(bool, rez);
+        QFETCH(bool, ok);
         QFETCH(int, polls);
 
         ReaderContext context = feed(script);
         const Reply reply = run(Kind(kind), timeOtv, text, size, context);
-        QCOMPARE(reply.rez, rez);
+        QCOMPARE(reply.ok, ok);
         QCOMPARE(m_clock->sleeps(), polls);
         QCOMPARE(m_pumps, polls); // window events run once a poll
         QByteArray sent;
         for (const QByteArray &chunk : script.first(std::min<qsizetype>(polls, script.size())))
             sent += chunk;
-        QVERIFY(sent.startsWith(Cp1251::fromUnicode(reply.sOut)));
+        QVERIFY(sent.startsWith(Cp1251::fromUnicode(reply.text)));
     }
 
     void shouldCountWholeSecondsOfTheTimeLimit_data()
@@ -175,9 +175,9 @@ private Q_SLOTS:
         QFETCH(qint64, startMs);
         QFETCH(int, polls);
         ReaderContext context = feed({}, startMs);
-        const Reply reply = ReplyReader::Readotv(*m_port, context, 3);
-        QVERIFY(!reply.rez);
-        QCOMPARE(reply.sOut, QString());
+        const Reply reply = ReplyReader::readReply(*m_port, context, 3);
+        QVERIFY(!reply.ok);
+        QCOMPARE(reply.text, QString());
         QCOMPARE(m_clock->sleeps(), polls);
         // More than 3 and at most 4.1 seconds.
         QVERIFY(polls * 100 > 3000 && polls * 100 <= 4100);
@@ -186,15 +186,15 @@ private Q_SLOTS:
     void shouldReadEachByteAsWindows1251Character()
     {
         ReaderContext context = feed({QByteArray("\xE0\xC0\x00\xFF OK\r\n", 9)});
-        const Reply reply = ReplyReader::Readotv(*m_port, context, 3);
-        QVERIFY(reply.rez);
-        QCOMPARE(reply.sOut, QStringLiteral("аА") + QChar(0) + QStringLiteral("я OK\r\n"));
+        const Reply reply = ReplyReader::readReply(*m_port, context, 3);
+        QVERIFY(reply.ok);
+        QCOMPARE(reply.text, QStringLiteral("аА") + QChar(0) + QStringLiteral("я OK\r\n"));
     }
 
     void shouldLeaveLaterBytesQueuedAfterShortReplies()
     {
         ReaderContext context = feed({QByteArray(64, 'v') + "\r\nOK\r\n" + "NEXT\r\n"});
-        QVERIFY(ReplyReader::Readotv(*m_port, context, 3).rez);
+        QVERIFY(ReplyReader::readReply(*m_port, context, 3).ok);
         char rest[100];
         QCOMPARE(m_port->Read(rest, 100), 6); // the 70-byte read left them for the next reader
     }
@@ -202,8 +202,7 @@ private Q_SLOTS:
     void shouldDiscardQueuesAfterBlock()
     {
         ReaderContext context = feed({block(1000, "Sensor06: ") + QByteArray(200, 't')});
-        QVERIFY(ReplyReader::Readotv_header(*m_port, context, 8, 300, QStringLiteral("Sensor06: "))
-                    .rez);
+        QVERIFY(ReplyReader::readBlock(*m_port, context, 8, 300, QStringLiteral("Sensor06: ")).ok);
         char rest[300];
         QCOMPARE(m_port->Read(rest, 300), 0);
     }
@@ -216,7 +215,7 @@ private Q_SLOTS:
                 m_port->Close();
         };
         try {
-            ReplyReader::Readotv_header(*m_port, context, 8, 300, QStringLiteral("Sensor06: "));
+            ReplyReader::readBlock(*m_port, context, 8, 300, QStringLiteral("Sensor06: "));
             QFAIL("a read of a closed port must fail");
         } catch (const EComPort &error) {
             QCOMPARE(error.code(), EComPort::NotOpen);
@@ -232,9 +231,9 @@ private Q_SLOTS:
         context.processEvents = [&] {
             shownAtPoll.append(int(shown.size()));
         };
-        const Reply reply = ReplyReader::ReadParametrization(
+        const Reply reply = ReplyReader::readProcedure(
             *m_port, context, 50, [&](const QString &line) { shown.append(line); });
-        QVERIFY(reply.rez);
+        QVERIFY(reply.ok);
         QCOMPARE(shown, (QStringList{"first line", "second", "", "[STOP CORRECTOR DETECT]"}));
         QCOMPARE(shownAtPoll, (QList<int>{1, 4})); // the unfinished "left" is never shown
     }

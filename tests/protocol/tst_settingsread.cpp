@@ -58,7 +58,7 @@ private Q_SLOTS:
         request.phone = QStringLiteral("89160000001");
         const auto readAll = [&connection, &data] {
             const std::unique_ptr<UnitLink> link = connection.link();
-            return ReadAllParam(*link, data);
+            return readAllSettings(*link, data);
         };
         QCOMPARE(connection.connect(request, readAll), Connection::ConnectResult::Connected);
         QCOMPARE(connection.modemSessionActive(), modem);
@@ -86,7 +86,7 @@ private Q_SLOTS:
         log.shown.clear();
         {
             const std::unique_ptr<UnitLink> link = connection.link();
-            ReadParamConnect(*link, data.settings, data.identity);
+            readSettings(*link, data.settings, data.identity);
         }
         QCOMPARE(log.shown,
                  (QStringList{"Считывание настроек...", "Считывание настроек завершено"}));
@@ -96,7 +96,7 @@ private Q_SLOTS:
         QCOMPARE(data.identity.title(), QStringLiteral("TAVIX-M № 1047, версия 2.07"));
 
         log.shown.clear();
-        connection.ExitForm();
+        connection.disconnect();
         QCOMPARE(log.shown, (QStringList{"Завершение соединения...", goodbye}));
         QVERIFY(!connection.isOpen());
         QVERIFY(!connection.modemSessionActive());
@@ -109,15 +109,15 @@ private Q_SLOTS:
         QTest::addColumn<int>("row");
         QTest::addColumn<QString>("value");
         // A value holding another setting's label leaves that setting alone.
-        QTest::newRow("password holding APN")
-            << "APN\tinternet\r\nGPRS pass\tmapn-2024\r\n" << 0 << "internet";
-        QTest::newRow("password itself") << "APN\tinternet\r\nGPRS pass\tmapn-2024\r\n" << 2
-                                         << "mapn-2024";
-        QTest::newRow("FTP login holding FTP pass")
-            << "FTP pass\tsecret\r\nFTP login\tftp pass\r\n" << 5 << "secret";
+        QTest::newRow("password holding APN") << "APN\tinternet\r\nGPRS pass\tmapn-2024\r\n"
+                                              << 0 << "internet";
+        QTest::newRow("password itself") << "APN\tinternet\r\nGPRS pass\tmapn-2024\r\n"
+                                         << 2 << "mapn-2024";
+        QTest::newRow("FTP login holding FTP pass") << "FTP pass\tsecret\r\nFTP login\tftp pass\r\n"
+                                                    << 5 << "secret";
         QTest::newRow("label in other letter case") << "apn\tinternet\r\n" << 0 << "internet";
-        QTest::newRow("phone after the second TAB")
-            << "Mobile 1\t1\t89161234567\r\n" << 10 << "8-9161234567";
+        QTest::newRow("phone after the second TAB") << "Mobile 1\t1\t89161234567\r\n"
+                                                    << 10 << "8-9161234567";
     }
 
     void shouldTakeHeaderLabelsFromTheKeyPartOnly()

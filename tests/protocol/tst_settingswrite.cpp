@@ -74,7 +74,7 @@ private Q_SLOTS:
         unit.data.settings.setValue(ApnAddress, QString());
         {
             const std::unique_ptr<UnitLink> link = unit.connection->link();
-            ReadParamConnect(*link, unit.data.settings, unit.data.identity);
+            readSettings(*link, unit.data.settings, unit.data.identity);
         }
         QCOMPARE(settings.value(ApnAddress), QStringLiteral("new.example.net"));
         QCOMPARE(settings.value(FtpPassword), QStringLiteral("Пароль"));
@@ -455,10 +455,10 @@ private Q_SLOTS:
         unit.start();
         unit.data.settings.setValue(ApnAddress, QStringLiteral("a.example.net"));
         const std::unique_ptr<UnitLink> link = unit.connection->link();
-        unit.connection->ExitForm();
+        unit.connection->disconnect();
         unit.log.shown.clear();
         unit.markTrace();
-        WriteParamConnect(*link, unit.data.settings);
+        writeSettings(*link, unit.data.settings);
         QCOMPARE(unit.log.shown, (QStringList{"Запись настроек...", "COM-порт закрыт!",
                                               "Данные настроек не изменены пользователем."}));
         QCOMPARE(unit.receivedSinceMark(), QStringList());
@@ -531,10 +531,10 @@ private Q_SLOTS:
         UnitSession unit;
         unit.start();
         const std::unique_ptr<UnitLink> link = unit.connection->link();
-        unit.connection->ExitForm();
+        unit.connection->disconnect();
         unit.log.shown.clear();
         unit.log.colors.clear();
-        WriteTime(*link, unit.data.settings, ArchiveStart, QStringLiteral("05.12.2026 14:03:09"));
+        writeClock(*link, unit.data.settings, ArchiveStart, QStringLiteral("05.12.2026 14:03:09"));
         QCOMPARE(unit.log.shown, QStringList{QStringLiteral("\u0421\u041E\u041C-порт закрыт!")});
         QCOMPARE(unit.log.colors, QList<int>{LogColor::Red});
         // Not lost: the row holds it, blue, for the page's write once connected again.

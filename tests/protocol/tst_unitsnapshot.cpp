@@ -75,7 +75,7 @@ private Q_SLOTS:
         s.unitState(QStringLiteral("sample=30\r\n")); // a period the page can send
         s.start();
         const UnitSnapshot before = Snapshot::of(s.data, kTaken);
-        s.connection->ExitForm();
+        s.connection->disconnect();
 
         // Someone changed the unit meanwhile.
         UnitSession changed;
@@ -103,9 +103,9 @@ private Q_SLOTS:
         changed.markTrace();
         {
             const std::unique_ptr<UnitLink> link = changed.connection->link();
-            WriteParamConnect(*link, changed.data.settings);
-            WriteSensors(*link, changed.data.sensors);
-            WriteKorrector(*link, changed.data.correctors);
+            writeSettings(*link, changed.data.settings);
+            writeSensors(*link, changed.data.sensors);
+            writeCorrectors(*link, changed.data.correctors);
         }
         const QStringList sent = changed.receivedSinceMark();
         for (const QString &key : differing)
@@ -119,7 +119,7 @@ private Q_SLOTS:
                                          line.startsWith(QStringLiteral("mobile1="));
                               }),
                  qPrintable(sent.join(u'|')));
-        changed.connection->ExitForm();
+        changed.connection->disconnect();
         for (int key = 0; key < KeyCount; ++key) {
             if (Snapshot::pageOf(key) != Snapshot::Page::None)
                 QCOMPARE(stateValue(changed, key), before.values[key]);

@@ -60,8 +60,8 @@ private Q_SLOTS:
         unit.start();
         const auto link = linkOf(unit);
         const QString titleBefore = unit.data.identity.title();
-        QCOMPARE(ReadSerialNumb(*link), std::optional<QString>(serial));
-        QCOMPARE(ReadNameDevice(*link), std::optional<QString>(name));
+        QCOMPARE(readSerialNumber(*link), std::optional<QString>(serial));
+        QCOMPARE(readDeviceName(*link), std::optional<QString>(name));
         QCOMPARE(unit.receivedSinceMark(), (QStringList{"DEVSERIAL", "DEVNAME"}));
         QVERIFY(unit.boxes.isEmpty());
         QVERIFY(unit.log.shown.isEmpty());
@@ -74,8 +74,8 @@ private Q_SLOTS:
         unit.unitOptions.ignored = {QStringLiteral("DEVSERIAL"), QStringLiteral("DEVNAME")};
         unit.start();
         const auto link = linkOf(unit);
-        QCOMPARE(ReadSerialNumb(*link), std::nullopt);
-        QCOMPARE(ReadNameDevice(*link), std::nullopt);
+        QCOMPARE(readSerialNumber(*link), std::nullopt);
+        QCOMPARE(readDeviceName(*link), std::nullopt);
         QCOMPARE(unit.boxes, (QStringList{"Считывание данных|Не удалось считать серийный номер!",
                                           "Считывание данных|Не удалось считать наименование "
                                           "прибора!"}));
@@ -86,7 +86,7 @@ private Q_SLOTS:
         UnitSession unit;
         unit.start();
         const auto link = linkOf(unit);
-        WriteSerialNumb(*link, unit.data.identity, QStringLiteral("42"));
+        writeSerialNumber(*link, unit.data.identity, QStringLiteral("42"));
         QCOMPARE(unit.receivedSinceMark(), QStringList{"DEVSERIAL=42"});
         QCOMPARE(unit.boxes, QStringList{"Запись серийного номера|Серийный номер изменен!"});
         QCOMPARE(unit.data.identity.DeviceNumber, QStringLiteral("42"));
@@ -99,7 +99,7 @@ private Q_SLOTS:
         UnitSession unit;
         unit.start();
         const auto link = linkOf(unit);
-        WriteNameDevice(*link, unit.data.identity, QStringLiteral("  Мой прибор "));
+        writeDeviceName(*link, unit.data.identity, QStringLiteral("  Мой прибор "));
         QCOMPARE(unit.receivedSinceMark(), QStringList{"DEVNAME=Мой прибор"});
         // One byte a character on the line.
         QVERIFY(
@@ -108,7 +108,7 @@ private Q_SLOTS:
                  QStringList{"Запись наименования прибора|Наименование прибора изменено!"});
         QCOMPARE(unit.data.identity.DeviceName, QStringLiteral("Мой прибор"));
         QCOMPARE(unit.data.identity.title(), QStringLiteral("Мой прибор № 1047, версия 2.07"));
-        QCOMPARE(ReadNameDevice(*link), std::optional<QString>(QStringLiteral("Мой прибор")));
+        QCOMPARE(readDeviceName(*link), std::optional<QString>(QStringLiteral("Мой прибор")));
     }
 
     void shouldRefuseInputBeforeSending_data()
@@ -146,9 +146,9 @@ private Q_SLOTS:
         unit.start();
         const auto link = linkOf(unit);
         if (serial)
-            WriteSerialNumb(*link, unit.data.identity, text);
+            writeSerialNumber(*link, unit.data.identity, text);
         else
-            WriteNameDevice(*link, unit.data.identity, text);
+            writeDeviceName(*link, unit.data.identity, text);
         QCOMPARE(unit.boxes, QStringList{box});
         QCOMPARE(unit.receivedSinceMark(), QStringList());
     }
@@ -173,7 +173,7 @@ private Q_SLOTS:
         unit.data.identity.showTitle();
         const QString before = unit.data.identity.title();
         const auto link = linkOf(unit);
-        WriteSerialNumb(*link, unit.data.identity, QStringLiteral("77"));
+        writeSerialNumber(*link, unit.data.identity, QStringLiteral("77"));
         QCOMPARE(unit.receivedSinceMark(), (QStringList{"DEVSERIAL=77", "DEVNAME"}));
         QCOMPARE(unit.boxes, QStringList{"Запись серийного номера|Серийный номер изменен!"});
         QCOMPARE(unit.data.identity.title(), silent ? before : title);
@@ -199,7 +199,7 @@ private Q_SLOTS:
         unit.data.identity.showTitle();
         const QString before = unit.data.identity.title();
         const auto link = linkOf(unit);
-        WriteNameDevice(*link, unit.data.identity, QStringLiteral("Узел"));
+        writeDeviceName(*link, unit.data.identity, QStringLiteral("Узел"));
         QCOMPARE(unit.receivedSinceMark(), (QStringList{"DEVNAME=Узел", "DEVSERIAL"}));
         QCOMPARE(unit.boxes,
                  QStringList{"Запись наименования прибора|Наименование прибора изменено!"});
@@ -212,13 +212,13 @@ private Q_SLOTS:
         UnitSession unit;
         unit.start();
         const auto link = linkOf(unit);
-        unit.connection->ExitForm();
+        unit.connection->disconnect();
         unit.log.shown.clear();
         unit.log.colors.clear();
-        QCOMPARE(ReadSerialNumb(*link), std::nullopt);
-        WriteSerialNumb(*link, unit.data.identity, QString());
-        QCOMPARE(ReadNameDevice(*link), std::nullopt);
-        WriteNameDevice(*link, unit.data.identity, QString());
+        QCOMPARE(readSerialNumber(*link), std::nullopt);
+        writeSerialNumber(*link, unit.data.identity, QString());
+        QCOMPARE(readDeviceName(*link), std::nullopt);
+        writeDeviceName(*link, unit.data.identity, QString());
         QCOMPARE(unit.log.shown, (QStringList{"\u0421\u041E\u041C-порт закрыт!", "COM-порт закрт",
                                               "COM-порт закрыт!", "COM-порт закрыт!"}));
         QCOMPARE(unit.log.colors, (QList<int>(4, LogColor::Red)));
@@ -251,16 +251,16 @@ private Q_SLOTS:
         const auto link = linkOf(unit);
         switch (operation) {
         case 0:
-            ReadSerialNumb(*link);
+            readSerialNumber(*link);
             break;
         case 1:
-            WriteSerialNumb(*link, unit.data.identity, QStringLiteral("5"));
+            writeSerialNumber(*link, unit.data.identity, QStringLiteral("5"));
             break;
         case 2:
-            ReadNameDevice(*link);
+            readDeviceName(*link);
             break;
         default:
-            WriteNameDevice(*link, unit.data.identity, QStringLiteral("N"));
+            writeDeviceName(*link, unit.data.identity, QStringLiteral("N"));
         }
         QCOMPARE(unit.boxes, QStringList{box});
         QCOMPARE(unit.connection->carrierLost(), checked);
@@ -288,7 +288,7 @@ private Q_SLOTS:
         unit.start();
         unit.data.settings.setValue(SettingsRows::ApnAddress, QStringLiteral("typed"));
         const auto link = linkOf(unit);
-        ClearSettigs(*link, unit.data);
+        clearSettings(*link, unit.data);
 
         QCOMPARE(unit.questions,
                  QStringList{"Настройки Тавикс-М|Очистить настройки прибора Тавикс-М?"});
@@ -327,8 +327,8 @@ private Q_SLOTS:
         unit.answerYes = false;
         unit.start();
         const auto link = linkOf(unit);
-        ClearSettigs(*link, unit.data);
-        ClearArchive(*link);
+        clearSettings(*link, unit.data);
+        clearArchive(*link);
         QCOMPARE(unit.questions.size(), 2);
         QCOMPARE(
             unit.questions[1],
@@ -357,7 +357,7 @@ private Q_SLOTS:
         unit.unitOptions.ignored = ignored;
         unit.start();
         const auto link = linkOf(unit);
-        ClearArchive(*link);
+        clearArchive(*link);
         QCOMPARE(unit.receivedSinceMark(), QStringList{"ERASEARCH"});
         QCOMPARE(unit.log.shown, (QStringList{"Старт удаления архива прибора Тавикс-М ...", line}));
         QCOMPARE(unit.log.colors.last(), color);
@@ -392,7 +392,7 @@ private Q_SLOTS:
         unit.unitOptions.modemAnswer = answer;
         unit.start();
         const auto link = linkOf(unit);
-        ParamModem(*link);
+        setUpModem(*link);
         QCOMPARE(unit.receivedSinceMark(), QStringList{"mdmprm"});
         QCOMPARE(unit.log.shown,
                  QStringList{"Старт параметризации модема..."} + answer + QStringList{outcome});
@@ -413,7 +413,7 @@ private Q_SLOTS:
         unit.start();
         const auto link = linkOf(unit);
         const ScriptedClock &driven = clock->takeOver();
-        ParamModem(*link);
+        setUpModem(*link);
         // Given up once more than 50 whole seconds have passed, not before.
         QVERIFY2(driven.elapsedMs() > 50000 && driven.elapsedMs() <= 52000,
                  qPrintable(QString::number(driven.elapsedMs())));
@@ -427,7 +427,7 @@ private Q_SLOTS:
         UnitSession unit;
         unit.start(true, 2); // group_info, then NO CARRIER
         const auto link = linkOf(unit);
-        ClearArchive(*link);
+        clearArchive(*link);
         QCOMPARE(unit.log.shown, (QStringList{"Старт удаления архива прибора Тавикс-М ...",
                                               "Ошибка удаления архива прибора Тавикс-М!",
                                               "Соединение прервано! Модем положил трубку!"}));
@@ -459,16 +459,16 @@ private Q_SLOTS:
         UnitSession unit;
         unit.start();
         const auto link = linkOf(unit);
-        unit.connection->ExitForm();
+        unit.connection->disconnect();
         unit.markTrace();
         unit.log.shown.clear();
         unit.log.colors.clear();
         if (operation == 0)
-            ClearSettigs(*link, unit.data);
+            clearSettings(*link, unit.data);
         else if (operation == 1)
-            ClearArchive(*link);
+            clearArchive(*link);
         else
-            ParamModem(*link);
+            setUpModem(*link);
         QCOMPARE(unit.log.shown, log);
         QCOMPARE(unit.log.colors,
                  QList<int>{LogColor::Green} + QList<int>(log.size() - 1, LogColor::Red));
@@ -485,7 +485,7 @@ private Q_SLOTS:
             if (line == QStringLiteral("Очистка параметра [FTP адрес]"))
                 unit.sim.reset(); // the adapter is pulled out
         };
-        QVERIFY_THROWS_EXCEPTION(EComPort, ClearSettigs(*link, unit.data));
+        QVERIFY_THROWS_EXCEPTION(EComPort, clearSettings(*link, unit.data));
         unit.log.onLog = {};
         // The sequence ends at the port error; the pages are read back all the same, and the
         // error that ended the sequence is the one that goes on.

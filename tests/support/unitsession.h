@@ -89,7 +89,7 @@ struct UnitSession
         request.phone = QStringLiteral("89160000001");
         const auto readAll = [this] {
             const std::unique_ptr<UnitLink> link = connection->link();
-            return ReadAllParam(*link, data);
+            return readAllSettings(*link, data);
         };
         QCOMPARE(connection->connect(request, readAll), Connection::ConnectResult::Connected);
         markTrace();
@@ -105,19 +105,19 @@ struct UnitSession
     void write()
     {
         const std::unique_ptr<UnitLink> link = connection->link();
-        WriteParamConnect(*link, data.settings);
+        writeSettings(*link, data.settings);
     }
 
     void writeTime(int row, const QString &text)
     {
         const std::unique_ptr<UnitLink> link = connection->link();
-        WriteTime(*link, data.settings, row, text);
+        writeClock(*link, data.settings, row, text);
     }
 
     ~UnitSession()
     {
         if (connection && connection->isOpen())
-            connection->ExitForm();
+            connection->disconnect();
         connection.reset();
         sim.reset();
     }

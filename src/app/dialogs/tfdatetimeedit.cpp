@@ -141,7 +141,7 @@ void TFDateTimeEdit::Button1Click()
         // the row, as a closed port does.
         m_host.runOperation(
             ButtonCTNow,
-            [&settings, row, text](UnitLink &link) { WriteTime(link, settings, row, text); },
+            [&settings, row, text](UnitLink &link) { writeClock(link, settings, row, text); },
             [&settings, row, text] { settings.setValue(row, text); });
     } else {
         settings.setValue(row, text);

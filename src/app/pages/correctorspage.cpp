@@ -71,9 +71,9 @@ CorrectorsPage::CorrectorsPage(CorrectorsModel &correctors, PageHost &host, QWid
             });
         });
     };
-    runs(Button8, ReadKorrector);
-    runs(Button11, WriteKorrector);
-    runs(Button16, AutoDetect);
+    runs(Button8, readCorrectors);
+    runs(Button11, writeCorrectors);
+    runs(Button16, detectCorrectors);
 }
 
 void CorrectorsPage::StringGrid2SelectCell(int ACol, int ARow)

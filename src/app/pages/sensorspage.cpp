@@ -112,13 +112,13 @@ SensorsPage::SensorsPage(SensorsModel &sensors, PageHost &host, QWidget *parent)
 void SensorsPage::Button9Click()
 {
     m_host.runOperation(Button9,
-                        [&sensors = m_sensors](UnitLink &link) { ReadSensors(link, sensors); });
+                        [&sensors = m_sensors](UnitLink &link) { readSensors(link, sensors); });
 }
 
 void SensorsPage::Button10Click()
 {
     m_host.runOperation(Button10,
-                        [&sensors = m_sensors](UnitLink &link) { WriteSensors(link, sensors); });
+                        [&sensors = m_sensors](UnitLink &link) { writeSensors(link, sensors); });
 }
 
 void SensorsPage::StringGrid1SelectCell(int ACol, int ARow)

@@ -1,8 +1,8 @@
 #include "servicepage.h"
 
 #include "app/guarded.h"
-#include "pagehost.h"
 #include "app/widgets/unittextvalidator.h"
+#include "pagehost.h"
 #include "pagewidgets.h"
 #include "protocol/unitdata.h"
 #include "service/identityops.h"
@@ -71,22 +71,22 @@ ServicePage::ServicePage(UnitData &data, PageHost &host, QWidget *parent) : QWid
     const QPointer<QLineEdit> nameField = Edit4;
     UnitIdentity &identity = data.identity;
     runs(Button3, [serialField](UnitLink &link) {
-        const std::optional<QString> value = ReadSerialNumb(link);
+        const std::optional<QString> value = readSerialNumber(link);
         if (value && serialField)
             serialField->setText(*value);
     });
     runs(Button4, [serialField, &identity](UnitLink &link) {
-        WriteSerialNumb(link, identity, serialField ? serialField->text() : QString());
+        writeSerialNumber(link, identity, serialField ? serialField->text() : QString());
     });
     runs(Button5, [nameField](UnitLink &link) {
-        const std::optional<QString> value = ReadNameDevice(link);
+        const std::optional<QString> value = readDeviceName(link);
         if (value && nameField)
             nameField->setText(*value);
     });
     runs(Button6, [nameField, &identity](UnitLink &link) {
-        WriteNameDevice(link, identity, nameField ? nameField->text() : QString());
+        writeDeviceName(link, identity, nameField ? nameField->text() : QString());
     });
-    runs(Button19, [&data](UnitLink &link) { ClearSettigs(link, data); });
-    runs(Button7, [](UnitLink &link) { ClearArchive(link); });
-    runs(Button15, [](UnitLink &link) { ParamModem(link); });
+    runs(Button19, [&data](UnitLink &link) { clearSettings(link, data); });
+    runs(Button7, [](UnitLink &link) { clearArchive(link); });
+    runs(Button15, [](UnitLink &link) { setUpModem(link); });
 }

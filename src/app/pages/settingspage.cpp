@@ -43,14 +43,14 @@ SettingsPage::SettingsPage(SettingsModel &settings, UnitIdentity &identity, Page
     connect(Button1, &QPushButton::clicked, this, [this, &host, &settings, &identity] {
         guarded([&] {
             host.runOperation(Button1, [&settings, &identity](UnitLink &link) {
-                ReadParamConnect(link, settings, identity);
+                readSettings(link, settings, identity);
             });
         });
     });
     connect(Button2, &QPushButton::clicked, this, [this, &host, &settings] {
         guarded([&] {
             host.runOperation(Button2,
-                              [&settings](UnitLink &link) { WriteParamConnect(link, settings); });
+                              [&settings](UnitLink &link) { writeSettings(link, settings); });
         });
     });
     connect(VLESetting, &SettingsTable::rowSelected, this,
