@@ -1,6 +1,7 @@
 #include "settingswrite.h"
 
 #include "commandset.h"
+#include "link/exchange.h"
 #include "link/logsink.h"
 #include "link/replytext.h"
 #include "link/unitlink.h"
@@ -142,7 +143,8 @@ public:
     }
 
 private:
-    enum class Sent { Confirmed, Failed, CarrierLost };
+    using Sent = Exchange::Kind;
+    static constexpr int kReplySeconds = 3;
 
     // False when the carrier went.
     bool writeRows()
@@ -189,19 +191,17 @@ private:
                       LogColor::Red);
             return Sent::Failed;
         }
-        m_link.send(CommandSet::assignment(Protocol::kProtocolKeys[row], value));
-        const Reply reply = m_link.readReply(3);
-        if (reply.ok) {
+        const Exchange::Outcome outcome = Exchange::run(
+            m_link, CommandSet::assignment(Protocol::kProtocolKeys[row], value), kReplySeconds,
+            {.line = QStringLiteral("Не удалось перезаписать значение [") + caption(row) +
+                     QStringLiteral("]!")});
+        if (outcome.confirmed()) {
             m_log.log(QStringLiteral("Перезапись [") + caption(row) + QStringLiteral("]: ") + old +
                           QStringLiteral(" --> ") + text,
                       LogColor::Blue);
             m_settings.setBaseline(row, text);
-            return Sent::Confirmed;
         }
-        m_log.log(QStringLiteral("Не удалось перезаписать значение [") + caption(row) +
-                      QStringLiteral("]!"),
-                  LogColor::Red);
-        return m_link.carrierLostIn(reply.text) ? Sent::CarrierLost : Sent::Failed;
+        return outcome.kind;
     }
 
     void notWritten(int row)
@@ -266,20 +266,20 @@ private:
         }
         m_changed = true;
         const QString old = m_settings.baseline(ArchiveStart);
-        m_link.send(
+        const Exchange::Outcome outcome = Exchange::run(
+            m_link,
             CommandSet::assignment(Protocol::kProtocolKeys[Protocol::ReadArchive4],
-                                   CommandSet::wireDate(ValueChecks::toDateTime(date, time))));
-        const Reply reply = m_link.readReply(3);
-        if (reply.ok) {
+                                   CommandSet::wireDate(ValueChecks::toDateTime(date, time))),
+            kReplySeconds,
+            {.line =
+                 QStringLiteral("Не удалось перезаписать нач. дату считывания архива Тавикс-М!")});
+        if (outcome.confirmed()) {
             m_log.log(QStringLiteral("Перезапись [") + caption(ArchiveStart) +
                           QStringLiteral("]: ") + old + QStringLiteral(" --> ") + text,
                       LogColor::Blue);
             m_settings.setBaseline(ArchiveStart, text);
-            return true;
         }
-        m_log.log(QStringLiteral("Не удалось перезаписать нач. дату считывания архива Тавикс-М!"),
-                  LogColor::Red);
-        return !m_link.carrierLostIn(reply.text);
+        return !outcome.carrierLost();
     }
 
     UnitLink &m_link;
@@ -309,17 +309,14 @@ void writeClock(UnitLink &link, SettingsModel &settings, int row, const QString 
     const bool clock = row == DeviceClock;
     const QString key = clock ? Protocol::kProtocolKeys[Protocol::date]
                               : Protocol::kProtocolKeys[Protocol::ReadArchive4];
-    link.send(CommandSet::assignment(key, text));
-    const Reply reply = link.readReply(2);
-    if (reply.ok) {
-        log.log(clock ? QStringLiteral("Дата/время устройства перезаписана!")
-                      : QStringLiteral("Нач. дата считывания архива Тавикс-М перезаписана!"),
-                LogColor::Blue);
-        settings.setValue(row, text);
-        settings.setBaseline(row, text);
+    if (!Exchange::run(link, CommandSet::assignment(key, text), 2,
+                       {.boxCaption = QStringLiteral("Запись даты/времени"),
+                        .boxText = QStringLiteral("Не удалось записать дату/время !")})
+             .confirmed())
         return;
-    }
-    link.inform(QStringLiteral("Запись даты/времени"),
-                QStringLiteral("Не удалось записать дату/время !"));
-    link.carrierLostIn(reply.text);
+    log.log(clock ? QStringLiteral("Дата/время устройства перезаписана!")
+                  : QStringLiteral("Нач. дата считывания архива Тавикс-М перезаписана!"),
+            LogColor::Blue);
+    settings.setValue(row, text);
+    settings.setBaseline(row, text);
 }

@@ -1,5 +1,6 @@
 #include "identityops.h"
 
+#include "link/exchange.h"
 #include "link/logsink.h"
 #include "link/replytext.h"
 #include "link/unitlink.h"
@@ -22,20 +23,28 @@ bool portClosed(UnitLink &link, const QString &line)
     return true;
 }
 
-Reply exchange(UnitLink &link, const QString &command)
+// A command of the page and its reply within two seconds. A failure is told in a box, not in
+// the log.
+Exchange::Outcome exchange(UnitLink &link, const QString &command, const Exchange::Failure &failure)
 {
-    link.send(command);
-    return link.readReply(2);
+    return Exchange::run(link, command, 2, failure);
 }
 
-// The other half of the identity, asked for when it is not known yet; silence leaves it so.
+Exchange::Failure boxed(const QString &caption, const QString &text)
+{
+    return {.boxCaption = caption, .boxText = text};
+}
+
+// The other half of the identity, asked for when it is not known yet; silence leaves it so,
+// with nothing said and no carrier check.
 void completeIdentity(UnitLink &link, const QString &key, QString &half)
 {
     if (!half.isEmpty())
         return;
-    const Reply reply = exchange(link, CommandSet::query(key));
-    if (reply.ok)
-        half = CommandSet::queryValue(reply.text);
+    const Exchange::Outcome outcome =
+        exchange(link, CommandSet::query(key), {.checkCarrier = false});
+    if (outcome.confirmed())
+        half = CommandSet::queryValue(outcome.reply.text);
 }
 
 void showTitleWhenKnown(UnitIdentity &identity)
@@ -59,12 +68,12 @@ std::optional<QString> readSerialNumber(UnitLink &link)
     // This line spells "СОМ" in Cyrillic letters.
     if (portClosed(link, QStringLiteral("\u0421\u041E\u041C-порт закрыт!")))
         return std::nullopt;
-    const Reply reply = exchange(link, CommandSet::query(kSerialKey));
-    if (reply.ok)
-        return CommandSet::queryValue(reply.text);
-    link.inform(kReadTitle, QStringLiteral("Не удалось считать серийный номер!"));
-    link.carrierLostIn(reply.text);
-    return std::nullopt;
+    const Exchange::Outcome outcome =
+        exchange(link, CommandSet::query(kSerialKey),
+                 boxed(kReadTitle, QStringLiteral("Не удалось считать серийный номер!")));
+    if (!outcome.confirmed())
+        return std::nullopt;
+    return CommandSet::queryValue(outcome.reply.text);
 }
 
 void writeSerialNumber(UnitLink &link, UnitIdentity &identity, const QString &number)
@@ -75,12 +84,10 @@ void writeSerialNumber(UnitLink &link, UnitIdentity &identity, const QString &nu
         link.inform(kSerialTitle, QStringLiteral("Введён некорректный серийный номер прибора!"));
         return;
     }
-    const Reply reply = exchange(link, CommandSet::assignment(kSerialKey, number));
-    if (!reply.ok) {
-        link.inform(kSerialTitle, QStringLiteral("Не удалось изменить серийный номер!"));
-        link.carrierLostIn(reply.text);
+    if (!exchange(link, CommandSet::assignment(kSerialKey, number),
+                  boxed(kSerialTitle, QStringLiteral("Не удалось изменить серийный номер!")))
+             .confirmed())
         return;
-    }
     identity.DeviceNumber = number;
     completeIdentity(link, kNameKey, identity.DeviceName);
     showTitleWhenKnown(identity);
@@ -91,12 +98,12 @@ std::optional<QString> readDeviceName(UnitLink &link)
 {
     if (portClosed(link, QStringLiteral("COM-порт закрыт!")))
         return std::nullopt;
-    const Reply reply = exchange(link, CommandSet::query(kNameKey));
-    if (reply.ok)
-        return CommandSet::queryValue(reply.text);
-    link.inform(kReadTitle, QStringLiteral("Не удалось считать наименование прибора!"));
-    link.carrierLostIn(reply.text);
-    return std::nullopt;
+    const Exchange::Outcome outcome =
+        exchange(link, CommandSet::query(kNameKey),
+                 boxed(kReadTitle, QStringLiteral("Не удалось считать наименование прибора!")));
+    if (!outcome.confirmed())
+        return std::nullopt;
+    return CommandSet::queryValue(outcome.reply.text);
 }
 
 void writeDeviceName(UnitLink &link, UnitIdentity &identity, const QString &name)
@@ -108,11 +115,13 @@ void writeDeviceName(UnitLink &link, UnitIdentity &identity, const QString &name
         link.inform(kNameTitle, QStringLiteral("Введено некорректное наименование прибора!"));
         return;
     }
-    const Reply reply = exchange(link, CommandSet::assignment(kNameKey, trimmed));
-    if (!reply.ok) {
-        link.inform(kNameTitle, QStringLiteral("Не удалось изменить наименование прибора!"));
+    // This failure is told without a carrier check, unlike the others.
+    if (!exchange(link, CommandSet::assignment(kNameKey, trimmed),
+                  {.boxCaption = kNameTitle,
+                   .boxText = QStringLiteral("Не удалось изменить наименование прибора!"),
+                   .checkCarrier = false})
+             .confirmed())
         return;
-    }
     identity.DeviceName = trimmed;
     completeIdentity(link, kSerialKey, identity.DeviceNumber);
     showTitleWhenKnown(identity);

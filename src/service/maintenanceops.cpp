@@ -1,5 +1,6 @@
 #include "maintenanceops.h"
 
+#include "link/exchange.h"
 #include "link/logsink.h"
 #include "link/unitlink.h"
 #include "protocol/commandset.h"
@@ -10,12 +11,14 @@
 
 namespace {
 
-// One clearing command: its success or failure line; true when the unit confirmed.
+// One clearing command: its success or failure line, and no carrier check; true when the unit
+// confirmed.
 bool clear(UnitLink &link, const QString &command, const QString &done, const QString &failed)
 {
-    link.send(command);
-    const bool confirmed = link.readReply(2).ok;
-    link.log().log(confirmed ? done : failed, confirmed ? LogColor::Blue : LogColor::Red);
+    const bool confirmed =
+        Exchange::run(link, command, 2, {.line = failed, .checkCarrier = false}).confirmed();
+    if (confirmed)
+        link.log().log(done, LogColor::Blue);
     return confirmed;
 }
 
@@ -99,18 +102,14 @@ void clearArchive(UnitLink &link)
         log.log(QStringLiteral("COM-порт закрыт!"), LogColor::Red);
         return;
     }
-    link.send(CommandSet::query(QStringLiteral("ERASEARCH")));
-    const Reply reply = link.readReply(3);
-    if (reply.ok) {
-        const QString done = QStringLiteral("Архив прибора Тавикс-М удален!");
-        log.log(done, LogColor::Blue);
-        link.inform(title, done);
-        return;
-    }
     const QString failed = QStringLiteral("Ошибка удаления архива прибора Тавикс-М!");
-    log.log(failed, LogColor::Red);
-    link.inform(title, failed);
-    link.carrierLostIn(reply.text);
+    if (!Exchange::run(link, CommandSet::query(QStringLiteral("ERASEARCH")), 3,
+                       {.line = failed, .boxCaption = title, .boxText = failed})
+             .confirmed())
+        return;
+    const QString done = QStringLiteral("Архив прибора Тавикс-М удален!");
+    log.log(done, LogColor::Blue);
+    link.inform(title, done);
 }
 
 void setUpModem(UnitLink &link)
@@ -121,10 +120,15 @@ void setUpModem(UnitLink &link)
         log.log(QStringLiteral("COM-порт закрыт!"), LogColor::Red);
         return;
     }
-    link.send(CommandSet::query(QStringLiteral("mdmprm")));
-    const Reply reply = link.readProcedure(50);
-    const QString outcome = reply.ok ? QStringLiteral("Модем параметризован!")
-                                     : QStringLiteral("Ошибка парметризации!");
-    log.log(outcome, reply.ok ? LogColor::Green : LogColor::Red);
-    link.inform(QStringLiteral("Считывание данных"), outcome);
+    const QString title = QStringLiteral("Считывание данных");
+    const QString failed = QStringLiteral("Ошибка парметризации!");
+    // Told in the log and in a box either way; a failure is not checked for a lost carrier.
+    if (!Exchange::runProcedure(
+             link, CommandSet::query(QStringLiteral("mdmprm")), 50,
+             {.line = failed, .boxCaption = title, .boxText = failed, .checkCarrier = false})
+             .confirmed())
+        return;
+    const QString done = QStringLiteral("Модем параметризован!");
+    log.log(done, LogColor::Green);
+    link.inform(title, done);
 }
