@@ -1,17 +1,17 @@
 #include "correctorsops.h"
 
 #include "correctorsmodel.h"
+#include "link/exchange.h"
 #include "link/logsink.h"
 #include "link/unitlink.h"
 #include "protocol/commandset.h"
 #include "protocol/protocolkeys.h"
 #include "protocol/valuechecks.h"
+#include "protocol/valuewords.h"
 
 #include <optional>
 
 namespace {
-
-const QString kNone = QStringLiteral("-----");
 
 // The carrier went: the operation ends at once, only its closing steps run.
 struct CarrierLost
@@ -33,29 +33,30 @@ public:
 
     void log(const QString &line, int color) { m_log.log(line, color); }
 
-    // The value of a query; none, with `failure` logged, when no reply came.
+    // The value of a query (the reply's text before its first CR); none, with `failure`
+    // logged, when no reply came.
     std::optional<QString> query(const QString &key, const QString &failure)
     {
-        m_link.send(CommandSet::query(key));
-        return received(m_link.readReply(3), failure);
+        const Exchange::Outcome outcome = exchanged(CommandSet::query(key), 3, failure);
+        if (!outcome.confirmed())
+            return std::nullopt;
+        return CommandSet::queryValue(outcome.reply.text);
     }
 
     // Whether the unit confirmed the assignment; `failure` is logged when it did not.
     bool assign(const QString &key, const QString &value, int seconds, const QString &failure)
     {
-        m_link.send(CommandSet::assignment(key, value));
-        return received(m_link.readReply(seconds), failure).has_value();
+        return exchanged(CommandSet::assignment(key, value), seconds, failure).confirmed();
     }
 
 private:
-    std::optional<QString> received(const Reply &reply, const QString &failure)
+    Exchange::Outcome exchanged(const QString &command, int seconds, const QString &failure)
     {
-        if (reply.ok)
-            return CommandSet::queryValue(reply.text);
-        log(failure, LogColor::Red);
-        if (m_link.carrierLostIn(reply.text))
+        const Exchange::Outcome outcome =
+            Exchange::run(m_link, command, seconds, {.line = failure});
+        if (outcome.carrierLost())
             throw CarrierLost{};
-        return std::nullopt;
+        return outcome;
     }
 
     UnitLink &m_link;
@@ -70,7 +71,7 @@ QString numbered(const char *key, int n)
 
 QString orNone(const QString &value)
 {
-    return CommandSet::trimmedControls(value).isEmpty() ? kNone : value;
+    return CommandSet::trimmedControls(value).isEmpty() ? ValueWords::noCorrector() : value;
 }
 
 void readAll(CorrectorExchange &unit, CorrectorsModel &correctors)
@@ -347,13 +348,14 @@ void detectCorrectors(UnitLink &link, CorrectorsModel &correctors)
         return;
     LogSink &log = link.log();
     log.log(QStringLiteral("Автоопределение подключенных корректоров..."), LogColor::Green);
-    link.send(CommandSet::query(QStringLiteral("CORRECTOR_DETECT")));
-    const Reply reply = link.readProcedure(50);
-    if (!reply.ok) {
-        log.log(QStringLiteral("Ошибка автоопределения подключенных корректоров!"), LogColor::Red);
+    // The procedure's failure is logged only: the reply is not checked for a lost carrier.
+    const Exchange::Outcome outcome = Exchange::runProcedure(
+        link, CommandSet::query(QStringLiteral("CORRECTOR_DETECT")), 50,
+        {.line = QStringLiteral("Ошибка автоопределения подключенных корректоров!"),
+         .checkCarrier = false});
+    if (!outcome.confirmed())
         return;
-    }
-    QStringList lines = CommandSet::splitLines(reply.text);
+    QStringList lines = CommandSet::splitLines(outcome.reply.text);
     // The end line (either of the two the reader ends on) and what follows it describe no
     // connector.
     for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -374,7 +376,7 @@ void detectCorrectors(UnitLink &link, CorrectorsModel &correctors)
                     LogColor::Red);
         }
         if (found.kind != Found::Corrector)
-            found = {Found::None, kNone, QString(), kNone};
+            found = {Found::None, ValueWords::noCorrector(), QString(), ValueWords::noCorrector()};
         correctors.setCell(C::TypeColumn, row, found.type);
         correctors.setCell(C::SerialColumn, row, found.serial);
         correctors.setCell(C::VersionColumn, row, found.version);

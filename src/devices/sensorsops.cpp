@@ -1,10 +1,12 @@
 #include "sensorsops.h"
 
+#include "link/exchange.h"
 #include "link/logsink.h"
 #include "link/unitlink.h"
 #include "protocol/commandset.h"
 #include "protocol/protocolkeys.h"
 #include "protocol/valuechecks.h"
+#include "protocol/valuewords.h"
 #include "sensorsmodel.h"
 
 #include <array>
@@ -19,11 +21,6 @@ constexpr int kReplySeconds = 2;
 constexpr int kMinPeriod = 5;
 constexpr int kMaxPeriod = 50;
 
-const QString kNormal = QStringLiteral("Норма");
-const QString kAlarm = QStringLiteral("Тревога");
-const QString kCloses = QStringLiteral("Замыкание");
-const QString kOpens = QStringLiteral("Размыкание");
-
 // Both operations spell "СОМ" here in Cyrillic letters, unlike the settings page.
 const QString kPortClosed = QStringLiteral("\u0421\u041E\u041C-порт закрыт!");
 
@@ -37,65 +34,26 @@ QString maskKey(int sensor)
     return key(Protocol::Mask1 + sensor - 1);
 }
 
-int decimalInteger(const QString &value)
+// A command line of the page and its reply within two seconds; a failure is logged in red.
+Exchange::Outcome exchange(UnitLink &link, const QString &command, const QString &failure)
 {
-    const std::optional<int> n = SensorsModel::decimalInteger(value);
-    if (!n)
-        throw EConvertError(QStringLiteral("Неправильное целое число: '") + value + u'\'');
-    return *n;
+    return Exchange::run(link, command, kReplySeconds, {.line = failure});
 }
 
-// "0" to "3" exactly; -1 for anything else.
-int reactionCode(const QString &value)
+// A query of the page; on a reply with "OK" `value` is the text before its first CR.
+Exchange::Outcome query(UnitLink &link, const QString &key, const QString &failure, QString &value)
 {
-    static const QStringList codes = {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"),
-                                      QStringLiteral("3")};
-    return int(codes.indexOf(value));
+    const Exchange::Outcome outcome = exchange(link, CommandSet::query(key), failure);
+    if (outcome.confirmed())
+        value = CommandSet::queryValue(outcome.reply.text);
+    return outcome;
 }
-
-// The bit an alarm-signal text stands for: 1 opening, 0 closing, -1 neither.
-int alarmBit(const QString &text)
-{
-    if (text == kOpens)
-        return 1;
-    if (text == kCloses)
-        return 0;
-    return -1;
-}
-
-// One exchange, as both operations make them: a command line, a reply within two seconds.
-class Exchange
-{
-public:
-    enum Outcome { Received, Failed, CarrierLost };
-
-    Exchange(UnitLink &link, LogSink &log) : m_link(link), m_log(log) {}
-
-    // On a reply with "OK" `value` is the text before its first CR. On any other reply the
-    // failure line is logged and the reply checked for a lost carrier.
-    Outcome run(const QString &command, const QString &failure, QString *value = nullptr)
-    {
-        m_link.send(command);
-        const Reply reply = m_link.readReply(kReplySeconds);
-        if (reply.ok) {
-            if (value)
-                *value = CommandSet::queryValue(reply.text);
-            return Received;
-        }
-        m_log.log(failure, LogColor::Red);
-        return m_link.carrierLostIn(reply.text) ? CarrierLost : Failed;
-    }
-
-private:
-    UnitLink &m_link;
-    LogSink &m_log;
-};
 
 class SensorsReader
 {
 public:
     SensorsReader(UnitLink &link, LogSink &log, SensorsModel &sensors)
-        : m_exchange(link, log), m_log(log), m_sensors(sensors)
+        : m_link(link), m_log(log), m_sensors(sensors)
     {
     }
 
@@ -111,14 +69,14 @@ private:
     bool readStates()
     {
         QString value;
-        const auto outcome =
-            m_exchange.run(CommandSet::query(key(Protocol::register_)),
-                           QStringLiteral("Не удалось считать состояния датчиков!"), &value);
-        if (outcome != Exchange::Received)
-            return outcome != Exchange::CarrierLost; // the alarms and reactions are skipped
-        const QString bits = ValueChecks::BitsToText(decimalInteger(value), SensorsModel::kSensors);
+        const auto outcome = query(m_link, key(Protocol::register_),
+                                   QStringLiteral("Не удалось считать состояния датчиков!"), value);
+        if (!outcome.confirmed())
+            return !outcome.carrierLost(); // the alarms and reactions are skipped
+        const QString bits =
+            ValueChecks::BitsToText(ValueWords::decimalInteger(value), SensorsModel::kSensors);
         for (int r = 1; r <= SensorsModel::kSensors; ++r)
-            m_sensors.setCell(SensorsModel::StateColumn, r, bitOf(bits, r) ? kAlarm : kNormal);
+            m_sensors.setCell(SensorsModel::StateColumn, r, ValueWords::stateOf(bitOf(bits, r)));
         m_log.log(QStringLiteral("Текущее состояние датчиков считано."), LogColor::Blue);
         return readAlarms() && readReactions();
     }
@@ -127,13 +85,15 @@ private:
     {
         QString value;
         const auto outcome =
-            m_exchange.run(CommandSet::query(key(Protocol::ESTATSENS)),
-                           QStringLiteral("Не удалось считать состояния тревог датчиков!"), &value);
-        if (outcome != Exchange::Received)
-            return outcome != Exchange::CarrierLost;
-        const QString bits = ValueChecks::BitsToText(decimalInteger(value), SensorsModel::kSensors);
+            query(m_link, key(Protocol::ESTATSENS),
+                  QStringLiteral("Не удалось считать состояния тревог датчиков!"), value);
+        if (!outcome.confirmed())
+            return !outcome.carrierLost();
+        const QString bits =
+            ValueChecks::BitsToText(ValueWords::decimalInteger(value), SensorsModel::kSensors);
         for (int r = 1; r <= SensorsModel::kSensors; ++r) {
-            m_sensors.setCell(SensorsModel::AlarmColumn, r, bitOf(bits, r) ? kOpens : kCloses);
+            m_sensors.setCell(SensorsModel::AlarmColumn, r,
+                              ValueWords::alarmSignalOf(bitOf(bits, r)));
             m_sensors.setAlarmBaseline(r, m_sensors.cell(SensorsModel::AlarmColumn, r));
         }
         m_log.log(QStringLiteral("Состояние тревог датчиков считано."), LogColor::Blue);
@@ -144,16 +104,16 @@ private:
     {
         for (int r = 1; r <= SensorsModel::kSensors; ++r) {
             QString value;
-            const auto outcome = m_exchange.run(
-                CommandSet::query(maskKey(r)),
-                QStringLiteral("Не удалось считать реакцию на срабатывание датчика ") +
-                    QString::number(r) + u'!',
-                &value);
-            if (outcome == Exchange::CarrierLost)
+            const auto outcome =
+                query(m_link, maskKey(r),
+                      QStringLiteral("Не удалось считать реакцию на срабатывание датчика ") +
+                          QString::number(r) + u'!',
+                      value);
+            if (outcome.carrierLost())
                 return false;
-            if (outcome == Exchange::Failed)
+            if (!outcome.confirmed())
                 continue;
-            const int code = reactionCode(value);
+            const int code = ValueWords::reactionCode(value);
             if (code >= 0)
                 m_sensors.setCell(SensorsModel::ReactionColumn, r, SensorsModel::kReactions[code]);
             m_sensors.setReactionBaseline(r, m_sensors.cell(SensorsModel::ReactionColumn, r));
@@ -167,55 +127,54 @@ private:
     bool readBattery()
     {
         QString value;
-        const auto outcome =
-            m_exchange.run(CommandSet::query(key(Protocol::BATTERY)),
-                           QStringLiteral("Не удалось считать напряжение батареи!"), &value);
-        if (outcome == Exchange::Received) {
+        const auto outcome = query(m_link, key(Protocol::BATTERY),
+                                   QStringLiteral("Не удалось считать напряжение батареи!"), value);
+        if (outcome.confirmed()) {
             m_sensors.setBattery(value + QStringLiteral(" В."));
             m_log.log(QStringLiteral("Напряжение батареи считано."), LogColor::Blue);
         }
-        return outcome != Exchange::CarrierLost;
+        return !outcome.carrierLost();
     }
 
     bool readThreshold()
     {
         QString value;
-        const auto outcome = m_exchange.run(
-            CommandSet::query(key(Protocol::LowAlarmWarning)),
-            QStringLiteral("Не удалось считать пороговое напряжение батареи!"), &value);
-        if (outcome == Exchange::Received) {
+        const auto outcome =
+            query(m_link, key(Protocol::LowAlarmWarning),
+                  QStringLiteral("Не удалось считать пороговое напряжение батареи!"), value);
+        if (outcome.confirmed()) {
             m_sensors.setThreshold(value);
             m_sensors.setThresholdBaseline(m_sensors.threshold());
             m_log.log(QStringLiteral("Пороговое напряжение батареи считано."), LogColor::Blue);
         }
-        return outcome != Exchange::CarrierLost;
+        return !outcome.carrierLost();
     }
 
     bool readThresholdReaction()
     {
         QString value;
-        const auto outcome = m_exchange.run(
-            CommandSet::query(key(Protocol::LowAlarmEvent)),
+        const auto outcome = query(
+            m_link, key(Protocol::LowAlarmEvent),
             QStringLiteral("Не удалось считать реакцию при достижении порогового напряжения!"),
-            &value);
-        if (outcome == Exchange::Received) {
-            const int code = reactionCode(value);
+            value);
+        if (outcome.confirmed()) {
+            const int code = ValueWords::reactionCode(value);
             if (code >= 0)
                 m_sensors.setThresholdReaction(code);
             m_sensors.setThresholdReactionBaseline(m_sensors.thresholdReactionText());
             m_log.log(QStringLiteral("Реакция на достижение порогового напряжения считана."),
                       LogColor::Blue);
         }
-        return outcome != Exchange::CarrierLost;
+        return !outcome.carrierLost();
     }
 
     void readPeriod()
     {
         QString value;
         const auto outcome =
-            m_exchange.run(CommandSet::query(key(Protocol::sample)),
-                           QStringLiteral("Не удалось считать частоту опроса датчиков!"), &value);
-        if (outcome == Exchange::Received) {
+            query(m_link, key(Protocol::sample),
+                  QStringLiteral("Не удалось считать частоту опроса датчиков!"), value);
+        if (outcome.confirmed()) {
             m_sensors.setSamplePeriod(value);
             // A period that is no number counts as 0, as the connect-time read takes it.
             m_sensors.setSamplePeriodBaseline(
@@ -229,7 +188,7 @@ private:
         return bits[bits.size() - sensor] == u'1';
     }
 
-    Exchange m_exchange;
+    UnitLink &m_link;
     LogSink &m_log;
     SensorsModel &m_sensors;
 };
@@ -238,7 +197,7 @@ class SensorsWriter
 {
 public:
     SensorsWriter(UnitLink &link, LogSink &log, SensorsModel &sensors)
-        : m_link(link), m_exchange(link, log), m_log(log), m_sensors(sensors)
+        : m_link(link), m_log(log), m_sensors(sensors)
     {
     }
 
@@ -271,9 +230,9 @@ private:
         int value = 0;
         QList<int> unknown;
         for (int r = SensorsModel::kSensors; r >= 1; --r) {
-            int bit = alarmBit(sent[r - 1]);
+            int bit = ValueWords::alarmBitOf(sent[r - 1]);
             if (bit < 0)
-                bit = alarmBit(m_sensors.alarmBaseline(r));
+                bit = ValueWords::alarmBitOf(m_sensors.alarmBaseline(r));
             if (bit < 0)
                 unknown.prepend(r);
             else
@@ -288,15 +247,15 @@ private:
             return true;
         }
 
-        const auto outcome =
-            m_exchange.run(CommandSet::assignment(key(Protocol::ESTATSENS), QString::number(value)),
-                           QStringLiteral("Ошибка изменения состояний датчиков!"));
-        if (outcome != Exchange::Received)
-            return outcome != Exchange::CarrierLost;
+        const auto outcome = exchange(
+            m_link, CommandSet::assignment(key(Protocol::ESTATSENS), QString::number(value)),
+            QStringLiteral("Ошибка изменения состояний датчиков!"));
+        if (!outcome.confirmed())
+            return !outcome.carrierLost();
         for (int r = 1; r <= SensorsModel::kSensors; ++r) {
             const QString old = m_sensors.alarmBaseline(r);
             const QString &now = sent[r - 1];
-            if (now == old || alarmBit(now) < 0)
+            if (now == old || ValueWords::alarmBitOf(now) < 0)
                 continue;
             m_log.log(QStringLiteral("Перезапись [Датчик") + QString::number(r) +
                           QStringLiteral(", сигнал тревоги]: ") + old + QStringLiteral(" --> ") +
@@ -324,13 +283,13 @@ private:
                           LogColor::Red);
                 continue;
             }
-            const auto outcome = m_exchange.run(
-                CommandSet::assignment(maskKey(r), QString::number(code)),
-                QStringLiteral("Не удалось перезаписать реакцию на срабатывание датчика") +
-                    QString::number(r) + u'!');
-            if (outcome == Exchange::CarrierLost)
+            const auto outcome =
+                exchange(m_link, CommandSet::assignment(maskKey(r), QString::number(code)),
+                         QStringLiteral("Не удалось перезаписать реакцию на срабатывание датчика") +
+                             QString::number(r) + u'!');
+            if (outcome.carrierLost())
                 return false;
-            if (outcome == Exchange::Failed)
+            if (!outcome.confirmed())
                 continue;
             m_log.log(QStringLiteral("Перезапись [Датчик") + QString::number(r) +
                           QStringLiteral(", реакция на срабатывание]: ") + old +
@@ -348,12 +307,11 @@ private:
     bool refreshBattery()
     {
         QString value;
-        const auto outcome =
-            m_exchange.run(CommandSet::query(key(Protocol::BATTERY)),
-                           QStringLiteral("Не удалось считать напряжение батареи!"), &value);
-        if (outcome == Exchange::Received)
+        const auto outcome = query(m_link, key(Protocol::BATTERY),
+                                   QStringLiteral("Не удалось считать напряжение батареи!"), value);
+        if (outcome.confirmed())
             m_sensors.setBattery(value + QStringLiteral(" В."));
-        return outcome != Exchange::CarrierLost;
+        return !outcome.carrierLost();
     }
 
     bool writeThreshold()
@@ -372,12 +330,13 @@ private:
             return true;
         }
         const auto outcome =
-            m_exchange.run(CommandSet::assignment(key(Protocol::LowAlarmWarning),
-                                                  SensorsOps::shortestGeneral(threshold)),
-                           QStringLiteral("Не удалось записать пороговое напряжение батареи!"));
-        if (outcome == Exchange::Received)
+            exchange(m_link,
+                     CommandSet::assignment(key(Protocol::LowAlarmWarning),
+                                            SensorsOps::shortestGeneral(threshold)),
+                     QStringLiteral("Не удалось записать пороговое напряжение батареи!"));
+        if (outcome.confirmed())
             m_log.log(QStringLiteral("Пороговое напряжение батареи перезаписано!"), LogColor::Blue);
-        return outcome != Exchange::CarrierLost;
+        return !outcome.carrierLost();
     }
 
     bool writeThresholdReaction()
@@ -395,13 +354,13 @@ private:
                       LogColor::Red);
             return true;
         }
-        const auto outcome = m_exchange.run(
-            CommandSet::assignment(key(Protocol::LowAlarmEvent), QString::number(code)),
+        const auto outcome = exchange(
+            m_link, CommandSet::assignment(key(Protocol::LowAlarmEvent), QString::number(code)),
             QStringLiteral("Не удалось перезаписать реакцию на достижение порогового напряжения!"));
-        if (outcome == Exchange::Received)
+        if (outcome.confirmed())
             m_log.log(QStringLiteral("Реакция на достижение порогового напряжения перезаписана!"),
                       LogColor::Blue);
-        return outcome != Exchange::CarrierLost;
+        return !outcome.carrierLost();
     }
 
     bool writePeriod()
@@ -427,16 +386,15 @@ private:
             m_sensors.setSamplePeriod(QString::number(baseline));
             return true;
         }
-        const auto outcome =
-            m_exchange.run(CommandSet::assignment(key(Protocol::sample), QString::number(*period)),
-                           QStringLiteral("Не удалось перезаписать период опроса датчиков!"));
-        if (outcome == Exchange::Received)
+        const auto outcome = exchange(
+            m_link, CommandSet::assignment(key(Protocol::sample), QString::number(*period)),
+            QStringLiteral("Не удалось перезаписать период опроса датчиков!"));
+        if (outcome.confirmed())
             m_log.log(QStringLiteral("Период опроса датчиков перезаписан!"), LogColor::Blue);
-        return outcome != Exchange::CarrierLost;
+        return !outcome.carrierLost();
     }
 
     UnitLink &m_link;
-    Exchange m_exchange;
     LogSink &m_log;
     SensorsModel &m_sensors;
 };
