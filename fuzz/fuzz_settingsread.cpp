@@ -5,10 +5,10 @@
 #include "fuzzcheck.h"
 #include "protocol/commandset.h"
 #include "protocol/protocolkeys.h"
-#include "protocol/settingsread.h"
 #include "protocol/settingsrows.h"
-#include "protocol/unitdata.h"
 #include "protocol/valuechecks.h"
+#include "unit/unitdata.h"
+#include "unit/unitread.h"
 
 #include "config/cp1251.h"
 

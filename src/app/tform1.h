@@ -7,7 +7,7 @@
 #include "link/connection.h"
 #include "link/linkclock.h"
 #include "link/logsink.h"
-#include "protocol/unitdata.h"
+#include "unit/unitdata.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -5,8 +5,8 @@
 #include "app/userprompt.h"
 #include "app/widgets/radiogroup.h"
 #include "config/connectionsettings.h"
-#include "protocol/settingsread.h"
-#include "protocol/unitbackup.h"
+#include "unit/unitbackup.h"
+#include "unit/unitread.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

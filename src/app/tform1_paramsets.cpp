@@ -10,7 +10,7 @@
 #include "pages/sensorspage.h"
 #include "pages/settingspage.h"
 #include "protocol/settingsrows.h"
-#include "protocol/unitbackup.h"
+#include "unit/unitbackup.h"
 #include "userprompt.h"
 
 #include <QTabWidget>

@@ -10,10 +10,10 @@
 #include "link/connection.h"
 #include "link/logsink.h"
 #include "protocol/protocolkeys.h"
-#include "protocol/settingsread.h"
 #include "protocol/settingswrite.h"
-#include "protocol/unitbackup.h"
-#include "protocol/unitdata.h"
+#include "unit/unitbackup.h"
+#include "unit/unitdata.h"
+#include "unit/unitread.h"
 
 #include <QCoreApplication>
 #include <QDir>

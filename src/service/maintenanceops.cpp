@@ -4,9 +4,9 @@
 #include "link/unitlink.h"
 #include "protocol/commandset.h"
 #include "protocol/protocolkeys.h"
-#include "protocol/settingsread.h"
 #include "protocol/settingsrows.h"
-#include "protocol/unitdata.h"
+#include "unit/unitdata.h"
+#include "unit/unitread.h"
 
 namespace {
 

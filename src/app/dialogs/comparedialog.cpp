@@ -2,7 +2,7 @@
 
 #include "app/guarded.h"
 #include "protocol/protocolkeys.h"
-#include "protocol/unitdata.h"
+#include "unit/unitdata.h"
 
 #include <QDialogButtonBox>
 #include <QFileInfo>

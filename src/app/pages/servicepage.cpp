@@ -4,9 +4,9 @@
 #include "app/widgets/unittextvalidator.h"
 #include "pagehost.h"
 #include "pagewidgets.h"
-#include "protocol/unitdata.h"
 #include "service/identityops.h"
 #include "service/maintenanceops.h"
+#include "unit/unitdata.h"
 
 #include <QGroupBox>
 #include <QLineEdit>

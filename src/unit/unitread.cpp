@@ -1,12 +1,12 @@
-#include "settingsread.h"
+#include "unitread.h"
 
-#include "commandset.h"
 #include "link/logsink.h"
 #include "link/unitlink.h"
-#include "protocolkeys.h"
-#include "settingsrows.h"
+#include "protocol/commandset.h"
+#include "protocol/protocolkeys.h"
+#include "protocol/settingsrows.h"
+#include "protocol/valuechecks.h"
 #include "unitdata.h"
-#include "valuechecks.h"
 
 using namespace Protocol;
 

@@ -3,16 +3,16 @@
 // page's read into the models, and the disconnect.
 #include "link/connection.h"
 #include "link/logsink.h"
-#include "protocol/settingsread.h"
-#include "protocol/unitdata.h"
 #include "simulator.h"
 #include "support/recordinglog.h"
 #include "support/testclocks.h"
+#include "unit/unitdata.h"
+#include "unit/unitread.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 
-class SettingsReadTest : public QObject
+class UnitReadTest : public QObject
 {
     Q_OBJECT
 
@@ -194,5 +194,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(SettingsReadTest)
-#include "tst_settingsread.moc"
+QTEST_GUILESS_MAIN(UnitReadTest)
+#include "tst_unitread.moc"

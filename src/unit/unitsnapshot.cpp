@@ -1,10 +1,10 @@
 #include "unitsnapshot.h"
 
-#include "commandset.h"
-#include "protocolkeys.h"
-#include "settingsrows.h"
+#include "protocol/commandset.h"
+#include "protocol/protocolkeys.h"
+#include "protocol/settingsrows.h"
+#include "protocol/valuechecks.h"
 #include "unitdata.h"
-#include "valuechecks.h"
 
 #include <algorithm>
 #include <optional>
