@@ -4,8 +4,10 @@
 #include "link/unitlink.h"
 #include "protocol/commandset.h"
 #include "protocol/protocolkeys.h"
+#include "protocol/settingsread.h"
 #include "protocol/settingsrows.h"
 #include "protocol/valuechecks.h"
+#include "service/maintenanceops.h"
 #include "unitdata.h"
 
 using namespace Protocol;
@@ -119,40 +121,6 @@ void applyGroupInfo(const QString &block, UnitData &data)
     }
 }
 
-void applyHeader(const QString &block, SettingsModel &settings, UnitIdentity &identity)
-{
-    for (const QString &line : CommandSet::splitLines(block)) {
-        for (int i = 0; i < kHeaderLabels.size(); ++i) {
-            // The label is looked for before the TAB only: a password such as "mapn-2024"
-            // must not count as the line of the APN.
-            if (!CommandSet::keyPartHas(line, kHeaderLabels[i]))
-                continue;
-            QString source = line;
-            const bool phone = i >= SettingsRows::Phone1 && i <= SettingsRows::Phone3;
-            // The phone lines carry two TABs; the number follows the second.
-            if (phone && source.contains(u'\t'))
-                source.remove(source.indexOf(u'\t'), 1);
-            QString value = CommandSet::lineValue(source);
-            if (phone)
-                value = CommandSet::tablePhone(value);
-            if (i <= SettingsRows::DeviceClock) {
-                settings.setValue(i, value);
-                settings.setBaseline(i, value);
-            } else if (i == 14) {
-                identity.DeviceName = value;
-            } else if (i == 15) {
-                identity.DeviceNumber = value;
-            } else if (i == 16) {
-                identity.DeviceVersion = value;
-            } else if (value == QLatin1String("0")) {
-                for (const int row :
-                     {SettingsRows::Phone1, SettingsRows::Phone2, SettingsRows::Phone3})
-                    settings.setValue(row, QString());
-            }
-        }
-    }
-}
-
 bool readAllSettings(UnitLink &link, UnitData &data)
 {
     bool result = false;
@@ -189,33 +157,15 @@ bool readAllSettings(UnitLink &link, UnitData &data)
 void readSettings(UnitLink &link, SettingsModel &settings, UnitIdentity &identity)
 {
     identity.clear();
-    LogSink &log = link.log();
-    if (!link.isOpen()) {
-        log.log(QStringLiteral("COM - порт закрыт"), LogColor::Red);
-        return;
-    }
-    log.log(QStringLiteral("Считывание настроек..."), LogColor::Green);
+    readSettings(link, settings, [&identity](const HeaderIdentity &header) {
+        identity.DeviceName = header.name;
+        identity.DeviceNumber = header.number;
+        identity.DeviceVersion = header.version;
+        identity.showTitle();
+    });
+}
 
-    Reply reply = link.readBlock(1, 600, QStringLiteral("DDDDDDDDDDDDDDDDD "));
-    if (link.carrierLostIn(reply.text))
-        return;
-
-    link.send(CommandSet::query(QStringLiteral("header")));
-    reply = link.readBlock(8, 300, kHeaderEnd);
-    if (!reply.ok) {
-        log.log(QStringLiteral("Не удалось считать настройки"), LogColor::Red);
-        link.carrierLostIn(reply.text);
-        return;
-    }
-    applyHeader(reply.text, settings, identity);
-    identity.showTitle();
-    log.log(QStringLiteral("Считывание настроек завершено"), LogColor::Blue);
-
-    link.send(CommandSet::query(kProtocolKeys[ReadArchive4]));
-    reply = link.readReply(3);
-    if (reply.ok) {
-        const QString value = CommandSet::queryValue(reply.text);
-        settings.setValue(SettingsRows::ArchiveStart, value);
-        settings.setBaseline(SettingsRows::ArchiveStart, value);
-    }
+void clearAndReadBack(UnitLink &link, UnitData &data)
+{
+    clearSettings(link, data.correctors, [&link, &data] { readAllSettings(link, data); });
 }

@@ -184,6 +184,17 @@ QList<int> differingKeys(const UnitSnapshot &unit, const UnitSnapshot &file)
     return keys;
 }
 
+QList<Difference> differences(const UnitData &data, const UnitSnapshot &file)
+{
+    // The time taken plays no part in a comparison.
+    const UnitSnapshot unit = of(data, QDateTime());
+    QList<Difference> found;
+    for (const int key : differingKeys(unit, file))
+        found << Difference{key, captionOf(key), shownValue(key, unit.values[key]),
+                            shownValue(key, file.values[key])};
+    return found;
+}
+
 QString captionOf(int key)
 {
     const int row = settingsRowOf(key);

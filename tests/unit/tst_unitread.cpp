@@ -1,6 +1,7 @@
-// Reading the unit's settings with no window at all: a connection to the simulated unit over a
+// Reading the unit as a whole with no window at all: a connection to the simulated unit over a
 // line and through the modem, the connect-time read of everything and the device-parameters
-// page's read into the models, and the disconnect.
+// page's read into the models, and the disconnect; the pages' models marking what differs from
+// what was read.
 #include "link/connection.h"
 #include "link/logsink.h"
 #include "simulator.h"
@@ -101,49 +102,6 @@ private Q_SLOTS:
         QVERIFY(!connection.isOpen());
         QVERIFY(!connection.modemSessionActive());
         QCOMPARE(controls.last(), modem ? LinkControls::CallEnded : LinkControls::LineLeft);
-    }
-
-    void shouldTakeHeaderLabelsFromTheKeyPartOnly_data()
-    {
-        QTest::addColumn<QString>("block");
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("value");
-        // A value holding another setting's label leaves that setting alone.
-        QTest::newRow("password holding APN") << "APN\tinternet\r\nGPRS pass\tmapn-2024\r\n"
-                                              << 0 << "internet";
-        QTest::newRow("password itself") << "APN\tinternet\r\nGPRS pass\tmapn-2024\r\n"
-                                         << 2 << "mapn-2024";
-        QTest::newRow("FTP login holding FTP pass") << "FTP pass\tsecret\r\nFTP login\tftp pass\r\n"
-                                                    << 5 << "secret";
-        QTest::newRow("label in other letter case") << "apn\tinternet\r\n" << 0 << "internet";
-        QTest::newRow("phone after the second TAB") << "Mobile 1\t1\t89161234567\r\n"
-                                                    << 10 << "8-9161234567";
-    }
-
-    void shouldTakeHeaderLabelsFromTheKeyPartOnly()
-    {
-        QFETCH(QString, block);
-        QFETCH(int, row);
-        QFETCH(QString, value);
-        SettingsModel settings;
-        UnitIdentity identity;
-        applyHeader(block, settings, identity);
-        QCOMPARE(settings.value(row), value);
-        QCOMPARE(settings.baseline(row), value);
-    }
-
-    void shouldEndOperationOnClosedLinkWithPortError()
-    {
-        // A link outlives the port it was made with: after a disconnect its next exchange fails
-        // with the port error, never reaching a port opened since.
-        RecordingLog log;
-        LinkEnvironment environment;
-        environment.log = &log;
-        Connection connection(environment);
-        const std::unique_ptr<UnitLink> link = connection.link();
-        connection.releasePort();
-        QVERIFY(!link->isOpen());
-        QVERIFY_THROWS_EXCEPTION(std::exception, link->send(QStringLiteral("header\r\n")));
     }
 
     void shouldMarkCellsThatDifferFromBaseline_data()
