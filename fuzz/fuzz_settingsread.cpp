@@ -7,8 +7,9 @@
 #include "protocol/protocolkeys.h"
 #include "protocol/settingsread.h"
 #include "protocol/settingsrows.h"
-#include "protocol/unitdata.h"
 #include "protocol/valuechecks.h"
+#include "unit/unitdata.h"
+#include "unit/unitread.h"
 
 #include "config/cp1251.h"
 
@@ -76,15 +77,14 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     }
 
     SettingsModel settings;
-    UnitIdentity identity;
+    HeaderIdentity identity;
     applyHeader(block, settings, identity);
     SettingsModel again;
-    UnitIdentity identityAgain;
+    HeaderIdentity identityAgain;
     applyHeader(block, again, identityAgain);
-    FUZZ_CHECK(settingsOf(settings) == settingsOf(again) &&
-                   identity.DeviceName == identityAgain.DeviceName &&
-                   identity.DeviceNumber == identityAgain.DeviceNumber &&
-                   identity.DeviceVersion == identityAgain.DeviceVersion,
+    FUZZ_CHECK(settingsOf(settings) == settingsOf(again) && identity.name == identityAgain.name &&
+                   identity.number == identityAgain.number &&
+                   identity.version == identityAgain.version,
                "header not repeatable");
     for (int row = 0; row < kTextRows; ++row) {
         const QString value = settings.value(row);

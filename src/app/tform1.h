@@ -7,7 +7,7 @@
 #include "link/connection.h"
 #include "link/linkclock.h"
 #include "link/logsink.h"
-#include "protocol/unitdata.h"
+#include "unit/unitdata.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -154,8 +154,6 @@ private:
     void FormCreate(const QStringList &arguments);
     void RadioGroup1Click();
     bool SaveConnectionSettings();
-    // Keeps what the connect-time read found in a new file of the backup folder.
-    void saveBackup();
     void FormClose();
     // The connection's states as the window's controls show them.
     void applyLinkControls(LinkControls change);

@@ -5,8 +5,7 @@
 #include "app/userprompt.h"
 #include "app/widgets/radiogroup.h"
 #include "config/connectionsettings.h"
-#include "protocol/settingsread.h"
-#include "protocol/unitbackup.h"
+#include "unit/unitconnect.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -38,14 +37,9 @@ void TForm1::Button12Click()
     request.speedItem = ComboBox1->currentIndex();
     request.phone = Edit2->text();
     Connection &link = connection();
-    const auto readAll = [this, &link] {
-        const std::unique_ptr<UnitLink> unit = link.link();
-        const bool read = readAllSettings(*unit, m_data);
-        if (read)
-            saveBackup();
-        return read;
-    };
-    switch (link.connect(request, readAll)) {
+    // The backup is stamped with the window's date and time once the read is done.
+    switch (connectAndReadAll(link, request, m_data, backupFolder(),
+                              [this] { return currentDateTime(); })) {
     case Connection::ConnectResult::PortNotOpened:
         Button12->setEnabled(true);
         RadioGroup1->setEnabled(true);
@@ -68,12 +62,6 @@ void TForm1::Button12Click()
     }
     BusyCursorOff();
     PageControl1->setEnabled(true);
-}
-
-void TForm1::saveBackup()
-{
-    // What the unit held before anyone changed it here: kept whatever happens next.
-    UnitBackup::keep(backupFolder(), Snapshot::of(m_data, currentDateTime()), *m_log);
 }
 
 bool TForm1::SaveConnectionSettings()

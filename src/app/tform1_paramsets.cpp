@@ -5,37 +5,48 @@
 
 #include "app/dialogs/comparedialog.h"
 #include "app/logcolors.h"
-#include "config/parametersets.h"
 #include "pages/correctorspage.h"
 #include "pages/sensorspage.h"
 #include "pages/settingspage.h"
-#include "protocol/settingsrows.h"
-#include "protocol/unitbackup.h"
+#include "unit/parametersetmapping.h"
+#include "unit/unitbackup.h"
 #include "userprompt.h"
 
 #include <QTabWidget>
 #include <QToolButton>
 
-namespace {
-
-// The button is on again however the step ends.
-class ButtonOff
+    namespace
 {
-public:
-    explicit ButtonOff(QToolButton *button) : m_button(button) { m_button->setEnabled(false); }
-    ~ButtonOff()
+
+    // The button is on again however the step ends.
+    class ButtonOff
     {
-        if (m_button)
-            m_button->setEnabled(true);
+    public:
+        explicit ButtonOff(QToolButton *button) : m_button(button) { m_button->setEnabled(false); }
+        ~ButtonOff()
+        {
+            if (m_button)
+                m_button->setEnabled(true);
+        }
+        ButtonOff(const ButtonOff &) = delete;
+        ButtonOff &operator=(const ButtonOff &) = delete;
+
+    private:
+        QPointer<QToolButton> m_button;
+    };
+
+    // The page whose set the strip loads and saves; None for a page without one.
+    Snapshot::Page pageShown(const QWidget *current, const QWidget *settings,
+                             const QWidget *sensors, const QWidget *correctors)
+    {
+        if (current == settings)
+            return Snapshot::Page::Settings;
+        if (current == sensors)
+            return Snapshot::Page::Sensors;
+        if (current == correctors)
+            return Snapshot::Page::Correctors;
+        return Snapshot::Page::None;
     }
-    ButtonOff(const ButtonOff &) = delete;
-    ButtonOff &operator=(const ButtonOff &) = delete;
-
-private:
-    QPointer<QToolButton> m_button;
-};
-
-constexpr int kParamsRows = SettingsRows::Phone3 + 1;
 
 } // namespace
 
@@ -43,24 +54,10 @@ void TForm1::ButtonDefValsClick()
 {
     const ButtonOff off(ButtonDefVals);
     const ProfileFile file = settingsFile();
-    QWidget *page = PageControl1->currentWidget();
-    if (page == m_settingsPage) {
-        const QStringList values = ParameterSets::load(file, ParameterSets::params());
-        for (int row = 0; row < kParamsRows; ++row)
-            m_data.settings.setValue(row, values[row]);
-    } else if (page == m_sensorsPage) {
-        const QStringList values = ParameterSets::load(file, ParameterSets::sensors());
-        for (int n = 1; n <= 6; ++n) {
-            m_data.sensors.setCell(SensorsModel::AlarmColumn, n, values[2 * (n - 1)]);
-            m_data.sensors.setCell(SensorsModel::ReactionColumn, n, values[2 * (n - 1) + 1]);
-        }
-    } else if (page == m_correctorsPage) {
-        const QStringList values = ParameterSets::load(file, ParameterSets::devices());
-        for (int n = 1; n <= 3; ++n) {
-            m_data.correctors.setCell(CorrectorsModel::SpeedColumn, n, values[2 * (n - 1)]);
-            m_data.correctors.setCell(CorrectorsModel::DateColumn, n, values[2 * (n - 1) + 1]);
-        }
-    }
+    ParameterSetMapping::loadFromFile(
+        file,
+        pageShown(PageControl1->currentWidget(), m_settingsPage, m_sensorsPage, m_correctorsPage),
+        m_data);
 }
 
 void TForm1::ButtonSaveParamsClick()
@@ -71,34 +68,15 @@ void TForm1::ButtonSaveParamsClick()
                                         QStringLiteral("Сохранить параметры в ini-файл?")))
         return;
     ProfileFile file = settingsFile();
-    QWidget *page = PageControl1->currentWidget();
-    if (page == m_settingsPage) {
-        bool anyEmpty = false;
-        for (int row = 0; row < SettingsRows::Count; ++row)
-            anyEmpty = anyEmpty || m_data.settings.value(row).isEmpty();
-        if (anyEmpty &&
-            !UserPrompt::current().askYesNo(
-                this, caption,
-                QStringLiteral("В списке содержаться пустые значения,\r\nВсе равно сохранить?")))
-            return;
-        // The set of this page only: saving another page's set never rewrites this one.
-        QStringList values;
-        for (int row = 0; row < kParamsRows; ++row)
-            values << m_data.settings.value(row);
-        ParameterSets::save(file, ParameterSets::params(), values);
-    } else if (page == m_sensorsPage) {
-        QStringList values;
-        for (int n = 1; n <= 6; ++n)
-            values << m_data.sensors.cell(SensorsModel::AlarmColumn, n)
-                   << m_data.sensors.cell(SensorsModel::ReactionColumn, n);
-        ParameterSets::save(file, ParameterSets::sensors(), values);
-    } else if (page == m_correctorsPage) {
-        QStringList values;
-        for (int n = 1; n <= 3; ++n)
-            values << m_data.correctors.cell(CorrectorsModel::SpeedColumn, n)
-                   << m_data.correctors.cell(CorrectorsModel::DateColumn, n);
-        ParameterSets::save(file, ParameterSets::devices(), values);
-    }
+    const Snapshot::Page page =
+        pageShown(PageControl1->currentWidget(), m_settingsPage, m_sensorsPage, m_correctorsPage);
+    if (ParameterSetMapping::hasEmptyValue(page, m_data) &&
+        !UserPrompt::current().askYesNo(
+            this, caption,
+            QStringLiteral("В списке содержаться пустые значения,\r\nВсе равно сохранить?")))
+        return;
+    // The set of this page only: saving another page's set never rewrites this one.
+    ParameterSetMapping::storeInFile(file, page, m_data);
 }
 
 void TForm1::ButtonCompareClick()

@@ -10,10 +10,11 @@
 #include "link/connection.h"
 #include "link/logsink.h"
 #include "protocol/protocolkeys.h"
-#include "protocol/settingsread.h"
 #include "protocol/settingswrite.h"
-#include "protocol/unitbackup.h"
-#include "protocol/unitdata.h"
+#include "unit/unitbackup.h"
+#include "unit/unitconnect.h"
+#include "unit/unitdata.h"
+#include "unit/unitread.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -276,14 +277,8 @@ std::optional<int> CliTool::connectAndRead(const Options &options, UnitData &dat
     request.portChosen = true;
     request.speedItem = options.speedItem;
     request.phone = options.phone;
-    const auto readAll = [this, &connection, &data] {
-        const std::unique_ptr<UnitLink> link = connection.link();
-        const bool read = readAllSettings(*link, data);
-        if (read)
-            UnitBackup::keep(m_backupDir, Snapshot::of(data, QDateTime::currentDateTime()), *m_log);
-        return read;
-    };
-    switch (connection.connect(request, readAll)) {
+    switch (connectAndReadAll(connection, request, data, m_backupDir,
+                              [] { return QDateTime::currentDateTime(); })) {
     case Connection::ConnectResult::PortNotOpened:
         fail(QStringLiteral("Не удалось открыть порт ") + options.port);
         return UsageOrPort;
@@ -349,17 +344,15 @@ int CliTool::diff(const Options &options)
     UnitData data;
     if (const std::optional<int> failed = connectAndRead(options, data))
         return *failed;
-    const UnitSnapshot unit = Snapshot::of(data, QDateTime::currentDateTime());
+    const QList<Snapshot::Difference> differences = Snapshot::differences(data, *file);
     disconnect();
-    const QList<int> keys = Snapshot::differingKeys(unit, *file);
-    if (keys.isEmpty())
+    if (differences.isEmpty())
         printTo(stdout, QStringLiteral("Различий нет."));
-    for (const int key : keys)
-        printTo(stdout, Snapshot::captionOf(key) + QStringLiteral(" (") +
-                            Protocol::kProtocolKeys[key] + QStringLiteral("): в приборе \"") +
-                            Snapshot::shownValue(key, unit.values[key]) +
-                            QStringLiteral("\", в файле \"") +
-                            Snapshot::shownValue(key, file->values[key]) + u'"');
+    for (const Snapshot::Difference &difference : differences)
+        printTo(stdout, difference.caption + QStringLiteral(" (") +
+                            Protocol::kProtocolKeys[difference.key] +
+                            QStringLiteral("): в приборе \"") + difference.unitValue +
+                            QStringLiteral("\", в файле \"") + difference.fileValue + u'"');
     return Success;
 }
 
@@ -371,8 +364,9 @@ int CliTool::write(const Options &options)
     UnitData data;
     if (const std::optional<int> failed = connectAndRead(options, data))
         return *failed;
-    const QList<int> keys =
-        Snapshot::differingKeys(Snapshot::of(data, QDateTime::currentDateTime()), *file);
+    QList<int> keys;
+    for (const Snapshot::Difference &difference : Snapshot::differences(data, *file))
+        keys << difference.key;
     if (keys.isEmpty()) {
         m_log->log(QStringLiteral("Настройки прибора совпадают с файлом: записывать нечего."),
                    LogColor::Blue);
@@ -409,12 +403,13 @@ int CliTool::write(const Options &options)
         fail(QStringLiteral("Прибор не ответил на проверочное считывание"));
         return UnitFailed;
     }
-    const UnitSnapshot after = Snapshot::of(check, QDateTime::currentDateTime());
+    // A key written that still differs was not taken; only the keys written count.
+    const QList<Snapshot::Difference> left = Snapshot::differences(check, *file);
     disconnect();
-    for (const int key : keys) {
-        if (!Snapshot::sameValue(key, after.values[key], file->values[key]) &&
-            !refused.contains(Protocol::kProtocolKeys[key]))
-            refused << Protocol::kProtocolKeys[key];
+    for (const Snapshot::Difference &difference : left) {
+        const QString name = Protocol::kProtocolKeys[difference.key];
+        if (keys.contains(difference.key) && !refused.contains(name))
+            refused << name;
     }
     if (!refused.isEmpty()) {
         fail(QStringLiteral("Прибор не принял настройки: ") + refused.join(QStringLiteral(", ")));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/unitsnapshot.h"
+#include "unit/unitsnapshot.h"
 
 #include <QString>
 #include <QStringList>
@@ -45,7 +45,6 @@ private:
     std::optional<int> connectAndRead(const Options &options, UnitData &data);
     void disconnect();
     std::optional<UnitSnapshot> readFile(const QString &path);
-    // The keys whose values differ between the unit and the file, the file's unknown keys left out.
     // A one-line reason on standard error, also in the log file.
     void fail(const QString &reason);
     void say(const QString &reason);

@@ -2,26 +2,29 @@
 
 #include <QString>
 
+#include <functional>
+
 class SettingsModel;
-class UnitIdentity;
 class UnitLink;
-struct UnitData;
 
-// Reading the unit's settings: everything at once with "group_info" when a connection is
-// made, or the device-parameters page with "header" and the archive start date. Both report
-// through the link's log, leave the pages as they were on failure and take the connection
-// down when the reply says the call is gone.
+// The device-parameters page's read: "header" and the archive start date. It reports through
+// the link's log, leaves the page as it was on failure and takes the connection down when the
+// reply says the call is gone.
 
-// Fills every page and its baselines, and the identity; true when the whole block arrived and
-// converted. A value that must be a number and is not ends the read with EConvertError.
-bool readAllSettings(UnitLink &link, UnitData &data);
+// Who the unit says it is in its "header"; empty where no line names it.
+struct HeaderIdentity
+{
+    QString name;
+    QString number;
+    QString version;
+};
 
-// The device-parameters page's read.
-void readSettings(UnitLink &link, SettingsModel &settings, UnitIdentity &identity);
+// Reads the page into its model and baselines. `identified` gets the header's identity as soon
+// as the header arrived whole, before the archive start date is asked for; it is not called
+// when the header did not arrive.
+void readSettings(UnitLink &link, SettingsModel &settings,
+                  const std::function<void(const HeaderIdentity &)> &identified);
 
-// The parsing of the two block replies, without a link. A "group_info" line fills every key
-// its key part (before the TAB) contains; a value that must be a number and is not throws
-// EConvertError, the lines before it already taken.
-void applyGroupInfo(const QString &block, UnitData &data);
-// A "header" line fills every label its key part contains; lines of no label are ignored.
-void applyHeader(const QString &block, SettingsModel &settings, UnitIdentity &identity);
+// The parsing of the "header" reply, without a link: a line fills every label its key part
+// (before the TAB) contains; lines of no label are ignored.
+void applyHeader(const QString &block, SettingsModel &settings, HeaderIdentity &identity);

@@ -1,13 +1,12 @@
 #include "maintenanceops.h"
 
+#include "devices/correctorsmodel.h"
 #include "link/exchange.h"
 #include "link/logsink.h"
 #include "link/unitlink.h"
 #include "protocol/commandset.h"
 #include "protocol/protocolkeys.h"
-#include "protocol/settingsread.h"
 #include "protocol/settingsrows.h"
-#include "protocol/unitdata.h"
 
 namespace {
 
@@ -67,7 +66,8 @@ void sendClearingCommands(UnitLink &link, const CorrectorsModel &correctors)
 
 } // namespace
 
-void clearSettings(UnitLink &link, UnitData &data)
+void clearSettings(UnitLink &link, const CorrectorsModel &correctors,
+                   const std::function<void()> &readBack)
 {
     if (!link.confirm(QStringLiteral("Настройки Тавикс-М"),
                       QStringLiteral("Очистить настройки прибора Тавикс-М?"), QString()))
@@ -76,19 +76,19 @@ void clearSettings(UnitLink &link, UnitData &data)
     log.log(QStringLiteral("Старт очищения настроек прибора Тавикс-М ..."), LogColor::Green);
     try {
         if (link.isOpen())
-            sendClearingCommands(link, data.correctors);
+            sendClearingCommands(link, correctors);
         else
             log.log(QStringLiteral("COM-порт закрыт!"), LogColor::Red);
     } catch (...) {
         // The pages show what the unit holds now, whatever happened to the sequence; the
         // first error is the one reported.
         try {
-            readAllSettings(link, data);
+            readBack();
         } catch (...) {
         }
         throw;
     }
-    readAllSettings(link, data);
+    readBack();
 }
 
 void clearArchive(UnitLink &link)

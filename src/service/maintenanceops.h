@@ -1,12 +1,17 @@
 #pragma once
 
+#include <functional>
+
+class CorrectorsModel;
 class UnitLink;
-struct UnitData;
 
 // The service page's maintenance procedures on a unit on a direct line: clearing its settings
 // (then reading everything back into the pages), erasing its archive, and its own configuration
 // of its GSM modem, whose progress lines are logged as they come.
 
-void clearSettings(UnitLink &link, UnitData &data);
+// The correctors page names the connectors in the log; readBack reads everything back into
+// the pages, after the clearing whether it went through or failed, never when it was declined.
+void clearSettings(UnitLink &link, const CorrectorsModel &correctors,
+                   const std::function<void()> &readBack);
 void clearArchive(UnitLink &link);
 void setUpModem(UnitLink &link);

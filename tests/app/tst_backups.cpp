@@ -1,9 +1,9 @@
 #include "app/tavixapplication.h"
 #include "config/cp1251.h"
 #include "protocol/protocolkeys.h"
-#include "protocol/unitbackup.h"
 #include "support/session.h"
 #include "support/windowprobes.h"
+#include "unit/unitbackup.h"
 #include "unitstate.h"
 
 #include <QApplication>

@@ -5,9 +5,9 @@
 #include "app/tavixapplication.h"
 #include "config/cp1251.h"
 #include "protocol/protocolkeys.h"
-#include "protocol/unitbackup.h"
 #include "support/session.h"
 #include "support/simtrace.h"
+#include "unit/unitbackup.h"
 
 #include <QApplication>
 #include <QLabel>

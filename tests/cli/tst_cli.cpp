@@ -1,10 +1,10 @@
 #include "config/cp1251.h"
 #include "config/profilefile.h"
 #include "protocol/protocolkeys.h"
-#include "protocol/unitbackup.h"
 #include "simulator.h"
 #include "support/filebytes.h"
 #include "support/simtrace.h"
+#include "unit/unitbackup.h"
 #include "unitstate.h"
 
 #include <QDir>
@@ -236,9 +236,8 @@ private Q_SLOTS:
     {
         CliFixture f;
         f.startUnit(true);
-        const Run run =
-            f.cli({QStringLiteral("read"), QStringLiteral("--port"), f.link(),
-                   QStringLiteral("--phone"), QStringLiteral("89160000001\rATH")});
+        const Run run = f.cli({QStringLiteral("read"), QStringLiteral("--port"), f.link(),
+                               QStringLiteral("--phone"), QStringLiteral("89160000001\rATH")});
         QCOMPARE(run.exitCode, 1);
         const QStringList sent = f.traced();
         QVERIFY2(sent.filter(QStringLiteral("ATD")).isEmpty(), qPrintable(sent.join(u'|')));

@@ -2,12 +2,12 @@
 // of every line received), what the log says, which baselines move; the two daily windows'
 // rule; the clock's write.
 #include "link/logsink.h"
-#include "protocol/settingsread.h"
 #include "protocol/settingsrows.h"
 #include "protocol/settingswrite.h"
-#include "protocol/unitdata.h"
 #include "support/localzone.h"
 #include "support/unitsession.h"
+#include "unit/unitdata.h"
+#include "unit/unitread.h"
 
 #include <QTest>
 

@@ -6,6 +6,7 @@
 #include "service/identityops.h"
 #include "service/maintenanceops.h"
 #include "support/unitsession.h"
+#include "unit/unitread.h"
 
 #include <QTest>
 
@@ -288,7 +289,7 @@ private Q_SLOTS:
         unit.start();
         unit.data.settings.setValue(SettingsRows::ApnAddress, QStringLiteral("typed"));
         const auto link = linkOf(unit);
-        clearSettings(*link, unit.data);
+        clearAndReadBack(*link, unit.data);
 
         QCOMPARE(unit.questions,
                  QStringList{"Настройки Тавикс-М|Очистить настройки прибора Тавикс-М?"});
@@ -327,7 +328,7 @@ private Q_SLOTS:
         unit.answerYes = false;
         unit.start();
         const auto link = linkOf(unit);
-        clearSettings(*link, unit.data);
+        clearAndReadBack(*link, unit.data);
         clearArchive(*link);
         QCOMPARE(unit.questions.size(), 2);
         QCOMPARE(
@@ -464,7 +465,7 @@ private Q_SLOTS:
         unit.log.shown.clear();
         unit.log.colors.clear();
         if (operation == 0)
-            clearSettings(*link, unit.data);
+            clearAndReadBack(*link, unit.data);
         else if (operation == 1)
             clearArchive(*link);
         else
@@ -485,7 +486,7 @@ private Q_SLOTS:
             if (line == QStringLiteral("Очистка параметра [FTP адрес]"))
                 unit.sim.reset(); // the adapter is pulled out
         };
-        QVERIFY_THROWS_EXCEPTION(EComPort, clearSettings(*link, unit.data));
+        QVERIFY_THROWS_EXCEPTION(EComPort, clearAndReadBack(*link, unit.data));
         unit.log.onLog = {};
         // The sequence ends at the port error; the pages are read back all the same, and the
         // error that ended the sequence is the one that goes on.

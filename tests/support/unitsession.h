@@ -2,14 +2,14 @@
 
 #include "config/cp1251.h"
 #include "link/connection.h"
-#include "protocol/settingsread.h"
 #include "protocol/settingswrite.h"
-#include "protocol/unitdata.h"
 #include "simulator.h"
 #include "support/filebytes.h"
 #include "support/recordinglog.h"
 #include "support/simtrace.h"
 #include "support/testclocks.h"
+#include "unit/unitdata.h"
+#include "unit/unitread.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -2,7 +2,7 @@
 
 #include "app/guarded.h"
 #include "protocol/protocolkeys.h"
-#include "protocol/unitdata.h"
+#include "unit/unitdata.h"
 
 #include <QDialogButtonBox>
 #include <QFileInfo>
@@ -33,8 +33,9 @@ CompareDialog::CompareDialog(UnitData &data, const UnitSnapshot &file, const QSt
     setObjectName(QStringLiteral("CompareDialog"));
     setWindowTitle(QStringLiteral("Сравнение с файлом"));
     // As last known: what the unit held at the last read or confirmed write.
-    const UnitSnapshot unit = Snapshot::of(data, QDateTime::currentDateTime());
-    m_keys = Snapshot::differingKeys(unit, file);
+    const QList<Snapshot::Difference> differences = Snapshot::differences(data, file);
+    for (const Snapshot::Difference &difference : differences)
+        m_keys << difference.key;
 
     QString about = QStringLiteral("Файл: ") + QFileInfo(fileName).fileName();
     if (!file.deviceNumber.isEmpty())
@@ -54,16 +55,14 @@ CompareDialog::CompareDialog(UnitData &data, const UnitSnapshot &file, const QSt
         {QStringLiteral("Настройка"), QStringLiteral("В приборе"), QStringLiteral("В файле")});
     CompareTable->verticalHeader()->hide();
     CompareTable->setSelectionBehavior(QAbstractItemView::SelectRows);
-    for (int row = 0; row < m_keys.size(); ++row) {
-        const int key = m_keys[row];
-        auto *setting = readOnlyItem(Snapshot::captionOf(key));
+    for (int row = 0; row < differences.size(); ++row) {
+        const Snapshot::Difference &difference = differences[row];
+        auto *setting = readOnlyItem(difference.caption);
         setting->setFlags(setting->flags() | Qt::ItemIsUserCheckable);
         setting->setCheckState(Qt::Checked);
         CompareTable->setItem(row, SettingColumn, setting);
-        CompareTable->setItem(row, UnitColumn,
-                              readOnlyItem(Snapshot::shownValue(key, unit.values[key])));
-        CompareTable->setItem(row, FileColumn,
-                              readOnlyItem(Snapshot::shownValue(key, file.values[key])));
+        CompareTable->setItem(row, UnitColumn, readOnlyItem(difference.unitValue));
+        CompareTable->setItem(row, FileColumn, readOnlyItem(difference.fileValue));
     }
     CompareTable->resizeColumnsToContents();
     CompareTable->horizontalHeader()->setStretchLastSection(true);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/unitsnapshot.h"
+#include "unit/unitsnapshot.h"
 
 #include <QDialog>
 

@@ -4,9 +4,10 @@
 #include "app/widgets/unittextvalidator.h"
 #include "pagehost.h"
 #include "pagewidgets.h"
-#include "protocol/unitdata.h"
 #include "service/identityops.h"
 #include "service/maintenanceops.h"
+#include "unit/unitdata.h"
+#include "unit/unitread.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -86,7 +87,7 @@ ServicePage::ServicePage(UnitData &data, PageHost &host, QWidget *parent) : QWid
     runs(Button6, [nameField, &identity](UnitLink &link) {
         writeDeviceName(link, identity, nameField ? nameField->text() : QString());
     });
-    runs(Button19, [&data](UnitLink &link) { clearSettings(link, data); });
+    runs(Button19, [&data](UnitLink &link) { clearAndReadBack(link, data); });
     runs(Button7, [](UnitLink &link) { clearArchive(link); });
     runs(Button15, [](UnitLink &link) { setUpModem(link); });
 }

@@ -6,9 +6,9 @@
 #include "pagehost.h"
 #include "pagewidgets.h"
 #include "protocol/settingsmodel.h"
-#include "protocol/settingsread.h"
 #include "protocol/settingsrows.h"
 #include "protocol/settingswrite.h"
+#include "unit/unitread.h"
 
 #include <QVBoxLayout>
 

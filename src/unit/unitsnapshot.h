@@ -46,6 +46,21 @@ bool sameValue(int key, const QString &unit, const QString &file);
 // the file gives and whose value is not the same setting as the unit's.
 QList<int> differingKeys(const UnitSnapshot &unit, const UnitSnapshot &file);
 
+// A setting a file would change on the unit: its key, the caption the compare shows for it and
+// both values as the pages show them.
+struct Difference
+{
+    int key = -1;
+    QString caption;
+    QString unitValue;
+    QString fileValue;
+};
+
+// The settings a file would change on a unit holding data (its pages' baselines, as `of` takes
+// them): differingKeys' keys in their order. The compare with a file, tavix-cli's diff and
+// write and its check that the unit took what was written all go by it.
+QList<Difference> differences(const UnitData &data, const UnitSnapshot &file);
+
 // What the compare shows for a key: the settings table's caption, or the page's words.
 QString captionOf(int key);
 

@@ -2,9 +2,9 @@
 #include "devices/correctorsops.h"
 #include "devices/sensorsops.h"
 #include "protocol/protocolkeys.h"
-#include "protocol/unitbackup.h"
-#include "protocol/unitsnapshot.h"
 #include "support/unitsession.h"
+#include "unit/unitbackup.h"
+#include "unit/unitsnapshot.h"
 #include "unitstate.h"
 
 #include <QDir>

@@ -1,11 +1,11 @@
 #include "unitbackup.h"
 
-#include "commandset.h"
 #include "config/cp1251.h"
 #include "config/filefolders.h"
 #include "config/profilefile.h"
 #include "link/logsink.h"
-#include "protocolkeys.h"
+#include "protocol/commandset.h"
+#include "protocol/protocolkeys.h"
 
 #include <QDir>
 #include <QFile>

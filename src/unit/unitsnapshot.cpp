@@ -1,10 +1,10 @@
 #include "unitsnapshot.h"
 
-#include "commandset.h"
-#include "protocolkeys.h"
-#include "settingsrows.h"
+#include "protocol/commandset.h"
+#include "protocol/protocolkeys.h"
+#include "protocol/settingsrows.h"
+#include "protocol/valuechecks.h"
 #include "unitdata.h"
-#include "valuechecks.h"
 
 #include <algorithm>
 #include <optional>
@@ -182,6 +182,17 @@ QList<int> differingKeys(const UnitSnapshot &unit, const UnitSnapshot &file)
             keys << key;
     }
     return keys;
+}
+
+QList<Difference> differences(const UnitData &data, const UnitSnapshot &file)
+{
+    // The time taken plays no part in a comparison.
+    const UnitSnapshot unit = of(data, QDateTime());
+    QList<Difference> found;
+    for (const int key : differingKeys(unit, file))
+        found << Difference{key, captionOf(key), shownValue(key, unit.values[key]),
+                            shownValue(key, file.values[key])};
+    return found;
 }
 
 QString captionOf(int key)
