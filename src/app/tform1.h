@@ -98,7 +98,7 @@ public:
     SensorsPage *sensorsPage() const { return m_sensorsPage; }
     CorrectorsPage *correctorsPage() const { return m_correctorsPage; }
     ServicePage *servicePage() const { return m_servicePage; }
-    const QString &connectionType() const { return m_connection->type(); }
+    ConnectionType connectionType() const { return m_connection->type(); }
     bool modemSessionActive() const override { return m_connection->modemSessionActive(); }
     bool carrierLost() const { return m_connection->carrierLost(); }
     bool tickInProgress() const { return m_tickInProgress; }
@@ -153,6 +153,8 @@ private:
 
     void FormCreate(const QStringList &arguments);
     void RadioGroup1Click();
+    // The type the type selector shows: item 0 the direct line, item 1 the modem.
+    ConnectionType chosenType() const;
     bool SaveConnectionSettings();
     // Keeps what the connect-time read found in a new file of the backup folder.
     void saveBackup();

@@ -51,7 +51,7 @@ void TForm1::Button12Click()
         RadioGroup1->setEnabled(true);
         break;
     case Connection::ConnectResult::Connected:
-        if (link.type() == GsmSet::kTypeGsm) {
+        if (link.type() == ConnectionType::GsmModem) {
             SetButtonEnable(true);
             Timer1->start();
             RadioGroup1->setEnabled(false);
@@ -83,7 +83,7 @@ bool TForm1::SaveConnectionSettings()
         choice.port = CmbComNum->currentText();
     if (ComboBox1->currentIndex() >= 0)
         choice.speedText = ComboBox1->currentText();
-    choice.typeIndex = RadioGroup1->itemIndex();
+    choice.type = chosenType();
     choice.phone = Edit2->text();
 
     ProfileFile file = settingsFile();

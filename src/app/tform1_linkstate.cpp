@@ -31,10 +31,10 @@ void TForm1::applyLinkControls(LinkControls change)
         break;
     case LinkControls::DisconnectFailed:
         SetButtonEnable(false);
-        if (connection().disconnectType() == GsmSet::kTypeGsm) {
+        if (connection().disconnectType() == ConnectionType::GsmModem) {
             Edit2->setEnabled(true);
             RadioGroup1->setEnabled(true);
-        } else if (connection().disconnectType() == GsmSet::kTypeLine) {
+        } else if (connection().disconnectType() == ConnectionType::Line) {
             Edit2->setEnabled(false);
         }
         Button14->setEnabled(false);

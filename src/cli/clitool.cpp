@@ -269,7 +269,7 @@ std::optional<int> CliTool::connectAndRead(const Options &options, UnitData &dat
     };
     m_connection = std::make_unique<Connection>(std::move(environment));
     Connection &connection = *m_connection;
-    connection.setType(options.phone.isEmpty() ? GsmSet::kTypeLine : GsmSet::kTypeGsm);
+    connection.setType(options.phone.isEmpty() ? ConnectionType::Line : ConnectionType::GsmModem);
 
     Connection::Request request;
     request.port = options.port;

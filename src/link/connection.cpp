@@ -198,7 +198,7 @@ Connection::ConnectResult Connection::connect(const Request &request,
         log().log(QStringLiteral("Соединение по СОМ - порту установлено"), LogColor::Blue);
         controls(LinkControls::CancelOn);
 
-        if (m_type == GsmSet::kTypeGsm) {
+        if (m_type == ConnectionType::GsmModem) {
             if (!dial(request.phone) || !stillConnectedThrough(port)) {
                 abandonConnect(QString()); // the dialling logged why
                 return ConnectResult::NotConnected;
@@ -218,7 +218,7 @@ Connection::ConnectResult Connection::connect(const Request &request,
             stopIfCancelled();
             return ConnectResult::Connected;
         }
-        if (m_type == GsmSet::kTypeLine) {
+        if (m_type == ConnectionType::Line) {
             if (readAllSettings() && stillConnectedThrough(port)) {
                 stopIfCancelled();
                 return ConnectResult::Connected;
@@ -478,7 +478,7 @@ void Connection::disconnect()
     // One disconnect talks through one port object from start to end, and follows the
     // connection type it started with, whatever is clicked while it waits.
     const std::shared_ptr<TComPort> port = m_port;
-    const QString type = m_type;
+    const ConnectionType type = m_type;
     m_disconnectType = type;
     m_exitInProgress = true;
     struct ExitDone
@@ -506,7 +506,7 @@ void Connection::disconnect()
                             })
                     .ok;
             };
-            if (type == GsmSet::kTypeGsm) {
+            if (type == ConnectionType::GsmModem) {
                 const bool unitHungUp = waitFor(QStringLiteral("+++"));
                 if (unitHungUp)
                     log().log(QStringLiteral("Cоединение завершено. Модем повесил трубку."),
@@ -527,7 +527,7 @@ void Connection::disconnect()
                 // hang-up is still talking through.
                 controls(LinkControls::CallEnded);
             }
-            if (type == GsmSet::kTypeLine) {
+            if (type == ConnectionType::Line) {
                 const bool left = waitFor(QStringLiteral("End service mode"));
                 if (left)
                     log().log(QStringLiteral("Выход из командного режима выполнен успешно."),
@@ -542,7 +542,7 @@ void Connection::disconnect()
         } catch (const EComPort &) {
             log().write(QStringLiteral("Ошибка открытия порта!"));
             log().log(QStringLiteral("Ошибка открытия порта!"), LogColor::Red);
-            if (type == GsmSet::kTypeGsm)
+            if (type == ConnectionType::GsmModem)
                 m_modemSessionActive = false;
             controls(LinkControls::DisconnectFailed);
         }

@@ -78,8 +78,9 @@ public:
         Cancelled,    // the operator cancelled the dial or the read; the window was told
     };
 
-    // Opens the port, dials when the type is "gsm", and runs readAll (the read of every setting,
-    // which may throw). A Connect that does not end connected ends in the not-connected state.
+    // Opens the port, dials when the type is the modem, and runs readAll (the read of every
+    // setting, which may throw). A Connect that does not end connected ends in the not-connected
+    // state.
     ConnectResult connect(const Request &request, const std::function<bool()> &readAll);
 
     // While Connect dials or reads: ends it at the dial's or the reader's next poll. The dial
@@ -108,10 +109,10 @@ public:
     // A link for one operation, bound to the port open now.
     std::unique_ptr<UnitLink> link();
 
-    const QString &type() const { return m_type; }
-    void setType(const QString &type) { m_type = type; }
+    ConnectionType type() const { return m_type; }
+    void setType(ConnectionType type) { m_type = type; }
     // The type the disconnect under way, or the last one, followed.
-    const QString &disconnectType() const { return m_disconnectType; }
+    ConnectionType disconnectType() const { return m_disconnectType; }
     bool modemSessionActive() const { return m_modemSessionActive; }
     bool carrierLost() const { return m_carrierLost; }
     void setCarrierLost(bool lost) { m_carrierLost = lost; }
@@ -142,8 +143,8 @@ private:
 
     LinkEnvironment m_env;
     std::shared_ptr<TComPort> m_port;
-    QString m_type;
-    QString m_disconnectType;
+    ConnectionType m_type = ConnectionType::None;
+    ConnectionType m_disconnectType = ConnectionType::None;
     bool m_modemSessionActive = false;
     bool m_carrierLost = false;
     bool m_exitInProgress = false;

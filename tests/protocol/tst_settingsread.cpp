@@ -48,7 +48,7 @@ private Q_SLOTS:
             controls << change;
         };
         Connection connection(environment);
-        connection.setType(modem ? QStringLiteral("gsm") : QStringLiteral("line"));
+        connection.setType(modem ? ConnectionType::GsmModem : ConnectionType::Line);
 
         UnitData data;
         Connection::Request request;

@@ -81,7 +81,7 @@ struct UnitSession
             boxAfterLines << int(log.shown.size());
         };
         connection = std::make_unique<Connection>(environment);
-        connection->setType(modem ? QStringLiteral("gsm") : QStringLiteral("line"));
+        connection->setType(modem ? ConnectionType::GsmModem : ConnectionType::Line);
         Connection::Request request;
         request.portChosen = true;
         request.port = options.link;
