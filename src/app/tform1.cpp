@@ -64,8 +64,8 @@ TForm1::TForm1(const StartOptions &options, QWidget *parent)
     environment.modemLines = [this] {
         return GsmSet::readModemLines(settingsFile());
     };
-    environment.controls = [this](LinkControls change) {
-        applyLinkControls(change);
+    environment.stateChanged = [this](ConnectionState state) {
+        showConnectionState(state);
     };
     m_connection = std::make_unique<Connection>(std::move(environment));
     setupUi();
@@ -137,7 +137,7 @@ void TForm1::refreshPortList()
     if (CmbComNum->view()->isVisible())
         return;
     const Connection &link = connection();
-    const bool connectionRuns = link.isOpen() || link.connectInProgress() || link.exitInProgress();
+    const bool connectionRuns = link.isOpen() || link.connecting() || link.disconnecting();
     const QStringList fresh = m_options.listPorts();
     QString current = CmbComNum->currentIndex() >= 0 ? CmbComNum->currentText() : QString();
     // A choice other than the wanted port only stood in while that port was away: once it is
@@ -199,8 +199,7 @@ void TForm1::FormCreate(const QStringList &arguments)
 
     ComboBox1->setCurrentIndex(GsmSet::speedIndexFor(stored.speed));
 
-    Button14->setEnabled(false);
-    SetButtonEnable(false);
+    showConnectionState(connection().state());
 }
 
 void TForm1::RadioGroup1Click()

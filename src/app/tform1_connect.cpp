@@ -17,18 +17,11 @@
 
 void TForm1::Button12Click()
 {
-    connection().setCarrierLost(false);
-    Timer1->stop();
     if (!SaveConnectionSettings())
         return;
 
     BusyCursorOn();
     PageControl1->setEnabled(false);
-    Button12->setEnabled(false);
-    Button14->setEnabled(false);
-    // The type may not change under a Connect: a dial-up taken for a direct line would never
-    // be hung up.
-    RadioGroup1->setEnabled(false);
 
     Connection::Request request;
     request.portChosen = CmbComNum->currentIndex() >= 0;
@@ -45,27 +38,8 @@ void TForm1::Button12Click()
             saveBackup();
         return read;
     };
-    switch (link.connect(request, readAll)) {
-    case Connection::ConnectResult::PortNotOpened:
-        Button12->setEnabled(true);
-        RadioGroup1->setEnabled(true);
-        break;
-    case Connection::ConnectResult::Connected:
-        if (link.type() == ConnectionType::GsmModem) {
-            SetButtonEnable(true);
-            Timer1->start();
-            RadioGroup1->setEnabled(false);
-        } else {
-            SetButtonEnable(true);
-            RadioGroup1->setEnabled(true);
-        }
-        Button14->setEnabled(true);
-        break;
-    case Connection::ConnectResult::NotConnected:
-    case Connection::ConnectResult::CarrierLost:
-    case Connection::ConnectResult::Cancelled:
-        break; // the connection has put the window back to not connected
-    }
+    // The connection's states set the controls all along, the end included.
+    link.connect(request, readAll);
     BusyCursorOff();
     PageControl1->setEnabled(true);
 }
@@ -99,7 +73,7 @@ void TForm1::Button14Click()
 {
     Button14->setEnabled(false);
     // During Connect the button cancels it: the dial or the read ends at its next poll.
-    if (connection().connectInProgress()) {
+    if (connection().connecting()) {
         connection().cancelConnect();
         return;
     }
@@ -149,7 +123,7 @@ void TForm1::FormClose()
                      {}};
         return;
     }
-    if (link.exitInProgress()) {
+    if (link.disconnecting()) {
         // A disconnect is already talking to the unit; it lets go of the port when it is done.
         return;
     }

@@ -225,7 +225,7 @@ void CliTool::interrupt()
     m_interrupted = true;
     m_connection->setClosing();
     try {
-        if (m_connection->isOpen() || m_connection->modemSessionActive())
+        if (m_connection->isOpen() || m_connection->callUp())
             m_connection->disconnect();
     } catch (...) {
         // Ending anyway; closing the port below drops DTR, which hangs up a modem as well.
