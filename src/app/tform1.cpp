@@ -64,8 +64,8 @@ TForm1::TForm1(const StartOptions &options, QWidget *parent)
     environment.modemLines = [this] {
         return GsmSet::readModemLines(settingsFile());
     };
-    environment.controls = [this](LinkControls change) {
-        applyLinkControls(change);
+    environment.stateChanged = [this](ConnectionState state) {
+        showConnectionState(state);
     };
     m_connection = std::make_unique<Connection>(std::move(environment));
     setupUi();
@@ -137,7 +137,7 @@ void TForm1::refreshPortList()
     if (CmbComNum->view()->isVisible())
         return;
     const Connection &link = connection();
-    const bool connectionRuns = link.isOpen() || link.connectInProgress() || link.exitInProgress();
+    const bool connectionRuns = link.isOpen() || link.connecting() || link.disconnecting();
     const QStringList fresh = m_options.listPorts();
     QString current = CmbComNum->currentIndex() >= 0 ? CmbComNum->currentText() : QString();
     // A choice other than the wanted port only stood in while that port was away: once it is
@@ -173,14 +173,14 @@ void TForm1::FormCreate(const QStringList &arguments)
     connect(watcher, &SerialPortWatcher::portsChanged, m_portScanDelay,
             qOverload<>(&QTimer::start));
 
-    connection().setType(stored.typeConnect);
+    connection().setType(stored.type);
 
     const QString firstArgument = arguments.value(0);
     if (firstArgument == kFullModeSwitch) {
         int item = -1;
-        if (connectionType() == GsmSet::kTypeLine || connectionType().isEmpty())
+        if (connectionType() == ConnectionType::Line)
             item = 0;
-        else if (connectionType() == GsmSet::kTypeGsm)
+        else if (connectionType() == ConnectionType::GsmModem)
             item = 1;
         RadioGroup1->setItemIndex(item);
         if (item >= 0)
@@ -189,7 +189,7 @@ void TForm1::FormCreate(const QStringList &arguments)
         RadioGroup1->show();
         PageControl1->setTabVisible(ServiceTab, true);
     } else {
-        connection().setType(GsmSet::kTypeGsm);
+        connection().setType(ConnectionType::GsmModem);
         const QString phone = firstArgument.trimmed();
         Edit2->setText(phone.isEmpty() ? stored.phone : phone);
         RadioGroup1->setItemIndex(-1);
@@ -199,17 +199,26 @@ void TForm1::FormCreate(const QStringList &arguments)
 
     ComboBox1->setCurrentIndex(GsmSet::speedIndexFor(stored.speed));
 
-    Button14->setEnabled(false);
-    SetButtonEnable(false);
+    showConnectionState(connection().state());
 }
 
 void TForm1::RadioGroup1Click()
 {
     applyPhoneFieldRule();
-    if (RadioGroup1->itemIndex() == 0)
-        connection().setType(GsmSet::kTypeLine);
-    else if (RadioGroup1->itemIndex() == 1)
-        connection().setType(GsmSet::kTypeGsm);
+    if (chosenType() != ConnectionType::None)
+        connection().setType(chosenType());
+}
+
+ConnectionType TForm1::chosenType() const
+{
+    switch (RadioGroup1->itemIndex()) {
+    case 0:
+        return ConnectionType::Line;
+    case 1:
+        return ConnectionType::GsmModem;
+    default:
+        return ConnectionType::None;
+    }
 }
 
 void TForm1::SetButtonEnable(bool Val)
@@ -225,11 +234,11 @@ void TForm1::SetButtonEnable(bool Val)
     const QList<QPushButton *> lineOnly = {m_servicePage->Button15, m_servicePage->Button7,
                                            m_servicePage->Button19};
     QPushButton *modemOnly = m_correctorsPage->Button16;
-    if (connectionType() == GsmSet::kTypeLine) {
+    if (connectionType() == ConnectionType::Line) {
         for (QPushButton *b : lineOnly)
             b->setEnabled(Val);
         modemOnly->setEnabled(false);
-    } else if (connectionType() == GsmSet::kTypeGsm) {
+    } else if (connectionType() == ConnectionType::GsmModem) {
         for (QPushButton *b : lineOnly)
             b->setEnabled(false);
         modemOnly->setEnabled(Val);

@@ -98,8 +98,8 @@ public:
     SensorsPage *sensorsPage() const { return m_sensorsPage; }
     CorrectorsPage *correctorsPage() const { return m_correctorsPage; }
     ServicePage *servicePage() const { return m_servicePage; }
-    const QString &connectionType() const { return m_connection->type(); }
-    bool modemSessionActive() const override { return m_connection->modemSessionActive(); }
+    ConnectionType connectionType() const { return m_connection->type(); }
+    bool modemSessionActive() const override { return m_connection->callUp(); }
     bool carrierLost() const { return m_connection->carrierLost(); }
     bool tickInProgress() const { return m_tickInProgress; }
     bool settingsReadOk() const override { return m_data.settingsReadOk; }
@@ -153,13 +153,13 @@ private:
 
     void FormCreate(const QStringList &arguments);
     void RadioGroup1Click();
+    // The type the type selector shows: item 0 the direct line, item 1 the modem.
+    ConnectionType chosenType() const;
     bool SaveConnectionSettings();
     void FormClose();
-    // The connection's states as the window's controls show them.
-    void applyLinkControls(LinkControls change);
-    // Connect on, Disconnect and the operation buttons off, the keep-alive stopped, the
-    // connection panel editable (the phone field as the chosen connection type wants it).
-    void showNotConnected();
+    // The connection's state as the window's controls show it: Connect, Disconnect, the
+    // operation buttons, the type selector, the phone field and the keep-alive.
+    void showConnectionState(ConnectionState state);
     void applyPhoneFieldRule();
     // Scans the serial ports again and shows them, keeping the choice as the port list's
     // rules say.

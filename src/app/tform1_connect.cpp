@@ -16,18 +16,11 @@
 
 void TForm1::Button12Click()
 {
-    connection().setCarrierLost(false);
-    Timer1->stop();
     if (!SaveConnectionSettings())
         return;
 
     BusyCursorOn();
     PageControl1->setEnabled(false);
-    Button12->setEnabled(false);
-    Button14->setEnabled(false);
-    // The type may not change under a Connect: a dial-up taken for a direct line would never
-    // be hung up.
-    RadioGroup1->setEnabled(false);
 
     Connection::Request request;
     request.portChosen = CmbComNum->currentIndex() >= 0;
@@ -37,29 +30,9 @@ void TForm1::Button12Click()
     request.speedItem = ComboBox1->currentIndex();
     request.phone = Edit2->text();
     Connection &link = connection();
-    // The backup is stamped with the window's date and time once the read is done.
-    switch (connectAndReadAll(link, request, m_data, backupFolder(),
-                              [this] { return currentDateTime(); })) {
-    case Connection::ConnectResult::PortNotOpened:
-        Button12->setEnabled(true);
-        RadioGroup1->setEnabled(true);
-        break;
-    case Connection::ConnectResult::Connected:
-        if (link.type() == GsmSet::kTypeGsm) {
-            SetButtonEnable(true);
-            Timer1->start();
-            RadioGroup1->setEnabled(false);
-        } else {
-            SetButtonEnable(true);
-            RadioGroup1->setEnabled(true);
-        }
-        Button14->setEnabled(true);
-        break;
-    case Connection::ConnectResult::NotConnected:
-    case Connection::ConnectResult::CarrierLost:
-    case Connection::ConnectResult::Cancelled:
-        break; // the connection has put the window back to not connected
-    }
+    // The backup is stamped with the window's date and time once the read is done. The
+    // connection's states set the controls all along, the end included.
+    connectAndReadAll(link, request, m_data, backupFolder(), [this] { return currentDateTime(); });
     BusyCursorOff();
     PageControl1->setEnabled(true);
 }
@@ -71,7 +44,7 @@ bool TForm1::SaveConnectionSettings()
         choice.port = CmbComNum->currentText();
     if (ComboBox1->currentIndex() >= 0)
         choice.speedText = ComboBox1->currentText();
-    choice.typeIndex = RadioGroup1->itemIndex();
+    choice.type = chosenType();
     choice.phone = Edit2->text();
 
     ProfileFile file = settingsFile();
@@ -87,7 +60,7 @@ void TForm1::Button14Click()
 {
     Button14->setEnabled(false);
     // During Connect the button cancels it: the dial or the read ends at its next poll.
-    if (connection().connectInProgress()) {
+    if (connection().connecting()) {
         connection().cancelConnect();
         return;
     }
@@ -137,7 +110,7 @@ void TForm1::FormClose()
                      {}};
         return;
     }
-    if (link.exitInProgress()) {
+    if (link.disconnecting()) {
         // A disconnect is already talking to the unit; it lets go of the port when it is done.
         return;
     }

@@ -1,69 +1,71 @@
-// The connection's states as the window's controls show them.
+// The connection's states as the window's controls show them: one row per state.
 #include "app/tform1.h"
 
-#include "app/logcolors.h"
 #include "app/widgets/radiogroup.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
-void TForm1::applyLinkControls(LinkControls change)
+namespace {
+
+struct ControlsRow
 {
-    switch (change) {
-    case LinkControls::NotConnected:
-        showNotConnected();
+    bool connect = false;      // Button12
+    bool disconnect = false;   // Button14: ends a connection, or cancels a Connect under way
+    bool operations = false;   // the pages' operation buttons
+    bool typeSelector = false; // RadioGroup1
+    bool keepAlive = false;    // Timer1
+};
+
+} // namespace
+
+void TForm1::showConnectionState(ConnectionState state)
+{
+    const Connection &link = connection();
+    // A call holds the type until it is hung up; a line lets it change while connected (the
+    // disconnect then follows the new type).
+    const bool lineKeepsType = link.linkType() != ConnectionType::GsmModem;
+    // Pressed, Disconnect went off at once; Connect ends at its next poll.
+    const bool cancelOpen = !link.cancelRequested();
+    ControlsRow row;
+    switch (state) {
+    case ConnectionState::Idle:
+    case ConnectionState::Dropped:
+        row = {true, false, false, true, false};
         break;
-    case LinkControls::CallEnding:
-        RadioGroup1->setEnabled(true);
-        Button14->setEnabled(false);
-        applyPhoneFieldRule();
-        SetButtonEnable(false);
+    case ConnectionState::Opening:
+        // The type may not change under a Connect: a dial-up taken for a direct line would
+        // never be hung up.
+        row = {false, false, false, false, false};
         break;
-    case LinkControls::CallEnded:
-        Button12->setEnabled(true);
+    case ConnectionState::PreparingModem:
+    case ConnectionState::Dialing:
+    case ConnectionState::ReadingAll:
+        row = {false, cancelOpen, false, false, false};
         break;
-    case LinkControls::LineLeft:
-        Edit2->setEnabled(false);
-        Button14->setEnabled(false);
-        Button12->setEnabled(true);
-        SetButtonEnable(false);
+    case ConnectionState::Connected:
+        row = {false, true, true, lineKeepsType, link.callUp()};
         break;
-    case LinkControls::DisconnectFailed:
-        SetButtonEnable(false);
-        if (connection().disconnectType() == GsmSet::kTypeGsm) {
-            Edit2->setEnabled(true);
-            RadioGroup1->setEnabled(true);
-        } else if (connection().disconnectType() == GsmSet::kTypeLine) {
-            Edit2->setEnabled(false);
-        }
-        Button14->setEnabled(false);
-        Button12->setEnabled(true);
+    case ConnectionState::Disconnecting:
+        // Nothing may talk in the middle of the goodbye: the keep-alive stops before its first
+        // line.
+        row = {false, false, false, lineKeepsType, false};
         break;
-    case LinkControls::Disconnecting:
-        SetButtonEnable(false);
-        break;
-    case LinkControls::KeepAliveOff:
-        Timer1->stop();
-        break;
-    case LinkControls::KeepAliveOnIfCall:
-        if (modemSessionActive())
-            Timer1->start();
-        break;
-    case LinkControls::CancelOn:
-        Button14->setEnabled(true);
+    case ConnectionState::HangingUp:
+        // Connect stays off until the hang-up is over.
+        row = {false, false, false, true, false};
         break;
     }
-}
-
-void TForm1::showNotConnected()
-{
-    Button12->setEnabled(true);
-    Button14->setEnabled(false);
+    if (!row.keepAlive)
+        Timer1->stop();
+    Button12->setEnabled(row.connect);
+    Button14->setEnabled(row.disconnect);
+    SetButtonEnable(row.operations);
+    RadioGroup1->setEnabled(row.typeSelector);
     applyPhoneFieldRule();
-    SetButtonEnable(false);
-    Timer1->stop();
-    RadioGroup1->setEnabled(true);
+    if (row.keepAlive)
+        Timer1->start();
 }
 
 void TForm1::applyPhoneFieldRule()

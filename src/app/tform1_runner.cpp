@@ -76,9 +76,7 @@ void TForm1::Timer1Timer()
                 m_pending.dropped = {}; // it runs
                 const auto afterParked = [this, &parked] {
                     if (parked.button == Button14) {
-                        Button14->setEnabled(false);
-                        Button12->setEnabled(true);
-                        BusyCursorOff();
+                        BusyCursorOff(); // the disconnect has shown the window not connected
                     } else if (parked.button && !carrierLost() && portConnected()) {
                         parked.button->setEnabled(true);
                     }
@@ -124,8 +122,7 @@ TForm1::OperationFrame::OperationFrame(TForm1 &form) : m_form(form)
 TForm1::OperationFrame::~OperationFrame()
 {
     // Not after a disconnect that ran inside the operation's wait, nor during one.
-    if (m_form.modemSessionActive() && m_form.portConnected() &&
-        !m_form.connection().exitInProgress())
+    if (m_form.modemSessionActive() && m_form.portConnected())
         m_form.Timer1->start();
     m_form.PageControl1->setEnabled(true);
 }

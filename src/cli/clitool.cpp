@@ -226,7 +226,7 @@ void CliTool::interrupt()
     m_interrupted = true;
     m_connection->setClosing();
     try {
-        if (m_connection->isOpen() || m_connection->modemSessionActive())
+        if (m_connection->isOpen() || m_connection->callUp())
             m_connection->disconnect();
     } catch (...) {
         // Ending anyway; closing the port below drops DTR, which hangs up a modem as well.
@@ -270,7 +270,7 @@ std::optional<int> CliTool::connectAndRead(const Options &options, UnitData &dat
     };
     m_connection = std::make_unique<Connection>(std::move(environment));
     Connection &connection = *m_connection;
-    connection.setType(options.phone.isEmpty() ? GsmSet::kTypeLine : GsmSet::kTypeGsm);
+    connection.setType(options.phone.isEmpty() ? ConnectionType::Line : ConnectionType::GsmModem);
 
     Connection::Request request;
     request.port = options.port;

@@ -2,12 +2,29 @@
 
 namespace GsmSet {
 
+namespace {
+
+// TypeConnect's words: the file keeps them byte for byte.
+const QString kTypeLine = QStringLiteral("line");
+const QString kTypeGsm = QStringLiteral("gsm");
+
+ConnectionType typeNamed(const QString &word)
+{
+    if (word.isEmpty() || word == kTypeLine)
+        return ConnectionType::Line;
+    if (word == kTypeGsm)
+        return ConnectionType::GsmModem;
+    return ConnectionType::None;
+}
+
+} // namespace
+
 Stored read(const ProfileFile &file)
 {
     Stored stored;
     stored.numbCom = file.readString(kSection, kNumbCom, QStringLiteral("COM0"));
     stored.speed = file.readInteger(kSection, kSpeed, 0);
-    stored.typeConnect = file.readString(kSection, kTypeConnect, QString());
+    stored.type = typeNamed(file.readString(kSection, kTypeConnect, QString()));
     stored.phone = file.readString(kSection, kPhone, QString());
     return stored;
 }
@@ -44,9 +61,9 @@ bool save(ProfileFile &file, const Choice &choice, const std::function<void()> &
     else
         reportBadSpeed();
 
-    if (choice.typeIndex == 0)
+    if (choice.type == ConnectionType::Line)
         file.writeString(kSection, kTypeConnect, kTypeLine);
-    else if (choice.typeIndex == 1)
+    else if (choice.type == ConnectionType::GsmModem)
         file.writeString(kSection, kTypeConnect, kTypeGsm);
 
     file.writeString(kSection, kPhone, choice.phone);

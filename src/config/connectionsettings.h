@@ -5,6 +5,13 @@
 #include <functional>
 #include <optional>
 
+// How the computer reaches the unit.
+enum class ConnectionType {
+    None,     // none chosen: a damaged TypeConnect key in the full mode
+    Line,     // a direct line (a cable to the unit's port)
+    GsmModem, // a data call through the local GSM modem
+};
+
 // Section GSMSET of the settings file: the connection choices restored at start-up and saved
 // at every connection attempt, and the DTR and RTS keys kept for hand editing.
 namespace GsmSet {
@@ -17,9 +24,6 @@ inline const QString kPhone = QStringLiteral("Phone");
 inline const QString kDtr = QStringLiteral("DTR");
 inline const QString kRts = QStringLiteral("RTS");
 
-inline const QString kTypeLine = QStringLiteral("line");
-inline const QString kTypeGsm = QStringLiteral("gsm");
-
 // The line speeds offered, item i standing for 1200 * 2^i bit/s.
 inline const QStringList kSpeedItems = {QStringLiteral("1200"), QStringLiteral("2400"),
                                         QStringLiteral("4800"), QStringLiteral("9600"),
@@ -29,7 +33,9 @@ struct Stored
 {
     QString numbCom;
     int speed = 0;
-    QString typeConnect;
+    // TypeConnect: "line" (or the key absent or empty) the direct line, "gsm" the modem,
+    // anything else none.
+    ConnectionType type = ConnectionType::Line;
     QString phone;
 };
 
@@ -46,11 +52,12 @@ struct Choice
 {
     std::optional<QString> port; // the selected port's text, if any
     QString speedText;           // the selected speed item's text, empty when none
-    int typeIndex = -1;          // 0 direct line, 1 GSM modem, -1 none chosen
+    ConnectionType type = ConnectionType::None;
     QString phone;
 };
 
-// Writes NumbCom, Speed, TypeConnect and Phone in this order, each key one write of the file.
+// Writes NumbCom, Speed, TypeConnect ("line" or "gsm"; none chosen writes none) and Phone in
+// this order, each key one write of the file.
 // A speed text that is no integer writes no Speed: reportBadSpeed is called at that point, the
 // other keys are still written, and the result is false.
 bool save(ProfileFile &file, const Choice &choice, const std::function<void()> &reportBadSpeed);

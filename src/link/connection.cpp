@@ -124,10 +124,37 @@ void Connection::letEventsRun(const QString &where) const
         m_env.letEventsRun(where);
 }
 
-void Connection::controls(LinkControls change) const
+void Connection::setState(ConnectionState state)
 {
-    if (m_env.controls)
-        m_env.controls(change);
+    if (m_state == state)
+        return;
+    m_state = state;
+    if (m_env.stateChanged)
+        m_env.stateChanged(state);
+}
+
+bool Connection::connecting() const
+{
+    switch (m_state) {
+    case ConnectionState::Opening:
+    case ConnectionState::PreparingModem:
+    case ConnectionState::Dialing:
+    case ConnectionState::ReadingAll:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool Connection::disconnecting() const
+{
+    return m_state == ConnectionState::Disconnecting || m_state == ConnectionState::HangingUp;
+}
+
+bool Connection::callUp() const
+{
+    return m_linkType == ConnectionType::GsmModem &&
+           (m_state == ConnectionState::ReadingAll || m_state == ConnectionState::Connected);
 }
 
 std::unique_ptr<UnitLink> Connection::link()
@@ -163,51 +190,35 @@ Reply Connection::read(const std::shared_ptr<TComPort> &port,
 Connection::ConnectResult Connection::connect(const Request &request,
                                               const std::function<bool()> &readAll)
 {
-    m_carrierLost = false;
     m_cancelRequested = false;
-    m_dialUnderWay = false;
-    m_connectInProgress = true;
-    struct InProgress
+    m_linkType = m_type;
+    struct Over
     {
         Connection &connection;
-        ~InProgress()
-        {
-            connection.m_connectInProgress = false;
-            connection.m_cancelRequested = false;
-            connection.m_dialUnderWay = false;
-        }
-    } inProgress{*this};
-    controls(LinkControls::KeepAliveOff);
-    // The keep-alive rests while everything is read, and runs again afterwards if a call is up.
-    const auto readAllSettings = [this, &readAll] {
-        controls(LinkControls::KeepAliveOff);
-        struct Restart
-        {
-            const Connection &connection;
-            ~Restart() { connection.controls(LinkControls::KeepAliveOnIfCall); }
-        } restart{*this};
-        return readAll();
-    };
+        ~Over() { connection.m_cancelRequested = false; }
+    } over{*this};
+    setState(ConnectionState::Opening);
     try {
         if (!openPort(request)) {
             log().log(QStringLiteral("Соединение по СОМ - порту не установлено!"), LogColor::Red);
+            setState(ConnectionState::Idle);
             return ConnectResult::PortNotOpened;
         }
         // Held for the whole Connect: whatever runs while we wait may let go of m_port.
         const std::shared_ptr<TComPort> port = m_port;
         log().log(QStringLiteral("Соединение по СОМ - порту установлено"), LogColor::Blue);
-        controls(LinkControls::CancelOn);
 
-        if (m_type == GsmSet::kTypeGsm) {
+        if (m_linkType == ConnectionType::GsmModem) {
+            setState(ConnectionState::PreparingModem);
             if (!dial(request.phone) || !stillConnectedThrough(port)) {
                 abandonConnect(QString()); // the dialling logged why
                 return ConnectResult::NotConnected;
             }
-            m_modemSessionActive = true;
-            readAllSettings();
+            setState(ConnectionState::ReadingAll);
+            readAll();
             // A carrier lost during the first read has already put the window back to not
             // connected; it must stay so.
-            if (m_carrierLost)
+            if (m_state == ConnectionState::Dropped)
                 return ConnectResult::CarrierLost;
             if (!stillConnectedThrough(port)) {
                 abandonConnect(QString());
@@ -216,11 +227,14 @@ Connection::ConnectResult Connection::connect(const Request &request,
             // The read's closing log line lets events run after its last poll: a press there
             // is still a cancel.
             stopIfCancelled();
+            setState(ConnectionState::Connected);
             return ConnectResult::Connected;
         }
-        if (m_type == GsmSet::kTypeLine) {
-            if (readAllSettings() && stillConnectedThrough(port)) {
+        if (m_linkType == ConnectionType::Line) {
+            setState(ConnectionState::ReadingAll);
+            if (readAll() && stillConnectedThrough(port)) {
                 stopIfCancelled();
+                setState(ConnectionState::Connected);
                 return ConnectResult::Connected;
             }
             abandonConnect(QStringLiteral("Соединение по СОМ - порту завершено!"));
@@ -231,12 +245,10 @@ Connection::ConnectResult Connection::connect(const Request &request,
         abandonConnect(QStringLiteral("Выберите тип соединения!"));
         return ConnectResult::NotConnected;
     } catch (const ConnectCancelled &) {
-        // From here on every wait runs to its end: the goodbye to the unit must not be cut
-        // short by the cancel that asked for it.
-        m_cancelRequested = false;
-        const std::shared_ptr<TComPort> port = m_port;
-        if (m_dialUnderWay)
-            abandonDial(port);
+        // From here on every wait runs to its end: the goodbye to the unit is a disconnect's,
+        // and the cancel that asked for it stops a Connect's waits only.
+        if (m_state == ConnectionState::Dialing && abandonDial(m_port))
+            setState(ConnectionState::ReadingAll); // the call is up: it is ended below
         abandonConnect(QStringLiteral("Соединение отменено оператором!"));
         return ConnectResult::Cancelled;
     } catch (const std::exception &error) {
@@ -249,22 +261,21 @@ Connection::ConnectResult Connection::connect(const Request &request,
 
 void Connection::cancelConnect()
 {
-    if (m_connectInProgress)
+    if (connecting())
         m_cancelRequested = true;
 }
 
 void Connection::stopIfCancelled() const
 {
     // A disconnect under way (the window closing meanwhile) runs to its end.
-    if (m_cancelRequested && m_connectInProgress && !m_exitInProgress)
+    if (m_cancelRequested && connecting())
         throw ConnectCancelled();
 }
 
-void Connection::abandonDial(const std::shared_ptr<TComPort> &port)
+bool Connection::abandonDial(const std::shared_ptr<TComPort> &port)
 {
-    m_dialUnderWay = false;
     if (!port || !port->Connected())
-        return;
+        return false;
     try {
         // Any character ends a dial in progress; the modem then takes the hang-up as a command.
         port->WriteStr(QStringLiteral("\r"));
@@ -278,8 +289,7 @@ void Connection::abandonDial(const std::shared_ptr<TComPort> &port)
         if (ReplyText::contains(text, QStringLiteral("CONNECT")) &&
             !ReplyText::contains(text, QStringLiteral("NO CARRIER"))) {
             log().write(QStringLiteral("Ответ на набор номера: ") + text.trimmed());
-            m_modemSessionActive = true;
-            return;
+            return true;
         }
         port->WriteStr(QStringLiteral("ATH\r\n"));
         m_env.clock->sleep(200);
@@ -287,6 +297,7 @@ void Connection::abandonDial(const std::shared_ptr<TComPort> &port)
     } catch (const EComPort &) {
         // The port is let go of next; closing it drops DTR, which hangs up a modem as well.
     }
+    return false;
 }
 
 bool Connection::stillConnectedThrough(const std::shared_ptr<TComPort> &port) const
@@ -296,14 +307,11 @@ bool Connection::stillConnectedThrough(const std::shared_ptr<TComPort> &port) co
 
 void Connection::abandonConnect(const QString &why)
 {
-    // The settings read restarts the keep-alive on its way out; no tick may talk to a line
-    // that is being given up.
-    controls(LinkControls::KeepAliveOff);
     // A program closed meanwhile has already said goodbye to the unit and let go of the port.
     if (!m_closing) {
         if (!why.isEmpty())
             log().log(why, LogColor::Red);
-        if (m_modemSessionActive && isOpen() && !m_exitInProgress) {
+        if (callUp() && isOpen()) {
             try {
                 disconnect();
             } catch (...) {
@@ -311,9 +319,8 @@ void Connection::abandonConnect(const QString &why)
             }
         }
     }
-    m_modemSessionActive = false;
     releasePort();
-    controls(LinkControls::NotConnected);
+    setState(ConnectionState::Idle);
 }
 
 bool Connection::openPort(const Request &request)
@@ -416,11 +423,10 @@ bool Connection::dial(const QString &Phone)
     log().log(QStringLiteral("Набор номера..."), LogColor::Green);
     clock.sleep(500);
     port->WriteStr(QStringLiteral("ATD") + Phone + QStringLiteral("\r\n"));
-    m_dialUnderWay = true;
+    setState(ConnectionState::Dialing);
     QString text;
     bool ok = false;
     readDialAnswer(port, 40, text, ok, Phone);
-    m_dialUnderWay = false;
     log().write(QStringLiteral("Ответ на набор номера: ") + text.trimmed());
 
     if (ReplyText::contains(text, QStringLiteral("CONNECT"))) {
@@ -478,19 +484,19 @@ void Connection::disconnect()
     // One disconnect talks through one port object from start to end, and follows the
     // connection type it started with, whatever is clicked while it waits.
     const std::shared_ptr<TComPort> port = m_port;
-    const QString type = m_type;
-    m_disconnectType = type;
-    m_exitInProgress = true;
-    struct ExitDone
+    const ConnectionType type = m_type;
+    // Idle only at the very end, after the last line, which lets events run: a Connect
+    // pressed while this disconnect still holds the port would find it taken, and one pressed
+    // during a hang-up would take over the port the hang-up is still talking through.
+    struct Over
     {
         Connection &connection;
-        ~ExitDone() { connection.m_exitInProgress = false; }
-    } done{*this};
+        ~Over() { connection.setState(ConnectionState::Idle); }
+    } over{*this};
 
     // Before the first line, which lets events run: neither a keep-alive tick nor a page
     // operation may talk in the middle of the goodbye.
-    controls(LinkControls::KeepAliveOff);
-    controls(LinkControls::Disconnecting);
+    setState(ConnectionState::Disconnecting);
     log().log(QStringLiteral("Завершение соединения..."), LogColor::Green);
 
     if (!port || !port->Connected()) {
@@ -506,13 +512,12 @@ void Connection::disconnect()
                             })
                     .ok;
             };
-            if (type == GsmSet::kTypeGsm) {
+            if (type == ConnectionType::GsmModem) {
                 const bool unitHungUp = waitFor(QStringLiteral("+++"));
                 if (unitHungUp)
                     log().log(QStringLiteral("Cоединение завершено. Модем повесил трубку."),
                               LogColor::Blue);
-                m_modemSessionActive = false;
-                controls(LinkControls::CallEnding);
+                setState(ConnectionState::HangingUp);
                 if (!unitHungUp) {
                     port->WriteStr(QStringLiteral("+++"));
                     waitFor(QStringLiteral("OK"));
@@ -523,11 +528,8 @@ void Connection::disconnect()
                         log().log(QStringLiteral("Cоединение завершено некорректно!"),
                                   LogColor::Red);
                 }
-                // Only now: a Connect pressed during the hang-up would take over the port the
-                // hang-up is still talking through.
-                controls(LinkControls::CallEnded);
             }
-            if (type == GsmSet::kTypeLine) {
+            if (type == ConnectionType::Line) {
                 const bool left = waitFor(QStringLiteral("End service mode"));
                 if (left)
                     log().log(QStringLiteral("Выход из командного режима выполнен успешно."),
@@ -535,16 +537,10 @@ void Connection::disconnect()
                 if (!left)
                     log().log(QStringLiteral("Выход из командного режима выполнен некорректно"),
                               LogColor::Red);
-                // After the last line, which lets events run: a Connect pressed while this
-                // disconnect still holds the port would find it taken.
-                controls(LinkControls::LineLeft);
             }
         } catch (const EComPort &) {
             log().write(QStringLiteral("Ошибка открытия порта!"));
             log().log(QStringLiteral("Ошибка открытия порта!"), LogColor::Red);
-            if (type == GsmSet::kTypeGsm)
-                m_modemSessionActive = false;
-            controls(LinkControls::DisconnectFailed);
         }
     }
     // The port object stays held until the next Connect replaces it or the program closes.
@@ -588,11 +584,9 @@ bool Connection::keepAliveExchange()
 
 bool Connection::carrierLostIn(const QString &Str)
 {
-    m_carrierLost = false;
     if (!ReplyText::contains(Str, QStringLiteral("NO CARRIER")))
         return false;
 
-    m_modemSessionActive = false;
     log().log(QStringLiteral("Соединение прервано! Модем положил трубку!"), LogColor::Red);
     dropConnection();
     return true;
@@ -600,9 +594,7 @@ bool Connection::carrierLostIn(const QString &Str)
 
 void Connection::dropConnection()
 {
-    m_modemSessionActive = false;
-    controls(LinkControls::NotConnected);
-    m_carrierLost = true;
+    setState(ConnectionState::Dropped);
     releasePort();
 }
 

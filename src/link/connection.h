@@ -13,21 +13,18 @@
 class LogSink;
 class TComPort;
 
-// What the window shows of the connection changes at these points; the window turns each into
-// the states of its controls.
-enum class LinkControls {
-    NotConnected,      // Connect on; Disconnect, the operations and the keep-alive off; the
-                       // connection panel editable, the phone field as the chosen type wants
-    CallEnding,        // the modem's call is being ended: the type selector on, Disconnect and
-                       // the operations off, the phone field by type; Connect stays off
-    CallEnded,         // the hang-up is over: Connect on
-    LineLeft,          // the unit left its service mode: the phone field, Disconnect and the
-                       // operations off, Connect on
-    DisconnectFailed,  // a port error ended the disconnect (see disconnectType())
-    Disconnecting,     // a disconnect begins: the operations off
-    KeepAliveOff,      // the keep-alive stops
-    KeepAliveOnIfCall, // the keep-alive runs again if a call is up
-    CancelOn,          // Connect has opened the port: Disconnect on, to cancel the dial or read
+// Where the connection stands. Every change is told once, through
+// LinkEnvironment::stateChanged; the window shows each state in one table.
+enum class ConnectionState {
+    Idle,           // no connection (a closed port may still be held until the next Connect)
+    Opening,        // Connect opens the port
+    PreparingModem, // the port is open; the modem's registration is checked, its echo turned off
+    Dialing,        // the dial command went out; the modem's answer is awaited
+    ReadingAll,     // the line is open or the call is up; Connect reads every setting
+    Connected,      // Connect is over: the operations may talk to the unit
+    Disconnecting,  // the goodbye to the unit; on a call, the unit may hang up itself
+    HangingUp,      // the unit's call is being ended; Connect waits for the end
+    Dropped,        // the connection went under us: no carrier, a dead line
 };
 
 // Everything the connection needs from the program around it.
@@ -44,12 +41,12 @@ struct LinkEnvironment
     std::function<bool(const QString &caption, const QString &text, const QString &details)> ask;
     // The serial ports' settings file keys DTR and RTS, read afresh at every connection attempt.
     std::function<GsmSet::ModemLines()> modemLines;
-    std::function<void(LinkControls)> controls;
+    std::function<void(ConnectionState)> stateChanged;
 };
 
 // The connection to the unit: the serial port, the dial-up through the local GSM modem, the
 // exchanges of Connect and Disconnect, the carrier check, the keep-alive exchange and the
-// connection flags. It runs on the window's thread and lets events run while it waits (every
+// connection's state. It runs on the window's thread and lets events run while it waits (every
 // log line and every reader's poll), so a close or a click can come in the middle of any
 // exchange: every step keeps its own hold on the port it talks through.
 class Connection
@@ -78,18 +75,27 @@ public:
         Cancelled,    // the operator cancelled the dial or the read; the window was told
     };
 
-    // Opens the port, dials when the type is "gsm", and runs readAll (the read of every setting,
-    // which may throw). A Connect that does not end connected ends in the not-connected state.
+    // Opens the port, dials when the type is the modem, and runs readAll (the read of every
+    // setting, which may throw). A Connect that does not end Connected ends Idle, or Dropped
+    // when the call went during the read.
     ConnectResult connect(const Request &request, const std::function<bool()> &readAll);
 
     // While Connect dials or reads: ends it at the dial's or the reader's next poll. The dial
     // is abandoned and the modem told to hang up; a call already up is ended as Disconnect
     // ends it. Does nothing at any other time.
     void cancelConnect();
-    bool connectInProgress() const { return m_connectInProgress; }
 
-    bool openPort(const Request &request);
-    bool dial(const QString &Phone);
+    ConnectionState state() const { return m_state; }
+    // Connect runs: from opening the port to the end of its read.
+    bool connecting() const;
+    // A disconnect runs: the goodbye or the hang-up.
+    bool disconnecting() const;
+    // A call through the modem is up (while Connect reads, and connected).
+    bool callUp() const;
+    // The connection went under us; a new Connect starts afresh.
+    bool carrierLost() const { return m_state == ConnectionState::Dropped; }
+    // The operator asked the Connect under way to stop; it stops at its next poll.
+    bool cancelRequested() const { return m_cancelRequested; }
     // The disconnect: asks the unit to leave its service mode, hangs up the modem when needed,
     // closes the port (the object stays held until the next Connect or release).
     void disconnect();
@@ -98,8 +104,6 @@ public:
     bool keepAliveExchange();
 
     bool carrierLostIn(const QString &Str);
-    // The connection went under us (no carrier, a dead line): not connected at once.
-    void dropConnection();
     void releasePort();
 
     // Returns after at least this long, letting window events run all along.
@@ -108,15 +112,12 @@ public:
     // A link for one operation, bound to the port open now.
     std::unique_ptr<UnitLink> link();
 
-    const QString &type() const { return m_type; }
-    void setType(const QString &type) { m_type = type; }
-    // The type the disconnect under way, or the last one, followed.
-    const QString &disconnectType() const { return m_disconnectType; }
-    bool modemSessionActive() const { return m_modemSessionActive; }
-    bool carrierLost() const { return m_carrierLost; }
-    void setCarrierLost(bool lost) { m_carrierLost = lost; }
+    // The type chosen now: the next Connect and the next disconnect follow it.
+    ConnectionType type() const { return m_type; }
+    void setType(ConnectionType type) { m_type = type; }
+    // The type the last Connect was made with: a line keeps it whatever is chosen meanwhile.
+    ConnectionType linkType() const { return m_linkType; }
     bool isOpen() const;
-    bool exitInProgress() const { return m_exitInProgress; }
     // The program is ending: what is cut short ends quietly.
     bool closing() const { return m_closing; }
     void setClosing() { m_closing = true; }
@@ -129,6 +130,12 @@ public:
 private:
     class PortLink;
 
+    bool openPort(const Request &request);
+    bool dial(const QString &Phone);
+    // The connection went under us (no carrier, a dead line): not connected at once.
+    void dropConnection();
+    void setState(ConnectionState state);
+
     Reply read(const std::shared_ptr<TComPort> &port,
                const std::function<Reply(TComPort &, ReaderContext &)> &reader);
     void readDialAnswer(const std::shared_ptr<TComPort> &port, int limitSeconds, QString &text,
@@ -136,20 +143,20 @@ private:
     bool stillConnectedThrough(const std::shared_ptr<TComPort> &port) const;
     // Throws ConnectCancelled when the operator has cancelled the Connect under way.
     void stopIfCancelled() const;
-    void abandonDial(const std::shared_ptr<TComPort> &port);
+    // True when the call came up after all, crossing the abandon.
+    bool abandonDial(const std::shared_ptr<TComPort> &port);
     void abandonConnect(const QString &why);
-    void controls(LinkControls change) const;
 
     LinkEnvironment m_env;
     std::shared_ptr<TComPort> m_port;
-    QString m_type;
-    QString m_disconnectType;
-    bool m_modemSessionActive = false;
-    bool m_carrierLost = false;
-    bool m_exitInProgress = false;
+    ConnectionState m_state = ConnectionState::Idle;
+    ConnectionType m_type = ConnectionType::None;
+    ConnectionType m_linkType = ConnectionType::None;
+    // Two facts beside the state, as either can hold in several states. The program's end
+    // comes at any point, even in the middle of a disconnect, and cuts everything after it
+    // short. A cancel, asked for while Connect dials or reads, stays asked for until Connect
+    // returns: it is acted on at the next poll of a Connect's wait only.
     bool m_closing = false;
-    bool m_connectInProgress = false;
     bool m_cancelRequested = false;
-    bool m_dialUnderWay = false; // ATD sent, no answer yet
     int m_readerCalls = 0;
 };

@@ -56,7 +56,7 @@ void StartupTest::shouldRestoreConnectionPanel_data()
     QTest::addColumn<QStringList>("ports");
     QTest::addColumn<bool>("fullMode");
     QTest::addColumn<int>("typeItem");
-    QTest::addColumn<QString>("connectionType");
+    QTest::addColumn<ConnectionType>("connectionType");
     QTest::addColumn<QString>("phone");
     QTest::addColumn<bool>("phoneEnabled");
     QTest::addColumn<int>("portItem");
@@ -66,62 +66,56 @@ void StartupTest::shouldRestoreConnectionPanel_data()
     const QString storedPhone = QStringLiteral("89160000001");
 
     QTest::newRow("no file, no argument: modem-only")
-        << QStringList() << QByteArray() << kPorts << false << -1 << "gsm"
-        << "" << true << 0 << -1;
+        << QStringList() << QByteArray() << kPorts << false << -1 << ConnectionType::GsmModem << ""
+        << true << 0 << -1;
     QTest::newRow("no file, full mode: direct line")
-        << QStringList{"-pelnax"} << QByteArray() << kPorts << true << 0 << "line"
+        << QStringList{"-pelnax"} << QByteArray() << kPorts << true << 0 << ConnectionType::Line
         << "" << false << 0 << -1;
-    QTest::newRow("modem-only shows stored phone") << QStringList() << stored << kPorts << false
-                                                   << -1 << "gsm" << storedPhone << true << 2 << 3;
+    QTest::newRow("modem-only shows stored phone")
+        << QStringList() << stored << kPorts << false << -1 << ConnectionType::GsmModem
+        << storedPhone << true << 2 << 3;
     QTest::newRow("modem-only ignores stored TypeConnect")
         << QStringList() << QByteArray("[GSMSET]\r\nTypeConnect=line\r\n") << kPorts << false << -1
-        << "gsm"
-        << "" << true << 0 << -1;
+        << ConnectionType::GsmModem << "" << true << 0 << -1;
     QTest::newRow("phone argument trimmed")
-        << QStringList{"  89161234567 "} << stored << kPorts << false << -1 << "gsm"
-        << "89161234567" << true << 2 << 3;
+        << QStringList{"  89161234567 "} << stored << kPorts << false << -1
+        << ConnectionType::GsmModem << "89161234567" << true << 2 << 3;
     QTest::newRow("blank argument falls back to stored phone")
-        << QStringList{"   "} << stored << kPorts << false << -1 << "gsm" << storedPhone << true
-        << 2 << 3;
+        << QStringList{"   "} << stored << kPorts << false << -1 << ConnectionType::GsmModem
+        << storedPhone << true << 2 << 3;
     QTest::newRow("switch in other case is a phone number")
-        << QStringList{"-PELNAX"} << stored << kPorts << false << -1 << "gsm"
+        << QStringList{"-PELNAX"} << stored << kPorts << false << -1 << ConnectionType::GsmModem
         << "-PELNAX" << true << 2 << 3;
     QTest::newRow("full mode, line")
         << QStringList{"-pelnax"} << QByteArray(stored + "TypeConnect=line\r\n") << kPorts << true
-        << 0 << "line" << storedPhone << false << 2 << 3;
+        << 0 << ConnectionType::Line << storedPhone << false << 2 << 3;
     QTest::newRow("full mode, gsm")
         << QStringList{"-pelnax", "ignored"} << QByteArray(stored + "TypeConnect=gsm\r\n") << kPorts
-        << true << 1 << "gsm" << storedPhone << true << 2 << 3;
+        << true << 1 << ConnectionType::GsmModem << storedPhone << true << 2 << 3;
     QTest::newRow("full mode, GSM in capitals selects nothing")
         << QStringList{"-pelnax"} << QByteArray("[GSMSET]\r\nTypeConnect=GSM\r\n") << kPorts << true
-        << -1 << "GSM"
-        << "" << true << 0 << -1;
+        << -1 << ConnectionType::None << "" << true << 0 << -1;
     QTest::newRow("NumbCom with blanks inside quotes")
         << QStringList{"-pelnax"} << QByteArray("[GSMSET]\r\nNumbCom=\"  COM3 \"\r\n") << kPorts
-        << true << 0 << "line"
-        << "" << false << 2 << -1;
+        << true << 0 << ConnectionType::Line << "" << false << 2 << -1;
     QTest::newRow("NumbCom in lower case matches nothing")
         << QStringList{"-pelnax"} << QByteArray("[gsmset]\r\nnumbcom=com3\r\n") << kPorts << true
-        << 0 << "line"
-        << "" << false << 0 << -1;
-    QTest::newRow("no ports present") << QStringList{"-pelnax"} << stored << QStringList() << true
-                                      << 0 << "line" << storedPhone << false << -1 << 3;
+        << 0 << ConnectionType::Line << "" << false << 0 << -1;
+    QTest::newRow("no ports present")
+        << QStringList{"-pelnax"} << stored << QStringList() << true << 0 << ConnectionType::Line
+        << storedPhone << false << -1 << 3;
     QTest::newRow("Speed in hexadecimal")
         << QStringList{"-pelnax"} << QByteArray("[GSMSET]\r\nSpeed=0x2580\r\n") << kPorts << true
-        << 0 << "line"
-        << "" << false << 0 << 3;
+        << 0 << ConnectionType::Line << "" << false << 0 << 3;
     QTest::newRow("Speed 19200") << QStringList{"-pelnax"}
                                  << QByteArray("[GSMSET]\r\nSpeed=19200\r\n") << kPorts << true << 0
-                                 << "line"
-                                 << "" << false << 0 << 4;
+                                 << ConnectionType::Line << "" << false << 0 << 4;
     QTest::newRow("Speed 9601 selects nothing")
         << QStringList{"-pelnax"} << QByteArray("[GSMSET]\r\nSpeed=9601\r\n") << kPorts << true << 0
-        << "line"
-        << "" << false << 0 << -1;
+        << ConnectionType::Line << "" << false << 0 << -1;
     QTest::newRow("Speed 115200 selects nothing")
         << QStringList{"-pelnax"} << QByteArray("[GSMSET]\r\nSpeed=115200\r\n") << kPorts << true
-        << 0 << "line"
-        << "" << false << 0 << -1;
+        << 0 << ConnectionType::Line << "" << false << 0 << -1;
 }
 
 void StartupTest::shouldRestoreConnectionPanel()
@@ -131,7 +125,7 @@ void StartupTest::shouldRestoreConnectionPanel()
     QFETCH(QStringList, ports);
     QFETCH(bool, fullMode);
     QFETCH(int, typeItem);
-    QFETCH(QString, connectionType);
+    QFETCH(ConnectionType, connectionType);
     QFETCH(QString, phone);
     QFETCH(bool, phoneEnabled);
     QFETCH(int, portItem);
@@ -363,10 +357,10 @@ void StartupTest::shouldFollowOperatorsConnectionTypeChoice()
     QCOMPARE(radios.size(), 2);
 
     QTest::mouseClick(radios[1], Qt::LeftButton);
-    QCOMPARE(form->connectionType(), QStringLiteral("gsm"));
+    QCOMPARE(form->connectionType(), ConnectionType::GsmModem);
     QVERIFY(form->Edit2->isEnabled());
     QTest::mouseClick(radios[0], Qt::LeftButton);
-    QCOMPARE(form->connectionType(), QStringLiteral("line"));
+    QCOMPARE(form->connectionType(), ConnectionType::Line);
     QVERIFY(!form->Edit2->isEnabled());
 
     // The choice changes neither the buttons nor the settings file.

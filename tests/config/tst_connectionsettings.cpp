@@ -64,18 +64,41 @@ private Q_SLOTS:
         const GsmSet::Stored stored = GsmSet::read(ProfileFile(iniPath()));
         QCOMPARE(stored.numbCom, QStringLiteral("COM0"));
         QCOMPARE(stored.speed, 0);
-        QCOMPARE(stored.typeConnect, QString());
+        QCOMPARE(stored.type, ConnectionType::Line);
         QCOMPARE(stored.phone, QString());
+    }
+
+    void shouldReadConnectionType_data()
+    {
+        QTest::addColumn<QByteArray>("entry");
+        QTest::addColumn<ConnectionType>("expected");
+        QTest::newRow("line") << QByteArray("TypeConnect=line\r\n") << ConnectionType::Line;
+        QTest::newRow("gsm") << QByteArray("TypeConnect=gsm\r\n") << ConnectionType::GsmModem;
+        QTest::newRow("absent: the direct line") << QByteArray() << ConnectionType::Line;
+        QTest::newRow("empty: the direct line")
+            << QByteArray("TypeConnect=\r\n") << ConnectionType::Line;
+        QTest::newRow("letter case counts")
+            << QByteArray("TypeConnect=GSM\r\n") << ConnectionType::None;
+        QTest::newRow("another word")
+            << QByteArray("TypeConnect=modem\r\n") << ConnectionType::None;
+    }
+
+    void shouldReadConnectionType()
+    {
+        QFETCH(QByteArray, entry);
+        QFETCH(ConnectionType, expected);
+        QVERIFY(writeBytes(iniPath(), "[GSMSET]\r\n" + entry));
+        QCOMPARE(GsmSet::read(ProfileFile(iniPath())).type, expected);
     }
 
     void shouldSaveKeysInOrder()
     {
         ProfileFile ini(iniPath());
         bool reported = false;
-        const bool saved = GsmSet::save(
-            ini,
-            {QStringLiteral(" COM3 "), QStringLiteral("19200"), 1, QStringLiteral("89161234567")},
-            [&] { reported = true; });
+        const bool saved = GsmSet::save(ini,
+                                        {QStringLiteral(" COM3 "), QStringLiteral("19200"),
+                                         ConnectionType::GsmModem, QStringLiteral("89161234567")},
+                                        [&] { reported = true; });
         QVERIFY(saved);
         QVERIFY(!reported);
         QCOMPARE(readBytes(iniPath()), QByteArray("[GSMSET]\r\nNumbCom=COM3\r\nSpeed=19200\r\n"
@@ -86,8 +109,9 @@ private Q_SLOTS:
     {
         ProfileFile ini(iniPath());
         QByteArray fileWhenReported;
-        const bool saved = GsmSet::save(ini, {QStringLiteral("COM3"), QString(), 0, QString()},
-                                        [&] { fileWhenReported = readBytes(iniPath()); });
+        const bool saved =
+            GsmSet::save(ini, {QStringLiteral("COM3"), QString(), ConnectionType::Line, QString()},
+                         [&] { fileWhenReported = readBytes(iniPath()); });
         QVERIFY(!saved);
         // Reported right after NumbCom, before the remaining keys.
         QCOMPARE(fileWhenReported, QByteArray("[GSMSET]\r\nNumbCom=COM3\r\n"));
@@ -99,8 +123,9 @@ private Q_SLOTS:
     {
         QVERIFY(writeBytes(iniPath(), "[GSMSET]\r\nNumbCom=COM7\r\nTypeConnect=line\r\n"));
         ProfileFile ini(iniPath());
-        QVERIFY(GsmSet::save(ini, {std::nullopt, QStringLiteral("9600"), -1, QStringLiteral("1")},
-                             [] {}));
+        QVERIFY(GsmSet::save(
+            ini, {std::nullopt, QStringLiteral("9600"), ConnectionType::None, QStringLiteral("1")},
+            [] {}));
         QCOMPARE(readBytes(iniPath()), QByteArray("[GSMSET]\r\nNumbCom=COM7\r\nTypeConnect=line\r\n"
                                                   "Speed=9600\r\nPhone=1\r\n"));
     }

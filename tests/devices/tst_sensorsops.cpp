@@ -129,7 +129,7 @@ public:
             informed << caption + u'|' + text;
         };
         m_connection = std::make_unique<Connection>(environment);
-        m_connection->setType(setup.modem ? QStringLiteral("gsm") : QStringLiteral("line"));
+        m_connection->setType(setup.modem ? ConnectionType::GsmModem : ConnectionType::Line);
         Connection::Request request;
         request.portChosen = true;
         request.port = options.link;

@@ -359,7 +359,7 @@ private Q_SLOTS:
         settings.setValue(ApnAddress, QStringLiteral("a.example.net"));
         settings.setValue(ApnLogin, QStringLiteral("user"));
         settings.setValue(FtpAddress, QStringLiteral("ftp2.example.net"));
-        unit.controls.clear();
+        unit.states.clear();
         unit.write();
         QCOMPARE(unit.receivedSinceMark(),
                  (QStringList{"GPRSapn=a.example.net", "GPRSlogin=user"}));
@@ -369,7 +369,7 @@ private Q_SLOTS:
                               "Не удалось перезаписать значение [APN логин]!"}));
         QVERIFY(!unit.log.shown.contains(QStringLiteral("Запись настроек завершена")));
         QVERIFY(unit.connection->carrierLost());
-        QVERIFY(!unit.connection->modemSessionActive());
+        QVERIFY(!unit.connection->callUp());
         QVERIFY(!settings.isChanged(ApnAddress));
         QVERIFY(settings.isChanged(ApnLogin));
         QVERIFY(settings.isChanged(FtpAddress));

@@ -23,7 +23,7 @@ struct UnitSession
     QTemporaryDir dir;
     std::unique_ptr<Simulator> sim;
     RecordingLog log;
-    QList<LinkControls> controls;
+    QList<ConnectionState> states;
     QStringList questions;
     QStringList details;
     QStringList boxes;
@@ -68,8 +68,8 @@ struct UnitSession
         LinkEnvironment environment;
         environment.log = &log;
         environment.clock = clock ? clock : std::make_shared<ScaledClock>(clockFactor);
-        environment.controls = [this](LinkControls change) {
-            controls << change;
+        environment.stateChanged = [this](ConnectionState state) {
+            states << state;
         };
         environment.ask = [this](const QString &caption, const QString &text, const QString &what) {
             questions << caption + u'|' + text;
@@ -81,7 +81,7 @@ struct UnitSession
             boxAfterLines << int(log.shown.size());
         };
         connection = std::make_unique<Connection>(environment);
-        connection->setType(modem ? QStringLiteral("gsm") : QStringLiteral("line"));
+        connection->setType(modem ? ConnectionType::GsmModem : ConnectionType::Line);
         Connection::Request request;
         request.portChosen = true;
         request.port = options.link;

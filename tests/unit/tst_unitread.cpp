@@ -41,15 +41,15 @@ private Q_SLOTS:
         QVERIFY2(sim.start(&error), qPrintable(error));
 
         RecordingLog log;
-        QList<LinkControls> controls;
+        QList<ConnectionState> states;
         LinkEnvironment environment;
         environment.log = &log;
         environment.clock = std::make_shared<ScaledClock>(10);
-        environment.controls = [&controls](LinkControls change) {
-            controls << change;
+        environment.stateChanged = [&states](ConnectionState state) {
+            states << state;
         };
         Connection connection(environment);
-        connection.setType(modem ? QStringLiteral("gsm") : QStringLiteral("line"));
+        connection.setType(modem ? ConnectionType::GsmModem : ConnectionType::Line);
 
         UnitData data;
         Connection::Request request;
@@ -62,7 +62,7 @@ private Q_SLOTS:
             return readAllSettings(*link, data);
         };
         QCOMPARE(connection.connect(request, readAll), Connection::ConnectResult::Connected);
-        QCOMPARE(connection.modemSessionActive(), modem);
+        QCOMPARE(connection.callUp(), modem);
         QCOMPARE(log.shown.last(), QStringLiteral("Считывание настроек завершено"));
         QVERIFY(data.settingsReadOk);
         QCOMPARE(data.settings.value(0), QStringLiteral("internet.example.net"));
@@ -77,9 +77,12 @@ private Q_SLOTS:
                  QStringLiteral("GasCor-100"));
         QCOMPARE(data.correctors.dateBaseline(2), QStringLiteral("15.10.2026, 06:00:00"));
         QCOMPARE(data.identity.title(), QStringLiteral("TAVIX-M № 1047, версия 2.07"));
-        // The keep-alive rested during the read and comes back only for a call.
-        QCOMPARE(controls.first(), LinkControls::KeepAliveOff);
-        QCOMPARE(controls.last(), LinkControls::KeepAliveOnIfCall);
+        // Everything is read before the connection counts as made (the keep-alive rests till
+        // then), and it runs over a call only.
+        using S = ConnectionState;
+        QCOMPARE(states, modem ? (QList<S>{S::Opening, S::PreparingModem, S::Dialing, S::ReadingAll,
+                                           S::Connected})
+                               : (QList<S>{S::Opening, S::ReadingAll, S::Connected}));
 
         // The page's own read, through a link of its own.
         data.settings.setValue(0, QStringLiteral("typed.example.net"));
@@ -97,11 +100,14 @@ private Q_SLOTS:
         QCOMPARE(data.identity.title(), QStringLiteral("TAVIX-M № 1047, версия 2.07"));
 
         log.shown.clear();
+        states.clear();
         connection.disconnect();
         QCOMPARE(log.shown, (QStringList{"Завершение соединения...", goodbye}));
         QVERIFY(!connection.isOpen());
-        QVERIFY(!connection.modemSessionActive());
-        QCOMPARE(controls.last(), modem ? LinkControls::CallEnded : LinkControls::LineLeft);
+        QVERIFY(!connection.callUp());
+        // A call is hung up before Connect may be pressed again.
+        QCOMPARE(states, modem ? (QList<S>{S::Disconnecting, S::HangingUp, S::Idle})
+                               : (QList<S>{S::Disconnecting, S::Idle}));
     }
 
     void shouldMarkCellsThatDifferFromBaseline_data()
