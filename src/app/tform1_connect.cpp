@@ -2,6 +2,7 @@
 #include "app/tform1.h"
 
 #include "app/logcolors.h"
+#include "app/operationrunner.h"
 #include "app/userprompt.h"
 #include "app/widgets/radiogroup.h"
 #include "config/connectionsettings.h"
@@ -22,7 +23,7 @@ void TForm1::Button12Click()
     if (!SaveConnectionSettings())
         return;
 
-    BusyCursorOn();
+    BusyCursor::show();
     PageControl1->setEnabled(false);
     Button12->setEnabled(false);
     Button14->setEnabled(false);
@@ -66,14 +67,14 @@ void TForm1::Button12Click()
     case Connection::ConnectResult::Cancelled:
         break; // the connection has put the window back to not connected
     }
-    BusyCursorOff();
+    BusyCursor::clear();
     PageControl1->setEnabled(true);
 }
 
 void TForm1::saveBackup()
 {
     // What the unit held before anyone changed it here: kept whatever happens next.
-    UnitBackup::keep(backupFolder(), Snapshot::of(m_data, currentDateTime()), *m_log);
+    UnitBackup::keep(backupFolder(), Snapshot::of(m_data, currentDateTime()), activityLog());
 }
 
 bool TForm1::SaveConnectionSettings()
@@ -89,7 +90,7 @@ bool TForm1::SaveConnectionSettings()
     ProfileFile file = settingsFile();
     return GsmSet::save(file, choice, [this] {
         const QString badSpeed = QStringLiteral("Некорректная скорость!");
-        _Outlog(badSpeed, LogColor::Red);
+        activityLog().log(badSpeed, LogColor::Red);
         UserPrompt::current().inform(this, QStringLiteral("Сохранение настроек СОМ порта"),
                                      badSpeed);
     });
@@ -103,18 +104,18 @@ void TForm1::Button14Click()
         connection().cancelConnect();
         return;
     }
-    BusyCursorOn();
-    if (m_tickInProgress) {
-        m_pending = {[this] { disconnectUnit(); }, Button14, {}};
+    BusyCursor::show();
+    if (m_runner->tickInProgress()) {
+        m_runner->parkSessionEnd(OperationRunner::Kind::Disconnect, [this] { disconnectUnit(); });
         return;
     }
     try {
         disconnectUnit();
     } catch (...) {
-        BusyCursorOff();
+        BusyCursor::clear();
         throw;
     }
-    BusyCursorOff();
+    BusyCursor::clear();
 }
 
 void TForm1::disconnectUnit()
@@ -138,15 +139,13 @@ void TForm1::FormClose()
 {
     Connection &link = connection();
     link.setClosing();
-    BusyCursorOn();
-    if (m_tickInProgress) {
+    BusyCursor::show();
+    if (m_runner->tickInProgress()) {
         // The tick finishes its exchange, then disconnects and lets go of the port.
-        m_pending = {[&link] {
-                         link.disconnect();
-                         link.releasePort();
-                     },
-                     Button14,
-                     {}};
+        m_runner->parkSessionEnd(OperationRunner::Kind::Close, [&link] {
+            link.disconnect();
+            link.releasePort();
+        });
         return;
     }
     if (link.exitInProgress()) {
@@ -158,6 +157,6 @@ void TForm1::FormClose()
     } catch (...) {
         // The program is ending; a failed goodbye to the unit changes nothing.
     }
-    BusyCursorOff();
+    BusyCursor::clear();
     link.releasePort();
 }

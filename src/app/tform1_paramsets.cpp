@@ -13,6 +13,7 @@
 #include "protocol/unitbackup.h"
 #include "userprompt.h"
 
+#include <QPointer>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -128,7 +129,7 @@ void TForm1::ButtonCompareClick()
     const std::optional<UnitSnapshot> file = UnitBackup::read(path, &why);
     if (!file) {
         const QString text = QStringLiteral("Не удалось прочитать файл настроек: ") + why;
-        _Outlog(text, LogColor::Red);
+        activityLog().log(text, LogColor::Red);
         UserPrompt::current().inform(this, caption, text);
         return;
     }
@@ -137,14 +138,15 @@ void TForm1::ButtonCompareClick()
         m_data, *file, path,
         [form](const QStringList &applied, const QStringList &refused) {
             if (form && !applied.isEmpty())
-                form->_Outlog(QStringLiteral("Значения из файла перенесены на страницы: ") +
-                                  applied.join(QStringLiteral(", ")) +
-                                  QStringLiteral(". Запишите их кнопкой «Записать» страниц."),
-                              LogColor::Blue);
+                form->activityLog().log(
+                    QStringLiteral("Значения из файла перенесены на страницы: ") +
+                        applied.join(QStringLiteral(", ")) +
+                        QStringLiteral(". Запишите их кнопкой «Записать» страниц."),
+                    LogColor::Blue);
             if (form && !refused.isEmpty())
-                form->_Outlog(QStringLiteral("Значения из файла не применены: ") +
-                                  refused.join(QStringLiteral(", ")),
-                              LogColor::Red);
+                form->activityLog().log(QStringLiteral("Значения из файла не применены: ") +
+                                            refused.join(QStringLiteral(", ")),
+                                        LogColor::Red);
         },
         this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
