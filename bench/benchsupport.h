@@ -1,8 +1,9 @@
 #pragma once
 
-// What the benchmark drivers share: the operator who answers Yes to everything, and the
-// program's CPU time.
+// What the benchmark drivers share: the operator who answers Yes to everything, the program's
+// CPU time, and the window's controls found by their object names as the tests find them.
 #include "app/userprompt.h"
+#include "widgetbyname.h"
 
 #include <cstdio>
 
@@ -23,8 +24,7 @@ public:
         ++errorBoxes;
         std::fprintf(stderr, "error box: %s\n", qPrintable(text));
     }
-    QString chooseFileToOpen(QWidget *, const QString &, const QString &,
-                             const QString &) override
+    QString chooseFileToOpen(QWidget *, const QString &, const QString &, const QString &) override
     {
         return {};
     }

@@ -10,12 +10,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextEdit>
 
 #include <cstdio>
 #include <unistd.h>
-
 
 int main(int argc, char **argv)
 {
@@ -47,15 +47,17 @@ int main(int argc, char **argv)
 
     QElapsedTimer clock;
     qint64 readDoneMs = -1;
-    QObject::connect(form.LogRichEdit, &QTextEdit::textChanged, &form, [&] {
-        if (readDoneMs < 0 && form.LogRichEdit->toPlainText().endsWith(
-                                  QStringLiteral("Считывание настроек завершено")))
+    QTextEdit *logPane = widget<QTextEdit>(form, "LogRichEdit");
+    QObject::connect(logPane, &QTextEdit::textChanged, &form, [&] {
+        if (readDoneMs < 0 &&
+            logPane->toPlainText().endsWith(QStringLiteral("Считывание настроек завершено")))
             readDoneMs = clock.elapsed();
     });
 
     const double cpuBefore = cpuSeconds();
+    QPushButton *connectButton = widget<QPushButton>(form, "Button12");
     clock.start();
-    form.Button12Click();
+    connectButton->click();
     const qint64 connectMs = clock.elapsed();
     const double cpu = cpuSeconds() - cpuBefore;
 

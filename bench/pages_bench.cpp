@@ -79,7 +79,7 @@ int main(int argc, char **argv)
     };
     TForm1 form(start);
     form.show();
-    form.Button12Click();
+    widget<QPushButton>(form, "Button12")->click();
     if (!form.portConnected()) {
         std::fprintf(stderr, "no connection\n");
         return 1;

@@ -31,7 +31,6 @@
 #include <cstdio>
 #include <unistd.h>
 
-
 namespace {
 
 long residentKiB()
@@ -113,17 +112,18 @@ int main(int argc, char **argv)
     TForm1 form(options);
     form.show();
 
+    QTextEdit *logPane = widget<QTextEdit>(form, "LogRichEdit");
     int ticks = 0;
-    QObject::connect(form.Timer1, &QTimer::timeout, [&ticks] { ++ticks; });
+    QObject::connect(widget<QTimer>(form, "Timer1"), &QTimer::timeout, [&ticks] { ++ticks; });
 
-    form.Button12Click();
+    widget<QPushButton>(form, "Button12")->click();
     if (!form.portConnected() || !form.modemSessionActive()) {
         std::fprintf(stderr, "no GSM session\n");
         return 1;
     }
     int logFrom = 0;
     // Red lines as they come, and every error box whenever it came (a keep-alive tick's too).
-    int redLines = newRedLines(form.LogRichEdit, logFrom);
+    int redLines = newRedLines(logPane, logFrom);
     const auto failures = [&] {
         return redLines + prompt.errorBoxes;
     };
@@ -141,7 +141,7 @@ int main(int argc, char **argv)
         button->click();
         waitUntilDone(form, button);
         ++operations;
-        redLines += newRedLines(form.LogRichEdit, logFrom);
+        redLines += newRedLines(logPane, logFrom);
         if (!form.portConnected() || !form.modemSessionActive())
             sessionLost = true;
     };
@@ -176,8 +176,8 @@ int main(int argc, char **argv)
     const double cpuStart = cpuSeconds();
     QElapsedTimer wall;
     wall.start();
-    std::printf("%6s %9s %8s %10s %6s %8s\n", "minute", "rss_kib", "cpu_s", "operations",
-                "ticks", "failures");
+    std::printf("%6s %9s %8s %10s %6s %8s\n", "minute", "rss_kib", "cpu_s", "operations", "ticks",
+                "failures");
     std::fflush(stdout);
 
     for (int minute = 1; minute <= minutes && !sessionLost; ++minute) {
@@ -186,11 +186,11 @@ int main(int argc, char **argv)
         pageRound(minute + 2);
         while (wall.elapsed() < minute * 60000LL && form.portConnected())
             runEventsFor(100);
-        redLines += newRedLines(form.LogRichEdit, logFrom);
+        redLines += newRedLines(logPane, logFrom);
         if (!form.portConnected() || !form.modemSessionActive())
             sessionLost = true;
-        std::printf("%6d %9ld %8.2f %10d %6d %8d\n", minute, residentKiB(),
-                    cpuSeconds() - cpuStart, operations, ticks, failures());
+        std::printf("%6d %9ld %8.2f %10d %6d %8d\n", minute, residentKiB(), cpuSeconds() - cpuStart,
+                    operations, ticks, failures());
         std::fflush(stdout);
     }
 
@@ -207,14 +207,14 @@ int main(int argc, char **argv)
     std::printf("\nSoak of %.1f min over GSM\n", wallSeconds / 60);
     std::printf("resident size: start %ld KiB, end %ld KiB, growth %ld KiB  %s (goal < 1024 KiB)\n",
                 rssStart, rssEnd, growth, memoryOk ? "PASS" : "FAIL");
-    std::printf("CPU: %.2f s in %.0f s = %.3f %% of one core  %s (goal < 1 %%)\n", cpu,
-                wallSeconds, cpuPercent, cpuOk ? "PASS" : "FAIL");
+    std::printf("CPU: %.2f s in %.0f s = %.3f %% of one core  %s (goal < 1 %%)\n", cpu, wallSeconds,
+                cpuPercent, cpuOk ? "PASS" : "FAIL");
     std::printf("exchanges: %d (%d page operations, %d keep-alive ticks), failed %d%s  %s (goal "
                 "0)\n",
-                exchanges, operations, ticks, failed,
-                sessionLost ? ", session lost" : "", failuresOk ? "PASS" : "FAIL");
+                exchanges, operations, ticks, failed, sessionLost ? ", session lost" : "",
+                failuresOk ? "PASS" : "FAIL");
     std::fflush(stdout);
-    form.Button14Click();
+    widget<QPushButton>(form, "Button14")->click();
     UserPrompt::install(nullptr);
     return memoryOk && failuresOk && cpuOk ? 0 : 1;
 }

@@ -16,8 +16,8 @@ void TerminationSignals::closeWindow(int signalNumber)
     const QPointer<TForm1> form = m_form;
     if (!form)
         return;
-    form->WriteToLog(QStringLiteral("Получен сигнал %1: программа закрывается")
-                         .arg(TerminationPipe::signalName(signalNumber)));
+    form->activityLog().write(QStringLiteral("Получен сигнал %1: программа закрывается")
+                                  .arg(TerminationPipe::signalName(signalNumber)));
     // A dialog waiting for an answer would hold the program open until the session is killed:
     // closed, it answers as its Escape does (No, Cancel), and the operation behind it ends.
     QList<QPointer<QWidget>> dialogs;

@@ -1,6 +1,7 @@
 #include "tform1.h"
 
 #include "app/guarded.h"
+#include "app/operationrunner.h"
 #include "app/pages/correctorspage.h"
 #include "app/pages/sensorspage.h"
 #include "app/pages/servicepage.h"
@@ -8,6 +9,7 @@
 #include "app/userprompt.h"
 #include "app/widgets/captionpanel.h"
 #include "app/widgets/radiogroup.h"
+#include "app/windowlog.h"
 #include "config/connectionsettings.h"
 #include "link/comport.h"
 #include "link/listcomports.h"
@@ -21,6 +23,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTextEdit>
 #include <QTimer>
 
 namespace {
@@ -39,8 +42,7 @@ enum Tab { SettingsTab = 0, SensorsTab = 1, CorrectorsTab = 2, ServiceTab = 3 };
 } // namespace
 
 TForm1::TForm1(const StartOptions &options, QWidget *parent)
-    : QMainWindow(parent), m_options(options),
-      m_logFile(fileIn(options.logDir, options.programDir, kLogFileName))
+    : QMainWindow(parent), m_options(options)
 {
     if (!m_options.listPorts)
         m_options.listPorts = [] {
@@ -48,7 +50,11 @@ TForm1::TForm1(const StartOptions &options, QWidget *parent)
         };
     if (!m_options.clock)
         m_options.clock = std::make_shared<SteadyLinkClock>();
-    m_log = makeWindowLog();
+    // The pane is placed with the other controls; the connection logs from the start.
+    m_logPane = new QTextEdit;
+    m_log = std::make_unique<WindowLog>(
+        m_logPane, fileIn(m_options.logDir, m_options.programDir, kLogFileName),
+        [this](const QString &where) { letEventsRun(where); });
     LinkEnvironment environment;
     environment.log = m_log.get();
     environment.clock = m_options.clock;
@@ -69,10 +75,12 @@ TForm1::TForm1(const StartOptions &options, QWidget *parent)
     };
     m_connection = std::make_unique<Connection>(std::move(environment));
     setupUi();
-    connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
+    m_runner = std::make_unique<OperationRunner>(*m_connection, *Timer1, *this, *PageControl1);
+    connect(Timer1, &QTimer::timeout, this,
+            [this] { guarded([this] { m_runner->keepAliveTick(); }); });
     connect(Button14, &QPushButton::clicked, this,
             [this] { guarded([this] { Button14Click(); }); });
-    connect(&m_data.identity, &UnitIdentity::titleChanged, Panel4, &CaptionPanel::setCaption);
+    connect(&m_data.identity, &UnitIdentity::titleChanged, m_titlePanel, &CaptionPanel::setCaption);
     if (const QScreen *where = screen())
         move(where->availableGeometry().center() - rect().center());
     FormCreate(m_options.arguments);
@@ -84,17 +92,20 @@ TForm1::~TForm1()
     delete takeCentralWidget();
 }
 
+LogSink &TForm1::activityLog()
+{
+    return *m_log;
+}
+
 void TForm1::runOperation(QPushButton *button, std::function<void(UnitLink &)> operation,
                           std::function<void()> ifDropped)
 {
-    ExecuteReadOrWrite(
-        button,
-        [this, operation = std::move(operation)] {
-            OperationFrame frame(*this);
-            const std::unique_ptr<UnitLink> link = connection().link();
-            operation(*link);
-        },
-        std::move(ifDropped));
+    m_runner->run(button, std::move(operation), std::move(ifDropped));
+}
+
+bool TForm1::tickInProgress() const
+{
+    return m_runner->tickInProgress();
 }
 
 QDateTime TForm1::currentDateTime() const

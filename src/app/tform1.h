@@ -2,7 +2,6 @@
 
 #include "app/pages/pagehost.h"
 #include "app/widgets/portselector.h"
-#include "config/logfile.h"
 #include "config/profilefile.h"
 #include "link/connection.h"
 #include "link/linkclock.h"
@@ -10,17 +9,14 @@
 #include "unit/unitdata.h"
 
 #include <QMainWindow>
-#include <QPointer>
-#include <QPushButton>
 
 #include <functional>
 #include <memory>
 
 class CaptionPanel;
 class CorrectorsPage;
+class OperationRunner;
 class QComboBox;
-class QGroupBox;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
@@ -33,6 +29,7 @@ class SensorsPage;
 class ServicePage;
 class SettingsPage;
 class TComPort;
+class WindowLog;
 
 // What the program was started with.
 struct StartOptions
@@ -51,10 +48,11 @@ struct StartOptions
 };
 
 // The main window: the connection panel, the parameter-set strip, the four pages and the log
-// pane. It owns everything that lives for the run and is shared: the connection, the log, the
-// keep-alive timer and the operation runner, and what is known of the unit (the pages' models).
-// Each page is a class of its own that builds its controls and hands its operations to the
-// runner.
+// pane. It owns everything that lives for the run and is shared: the connection, the log
+// (WindowLog), the keep-alive timer and the operation runner (OperationRunner), and what is
+// known of the unit (the pages' models). Each page is a class of its own that builds its
+// controls and hands its operations to the runner. The window's controls are its own: anything
+// outside finds them by their object names.
 class TForm1 : public QMainWindow, public PageHost
 {
     Q_OBJECT
@@ -62,30 +60,10 @@ public:
     explicit TForm1(const StartOptions &options, QWidget *parent = nullptr);
     ~TForm1() override;
 
-    // Activity log: a line to the pane and to Log.txt, to the pane only, to the file only.
-    void _Outlog(const QString &aMsg, int aColor);
-    void OutlogDisplay(const QString &aMsg, int aColor);
-    void WriteToLog(const QString &aMsg);
-    void DeleteLastLogLine();
-
-    void SetButtonEnable(bool Val);
-
-    // Operation runner and keep-alive
-    void ExecuteReadOrWrite(QPushButton *ButtonPointer, std::function<void()> FuncPointer1,
-                            std::function<void()> ifDropped = {});
-    void Timer1Timer();
-    void BusyCursorOn();
-    void BusyCursorOff();
-
-    // Parameter sets of the active page
-    void ButtonDefValsClick();
-    void ButtonSaveParamsClick();
-    // The unit as last read against a saved file, with the differences to apply to the pages.
-    void ButtonCompareClick();
+    // The activity log the connection and the operations write to: the pane and Log.txt.
+    LogSink &activityLog();
 
     // Connection panel
-    void Button12Click();
-    void Button14Click();
     void disconnectUnit();
 
     // Runs a page's operation through the runner, inside the operation frame.
@@ -94,6 +72,7 @@ public:
 
     Connection &connection() { return *m_connection; }
     UnitData &unitData() { return m_data; }
+    // The pages, for tests that look into a page's own controls.
     SettingsPage *settingsPage() const { return m_settingsPage; }
     SensorsPage *sensorsPage() const { return m_sensorsPage; }
     CorrectorsPage *correctorsPage() const { return m_correctorsPage; }
@@ -101,7 +80,8 @@ public:
     ConnectionType connectionType() const { return m_connection->type(); }
     bool modemSessionActive() const override { return m_connection->callUp(); }
     bool carrierLost() const { return m_connection->carrierLost(); }
-    bool tickInProgress() const { return m_tickInProgress; }
+    // Whether a keep-alive tick is waiting for the unit.
+    bool tickInProgress() const;
     bool settingsReadOk() const override { return m_data.settingsReadOk; }
     QDateTime currentDateTime() const override;
     ProfileFile settingsFile() const;
@@ -116,33 +96,6 @@ public:
     // reader's poll, a pause, the dial wait), just before they run, with what the point is.
     void setEventPointHookForTests(std::function<void(const QString &where)> hook);
 
-    // Connection panel
-    QTabWidget *PageControl2 = nullptr;
-    QWidget *TabSheet6 = nullptr;
-    QGroupBox *GroupBox5 = nullptr;
-    QLabel *Label1 = nullptr;
-    PortSelector *CmbComNum = nullptr;
-    QLabel *Label2 = nullptr;
-    QComboBox *ComboBox1 = nullptr;
-    RadioGroup *RadioGroup1 = nullptr;
-    QGroupBox *GroupBox3 = nullptr;
-    QLineEdit *Edit2 = nullptr;
-    QPushButton *Button12 = nullptr;
-    QPushButton *Button14 = nullptr;
-
-    // Parameter-set strip with the identity title
-    CaptionPanel *Panel4 = nullptr;
-    QToolButton *ButtonDefVals = nullptr;
-    QToolButton *ButtonSaveParams = nullptr;
-    QToolButton *ButtonCompare = nullptr;
-
-    // Pages
-    QTabWidget *PageControl1 = nullptr;
-
-    QTextEdit *LogRichEdit = nullptr;
-
-    QTimer *Timer1 = nullptr;
-
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -155,6 +108,11 @@ private:
     void RadioGroup1Click();
     // The type the type selector shows: item 0 the direct line, item 1 the modem.
     ConnectionType chosenType() const;
+    void SetButtonEnable(bool Val);
+
+    // Connection panel
+    void Button12Click();
+    void Button14Click();
     bool SaveConnectionSettings();
     void FormClose();
     // The connection's state as the window's controls show it: Connect, Disconnect, the
@@ -164,40 +122,40 @@ private:
     // Scans the serial ports again and shows them, keeping the choice as the port list's
     // rules say.
     void refreshPortList();
+
+    // Parameter sets of the active page
+    void ButtonDefValsClick();
+    void ButtonSaveParamsClick();
+    // The unit as last read against a saved file, with the differences to apply to the pages.
+    void ButtonCompareClick();
+
     // Lets pending window events run once.
     void letEventsRun(const QString &where);
 
-    // Stops the keep-alive and disables the pages for the length of one page operation.
-    class OperationFrame
-    {
-    public:
-        explicit OperationFrame(TForm1 &form);
-        ~OperationFrame();
-
-    private:
-        TForm1 &m_form;
-    };
-
-    class WindowLog;
-    std::unique_ptr<LogSink> makeWindowLog();
-
     StartOptions m_options;
-    LogFile m_logFile;
-    bool m_logFileFailing = false; // the last line could not be written to Log.txt
-    std::unique_ptr<LogSink> m_log;
+    QTextEdit *m_logPane = nullptr; // LogRichEdit, placed by setupUi
+    std::unique_ptr<WindowLog> m_log;
     std::unique_ptr<Connection> m_connection;
+    std::unique_ptr<OperationRunner> m_runner;
 
     std::function<void(const QString &)> m_eventPointHook;
 
-    bool m_tickInProgress = false;
-    struct PendingOperation
-    {
-        std::function<void()> operation;
-        // A dialog's button may be gone by the time the operation has run.
-        QPointer<QPushButton> button;
-        // Runs when the operation is given up without running.
-        std::function<void()> dropped;
-    } m_pending;
+    // The window's own controls; tests find them by their object names.
+    // Connection panel
+    PortSelector *CmbComNum = nullptr;
+    QComboBox *ComboBox1 = nullptr;    // the port's speed
+    RadioGroup *RadioGroup1 = nullptr; // the connection type (full mode only)
+    QLineEdit *Edit2 = nullptr;        // the phone number
+    QPushButton *Button12 = nullptr;   // Connect
+    QPushButton *Button14 = nullptr;   // Disconnect; cancels a Connect under way
+    // Parameter-set strip with the identity title
+    CaptionPanel *m_titlePanel = nullptr; // Panel4
+    QToolButton *ButtonDefVals = nullptr;
+    QToolButton *ButtonSaveParams = nullptr;
+    // The pages
+    QTabWidget *PageControl1 = nullptr;
+    // The keep-alive
+    QTimer *Timer1 = nullptr;
 
     // The port the operator last picked in the list or connected to, or the one the settings
     // file names.

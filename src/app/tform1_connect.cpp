@@ -2,6 +2,7 @@
 #include "app/tform1.h"
 
 #include "app/logcolors.h"
+#include "app/operationrunner.h"
 #include "app/userprompt.h"
 #include "app/widgets/radiogroup.h"
 #include "config/connectionsettings.h"
@@ -19,7 +20,7 @@ void TForm1::Button12Click()
     if (!SaveConnectionSettings())
         return;
 
-    BusyCursorOn();
+    BusyCursor::show();
     PageControl1->setEnabled(false);
 
     Connection::Request request;
@@ -33,7 +34,7 @@ void TForm1::Button12Click()
     // The backup is stamped with the window's date and time once the read is done. The
     // connection's states set the controls all along, the end included.
     connectAndReadAll(link, request, m_data, backupFolder(), [this] { return currentDateTime(); });
-    BusyCursorOff();
+    BusyCursor::clear();
     PageControl1->setEnabled(true);
 }
 
@@ -50,7 +51,7 @@ bool TForm1::SaveConnectionSettings()
     ProfileFile file = settingsFile();
     return GsmSet::save(file, choice, [this] {
         const QString badSpeed = QStringLiteral("Некорректная скорость!");
-        _Outlog(badSpeed, LogColor::Red);
+        activityLog().log(badSpeed, LogColor::Red);
         UserPrompt::current().inform(this, QStringLiteral("Сохранение настроек СОМ порта"),
                                      badSpeed);
     });
@@ -64,18 +65,18 @@ void TForm1::Button14Click()
         connection().cancelConnect();
         return;
     }
-    BusyCursorOn();
-    if (m_tickInProgress) {
-        m_pending = {[this] { disconnectUnit(); }, Button14, {}};
+    BusyCursor::show();
+    if (m_runner->tickInProgress()) {
+        m_runner->parkSessionEnd(OperationRunner::Kind::Disconnect, [this] { disconnectUnit(); });
         return;
     }
     try {
         disconnectUnit();
     } catch (...) {
-        BusyCursorOff();
+        BusyCursor::clear();
         throw;
     }
-    BusyCursorOff();
+    BusyCursor::clear();
 }
 
 void TForm1::disconnectUnit()
@@ -99,15 +100,13 @@ void TForm1::FormClose()
 {
     Connection &link = connection();
     link.setClosing();
-    BusyCursorOn();
-    if (m_tickInProgress) {
+    BusyCursor::show();
+    if (m_runner->tickInProgress()) {
         // The tick finishes its exchange, then disconnects and lets go of the port.
-        m_pending = {[&link] {
-                         link.disconnect();
-                         link.releasePort();
-                     },
-                     Button14,
-                     {}};
+        m_runner->parkSessionEnd(OperationRunner::Kind::Close, [&link] {
+            link.disconnect();
+            link.releasePort();
+        });
         return;
     }
     if (link.disconnecting()) {
@@ -119,6 +118,6 @@ void TForm1::FormClose()
     } catch (...) {
         // The program is ending; a failed goodbye to the unit changes nothing.
     }
-    BusyCursorOff();
+    BusyCursor::clear();
     link.releasePort();
 }

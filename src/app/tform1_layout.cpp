@@ -70,11 +70,11 @@ void TForm1::setupUi()
     PageControl1->setFixedHeight(352);
     regions->addWidget(PageControl1);
 
-    LogRichEdit = named(new QTextEdit, "LogRichEdit");
-    LogRichEdit->setFrameShape(QFrame::NoFrame);
-    LogRichEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    LogRichEdit->setMinimumHeight(60);
-    regions->addWidget(LogRichEdit, 1);
+    QTextEdit *logPane = named(m_logPane, "LogRichEdit");
+    logPane->setFrameShape(QFrame::NoFrame);
+    logPane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    logPane->setMinimumHeight(60);
+    regions->addWidget(logPane, 1);
 
     setCentralWidget(client);
     resize(546, 663);
@@ -85,24 +85,24 @@ void TForm1::setupUi()
 
 QWidget *TForm1::createConnectionPanel()
 {
-    PageControl2 = named(new QTabWidget, "PageControl2");
-    TabSheet6 = named(new QWidget, "TabSheet6");
-    PageControl2->addTab(TabSheet6, QStringLiteral("Настройка подключения"));
+    auto *connectionTabs = named(new QTabWidget, "PageControl2");
+    auto *connectionSheet = named(new QWidget, "TabSheet6");
+    connectionTabs->addTab(connectionSheet, QStringLiteral("Настройка подключения"));
 
-    GroupBox5 = named(new QGroupBox(QStringLiteral("Настройка COM-порта")), "GroupBox5");
-    Label1 = named(new QLabel(QStringLiteral("№ COM порта:")), "Label1");
+    auto *portGroup = named(new QGroupBox(QStringLiteral("Настройка COM-порта")), "GroupBox5");
+    auto *portLabel = named(new QLabel(QStringLiteral("№ COM порта:")), "Label1");
     CmbComNum = named(new PortSelector, "CmbComNum");
     // Long device paths are elided in the box and shown whole in its list and tool tips.
     CmbComNum->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     CmbComNum->setMinimumContentsLength(8);
-    Label2 = named(new QLabel(QStringLiteral("Скорость:")), "Label2");
+    auto *speedLabel = named(new QLabel(QStringLiteral("Скорость:")), "Label2");
     ComboBox1 = dropDownList("ComboBox1", GsmSet::kSpeedItems);
-    auto *portGrid = new QGridLayout(GroupBox5);
+    auto *portGrid = new QGridLayout(portGroup);
     portGrid->setContentsMargins(6, 2, 6, 4);
     portGrid->setVerticalSpacing(2);
-    portGrid->addWidget(Label1, 0, 0);
+    portGrid->addWidget(portLabel, 0, 0);
     portGrid->addWidget(CmbComNum, 0, 1);
-    portGrid->addWidget(Label2, 1, 0);
+    portGrid->addWidget(speedLabel, 1, 0);
     portGrid->addWidget(ComboBox1, 1, 1);
     portGrid->setColumnStretch(1, 1);
 
@@ -112,13 +112,13 @@ QWidget *TForm1::createConnectionPanel()
     connect(RadioGroup1, &RadioGroup::clicked, this,
             [this] { guarded([this] { RadioGroup1Click(); }); });
 
-    GroupBox3 = named(new QGroupBox(QStringLiteral("Номер телефона")), "GroupBox3");
+    auto *phoneGroup = named(new QGroupBox(QStringLiteral("Номер телефона")), "GroupBox3");
     Edit2 = named(new QLineEdit, "Edit2");
     Edit2->setMinimumWidth(60);
     Edit2->setValidator(new UnitTextValidator(Edit2));
-    auto *phoneBox = new QVBoxLayout(GroupBox3);
-    phoneBox->setContentsMargins(6, 2, 6, 4);
-    phoneBox->addWidget(Edit2);
+    auto *phoneColumn = new QVBoxLayout(phoneGroup);
+    phoneColumn->setContentsMargins(6, 2, 6, 4);
+    phoneColumn->addWidget(Edit2);
 
     Button12 = button("Button12", QStringLiteral("Подключиться"));
     Button14 = button("Button14", QStringLiteral("Отключиться"));
@@ -128,45 +128,45 @@ QWidget *TForm1::createConnectionPanel()
     buttons->addWidget(Button12);
     buttons->addWidget(Button14);
 
-    auto *row = new QHBoxLayout(TabSheet6);
+    auto *row = new QHBoxLayout(connectionSheet);
     row->setContentsMargins(4, 2, 4, 2);
     row->setSpacing(4);
     // A widened window gives the port box room too: device paths are long.
-    GroupBox5->setMinimumWidth(198);
-    GroupBox5->setMaximumWidth(198 + 300);
+    portGroup->setMinimumWidth(198);
+    portGroup->setMaximumWidth(198 + 300);
     RadioGroup1->setFixedWidth(104);
-    row->addWidget(GroupBox5, 1);
+    row->addWidget(portGroup, 1);
     row->addWidget(RadioGroup1);
-    row->addWidget(GroupBox3, 1);
+    row->addWidget(phoneGroup, 1);
     row->addLayout(buttons);
-    return PageControl2;
+    return connectionTabs;
 }
 
 QWidget *TForm1::createParameterStrip()
 {
-    Panel4 = named(new CaptionPanel, "Panel4");
-    Panel4->setFrameShape(QFrame::StyledPanel);
+    m_titlePanel = named(new CaptionPanel, "Panel4");
+    m_titlePanel->setFrameShape(QFrame::StyledPanel);
     ButtonDefVals = named(new QToolButton, "ButtonDefVals");
     ButtonDefVals->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
     ButtonDefVals->setToolTip(QStringLiteral("Загрузить параметры из ini-файла"));
     ButtonSaveParams = named(new QToolButton, "ButtonSaveParams");
     ButtonSaveParams->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     ButtonSaveParams->setToolTip(QStringLiteral("Сохранить параметры в ini-файл"));
-    ButtonCompare = named(new QToolButton, "ButtonCompare");
-    ButtonCompare->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
-    ButtonCompare->setToolTip(QStringLiteral("Сравнить прибор с файлом настроек"));
-    connect(ButtonCompare, &QToolButton::clicked, this,
+    auto *compareButton = named(new QToolButton, "ButtonCompare");
+    compareButton->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    compareButton->setToolTip(QStringLiteral("Сравнить прибор с файлом настроек"));
+    connect(compareButton, &QToolButton::clicked, this,
             [this] { guarded([this] { ButtonCompareClick(); }); });
     auto *left = new QWidget;
     auto *leftRow = new QHBoxLayout(left);
     leftRow->setContentsMargins(0, 0, 0, 0);
     leftRow->setSpacing(2);
     leftRow->addWidget(ButtonDefVals);
-    leftRow->addWidget(ButtonCompare);
-    Panel4->setEnds(left, ButtonSaveParams);
+    leftRow->addWidget(compareButton);
+    m_titlePanel->setEnds(left, ButtonSaveParams);
     connect(ButtonDefVals, &QToolButton::clicked, this,
             [this] { guarded([this] { ButtonDefValsClick(); }); });
     connect(ButtonSaveParams, &QToolButton::clicked, this,
             [this] { guarded([this] { ButtonSaveParamsClick(); }); });
-    return Panel4;
+    return m_titlePanel;
 }

@@ -12,41 +12,41 @@
 #include "unit/unitbackup.h"
 #include "userprompt.h"
 
+#include <QPointer>
 #include <QTabWidget>
 #include <QToolButton>
 
-    namespace
+namespace {
+
+// The button is on again however the step ends.
+class ButtonOff
 {
-
-    // The button is on again however the step ends.
-    class ButtonOff
+public:
+    explicit ButtonOff(QToolButton *button) : m_button(button) { m_button->setEnabled(false); }
+    ~ButtonOff()
     {
-    public:
-        explicit ButtonOff(QToolButton *button) : m_button(button) { m_button->setEnabled(false); }
-        ~ButtonOff()
-        {
-            if (m_button)
-                m_button->setEnabled(true);
-        }
-        ButtonOff(const ButtonOff &) = delete;
-        ButtonOff &operator=(const ButtonOff &) = delete;
-
-    private:
-        QPointer<QToolButton> m_button;
-    };
-
-    // The page whose set the strip loads and saves; None for a page without one.
-    Snapshot::Page pageShown(const QWidget *current, const QWidget *settings,
-                             const QWidget *sensors, const QWidget *correctors)
-    {
-        if (current == settings)
-            return Snapshot::Page::Settings;
-        if (current == sensors)
-            return Snapshot::Page::Sensors;
-        if (current == correctors)
-            return Snapshot::Page::Correctors;
-        return Snapshot::Page::None;
+        if (m_button)
+            m_button->setEnabled(true);
     }
+    ButtonOff(const ButtonOff &) = delete;
+    ButtonOff &operator=(const ButtonOff &) = delete;
+
+private:
+    QPointer<QToolButton> m_button;
+};
+
+// The page whose set the strip loads and saves; None for a page without one.
+Snapshot::Page pageShown(const QWidget *current, const QWidget *settings, const QWidget *sensors,
+                         const QWidget *correctors)
+{
+    if (current == settings)
+        return Snapshot::Page::Settings;
+    if (current == sensors)
+        return Snapshot::Page::Sensors;
+    if (current == correctors)
+        return Snapshot::Page::Correctors;
+    return Snapshot::Page::None;
+}
 
 } // namespace
 
@@ -106,7 +106,7 @@ void TForm1::ButtonCompareClick()
     const std::optional<UnitSnapshot> file = UnitBackup::read(path, &why);
     if (!file) {
         const QString text = QStringLiteral("Не удалось прочитать файл настроек: ") + why;
-        _Outlog(text, LogColor::Red);
+        activityLog().log(text, LogColor::Red);
         UserPrompt::current().inform(this, caption, text);
         return;
     }
@@ -115,14 +115,15 @@ void TForm1::ButtonCompareClick()
         m_data, *file, path,
         [form](const QStringList &applied, const QStringList &refused) {
             if (form && !applied.isEmpty())
-                form->_Outlog(QStringLiteral("Значения из файла перенесены на страницы: ") +
-                                  applied.join(QStringLiteral(", ")) +
-                                  QStringLiteral(". Запишите их кнопкой «Записать» страниц."),
-                              LogColor::Blue);
+                form->activityLog().log(
+                    QStringLiteral("Значения из файла перенесены на страницы: ") +
+                        applied.join(QStringLiteral(", ")) +
+                        QStringLiteral(". Запишите их кнопкой «Записать» страниц."),
+                    LogColor::Blue);
             if (form && !refused.isEmpty())
-                form->_Outlog(QStringLiteral("Значения из файла не применены: ") +
-                                  refused.join(QStringLiteral(", ")),
-                              LogColor::Red);
+                form->activityLog().log(QStringLiteral("Значения из файла не применены: ") +
+                                            refused.join(QStringLiteral(", ")),
+                                        LogColor::Red);
         },
         this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);

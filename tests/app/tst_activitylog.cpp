@@ -1,5 +1,6 @@
 #include "app/logcolors.h"
 #include "support/formfixture.h"
+#include "support/widgetbyname.h"
 
 #include <QTest>
 #include <QTextBlock>
@@ -9,12 +10,12 @@ namespace {
 
 QStringList paneLines(const TForm1 &form)
 {
-    return form.LogRichEdit->toPlainText().split(u'\n');
+    return widget<QTextEdit>(form, "LogRichEdit")->toPlainText().split(u'\n');
 }
 
 QColor lastLineColor(const TForm1 &form)
 {
-    const QTextBlock last = form.LogRichEdit->document()->lastBlock();
+    const QTextBlock last = widget<QTextEdit>(form, "LogRichEdit")->document()->lastBlock();
     return last.begin().fragment().charFormat().foreground().color();
 }
 
@@ -53,7 +54,7 @@ private Q_SLOTS:
         FormFixture fixture;
         auto form = fixture.start({});
 
-        form->_Outlog(message, LogColor::Blue);
+        form->activityLog().log(message, LogColor::Blue);
 
         const QStringList lines = paneLines(*form);
         QCOMPARE(lines.first(), QString()); // the pane starts with one empty line
@@ -88,17 +89,17 @@ private Q_SLOTS:
         QFETCH(QColor, expected);
         FormFixture fixture;
         auto form = fixture.start({});
-        form->_Outlog(QStringLiteral("x"), color);
+        form->activityLog().log(QStringLiteral("x"), color);
         QCOMPARE(lastLineColor(*form), expected);
-        QCOMPARE(form->LogRichEdit->currentCharFormat().foreground().color(),
-                 form->LogRichEdit->palette().text().color());
+        QCOMPARE(widget<QTextEdit>(*form, "LogRichEdit")->currentCharFormat().foreground().color(),
+                 widget<QTextEdit>(*form, "LogRichEdit")->palette().text().color());
     }
 
     void shouldWriteFileOnlyLinesUnchanged()
     {
         FormFixture fixture;
         auto form = fixture.start({});
-        form->WriteToLog(QStringLiteral("reply\r\nOK\r\n"));
+        form->activityLog().write(QStringLiteral("reply\r\nOK\r\n"));
         QCOMPARE(paneLines(*form), QStringList{QString()});
         QVERIFY(readBytes(fixture.logPath()).endsWith("\treply\r\nOK\r\n\r\n"));
     }
@@ -107,11 +108,10 @@ private Q_SLOTS:
     {
         FormFixture fixture;
         auto form = fixture.start({});
-        form->_Outlog(QStringLiteral("Набор номера..."), LogColor::Green);
-        for (int left = 40; left >= 38; --left) {
-            form->DeleteLastLogLine();
-            form->OutlogDisplay(QStringLiteral("wait (%1)").arg(left), LogColor::Green);
-        }
+        form->activityLog().log(QStringLiteral("Набор номера..."), LogColor::Green);
+        for (int left = 40; left >= 38; --left)
+            form->activityLog().replaceLastShown(QStringLiteral("wait (%1)").arg(left),
+                                                 LogColor::Green);
         const QStringList lines = paneLines(*form);
         QCOMPARE(lines.size(), 2);
         QVERIFY(lines.last().endsWith(QStringLiteral("  wait (38)")));
@@ -124,34 +124,34 @@ private Q_SLOTS:
         FormFixture fixture;
         QVERIFY(QDir(fixture.dir.path()).mkdir(QStringLiteral("Log.txt")));
         auto form = fixture.start({});
-        form->_Outlog(QStringLiteral("still shown"), LogColor::Blue);
+        form->activityLog().log(QStringLiteral("still shown"), LogColor::Blue);
         QStringList lines = paneLines(*form);
         QVERIFY(lines.at(lines.size() - 2).endsWith(QStringLiteral("  still shown")));
         // The loss is said at once, in red, and once only while it lasts.
         QVERIFY(lines.last().contains(QStringLiteral("  Журнал не записывается в файл ") +
                                       fixture.logPath() + QStringLiteral(": ")));
         QCOMPARE(lastLineColor(*form), LogColor::toQColor(LogColor::Red));
-        form->_Outlog(QStringLiteral("second"), LogColor::Blue);
-        form->WriteToLog(QStringLiteral("file only"));
+        form->activityLog().log(QStringLiteral("second"), LogColor::Blue);
+        form->activityLog().write(QStringLiteral("file only"));
         lines = paneLines(*form);
         QVERIFY(lines.last().endsWith(QStringLiteral("  second")));
         QCOMPARE(lines.filter(QStringLiteral("Журнал не записывается")).size(), 1);
 
         // Once the file takes lines again, a later loss is said again.
         QVERIFY(QDir(fixture.dir.path()).rmdir(QStringLiteral("Log.txt")));
-        form->_Outlog(QStringLiteral("kept again"), LogColor::Blue);
+        form->activityLog().log(QStringLiteral("kept again"), LogColor::Blue);
         QVERIFY(readBytes(fixture.logPath()).contains("kept again"));
         QVERIFY(QFile::remove(fixture.logPath()));
         QVERIFY(QDir(fixture.dir.path()).mkdir(QStringLiteral("Log.txt")));
-        form->_Outlog(QStringLiteral("lost again"), LogColor::Blue);
+        form->activityLog().log(QStringLiteral("lost again"), LogColor::Blue);
         QCOMPARE(paneLines(*form).filter(QStringLiteral("Журнал не записывается")).size(), 2);
     }
 
     void shouldAppendAcrossRuns()
     {
         FormFixture fixture;
-        fixture.start({})->_Outlog(QStringLiteral("first run"), LogColor::Blue);
-        fixture.start({})->_Outlog(QStringLiteral("second run"), LogColor::Blue);
+        fixture.start({})->activityLog().log(QStringLiteral("first run"), LogColor::Blue);
+        fixture.start({})->activityLog().log(QStringLiteral("second run"), LogColor::Blue);
         const QByteArray written = readBytes(fixture.logPath());
         QVERIFY(written.indexOf("first run\r\n") >= 0);
         QVERIFY(written.indexOf("first run\r\n") < written.indexOf("second run\r\n"));

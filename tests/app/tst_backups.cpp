@@ -2,6 +2,7 @@
 #include "config/cp1251.h"
 #include "protocol/protocolkeys.h"
 #include "support/session.h"
+#include "support/widgetbyname.h"
 #include "support/windowprobes.h"
 #include "unit/unitbackup.h"
 #include "unitstate.h"
@@ -33,7 +34,7 @@ private Q_SLOTS:
         Session s;
         s.now = QDateTime(QDate(2026, 12, 10), QTime(9, 30, 0));
         s.start(Session::quickOptions(false), QStringLiteral("line"));
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         QVERIFY(s.form->portConnected());
 
         QCOMPARE(backupsIn(s), QStringList{"1047_20261210_093000.ini"});
@@ -56,8 +57,8 @@ private Q_SLOTS:
 
         // The next Connect keeps a second one beside it; the first stays as it was.
         const QByteArray first = readBytes(path);
-        QTest::mouseClick(s.form->Button14, Qt::LeftButton);
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button14"), Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         QCOMPARE(backupsIn(s),
                  (QStringList{"1047_20261210_093000-2.ini", "1047_20261210_093000.ini"}));
         QCOMPARE(readBytes(path), first);
@@ -68,7 +69,7 @@ private Q_SLOTS:
         Session s;
         writeBytes(s.dir.filePath(QStringLiteral("backups")), "a file, not a folder");
         s.start(Session::quickOptions(false), QStringLiteral("line"));
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
 
         const QStringList log = s.log();
         QCOMPARE(log.size(), 4);
@@ -78,7 +79,7 @@ private Q_SLOTS:
                  qPrintable(log[3]));
         QVERIFY(log[3].contains(s.dir.filePath(QStringLiteral("backups"))));
         QVERIFY(s.form->portConnected());
-        QVERIFY(s.form->Button14->isEnabled());
+        QVERIFY(widget<QPushButton>(*s.form, "Button14")->isEnabled());
         for (const QPushButton *button : operationButtons(*s.form))
             QVERIFY(button->isEnabled());
         QCOMPARE(readBytes(s.dir.filePath(QStringLiteral("backups"))),
@@ -91,7 +92,7 @@ private Q_SLOTS:
         SimOptions options = Session::quickOptions(false);
         options.unitOptions.silentAfter = 0;
         s.start(options, QStringLiteral("line"));
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         QVERIFY(!s.form->portConnected());
         QVERIFY(backupsIn(s).isEmpty());
     }

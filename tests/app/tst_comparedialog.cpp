@@ -7,6 +7,7 @@
 #include "protocol/protocolkeys.h"
 #include "support/session.h"
 #include "support/simtrace.h"
+#include "support/widgetbyname.h"
 #include "unit/unitbackup.h"
 
 #include <QApplication>
@@ -34,7 +35,7 @@ struct Compared
         trace = s.dir.filePath(QStringLiteral("trace.txt"));
         options.traceFile = trace;
         s.start(options, QStringLiteral("line"));
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         UnitSnapshot saved = Snapshot::of(s.form->unitData(), QDateTime::currentDateTime());
         saved.values[GPRSapn] = QStringLiteral("old.apn");
         saved.values[Mask1 + 1] = QStringLiteral("3");
@@ -51,7 +52,7 @@ struct Compared
     CompareDialog *open()
     {
         s.prompt.fileToOpen = file;
-        QTest::mouseClick(s.form->ButtonCompare, Qt::LeftButton);
+        QTest::mouseClick(widget<QToolButton>(*s.form, "ButtonCompare"), Qt::LeftButton);
         return s.form->findChild<CompareDialog *>();
     }
 };
@@ -155,7 +156,7 @@ private Q_SLOTS:
         QString why;
         QVERIFY2(UnitBackup::writeNew(file, saved, &why), qPrintable(why));
         s.prompt.fileToOpen = file;
-        QTest::mouseClick(s.form->ButtonCompare, Qt::LeftButton);
+        QTest::mouseClick(widget<QToolButton>(*s.form, "ButtonCompare"), Qt::LeftButton);
         QVERIFY(!s.form->findChild<CompareDialog *>());
         QCOMPARE(s.prompt.boxes.last().kind, QStringLiteral("inform"));
         QVERIFY2(s.prompt.boxes.last().text.contains(QStringLiteral("не считаны")),

@@ -7,6 +7,7 @@
 #include "support/windowprobes.h"
 
 #include "app/widgets/radiogroup.h"
+#include "support/widgetbyname.h"
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -38,9 +39,9 @@ struct CancelAt
                 return;
             }
             pressed = true;
-            cancelWasOn = form->Button14->isEnabled();
-            connectWasOff = !form->Button12->isEnabled();
-            QTest::mouseClick(form->Button14, Qt::LeftButton);
+            cancelWasOn = widget<QPushButton>(*form, "Button14")->isEnabled();
+            connectWasOff = !widget<QPushButton>(*form, "Button12")->isEnabled();
+            QTest::mouseClick(widget<QPushButton>(*form, "Button14"), Qt::LeftButton);
         });
     }
 };
@@ -63,7 +64,7 @@ private Q_SLOTS:
         s.start(options, QStringLiteral("gsm"), QStringLiteral("89160000001"));
         CancelAt cancel{QStringLiteral("dial")};
         cancel.attach(s);
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         s.form->setEventPointHookForTests({});
 
         QVERIFY(cancel.pressed);
@@ -73,11 +74,11 @@ private Q_SLOTS:
         QCOMPARE(s.log().last(), QStringLiteral("Соединение отменено оператором!"));
         QVERIFY(!s.log().contains(QStringLiteral("Не удалось дозвониться по номеру 89160000001")));
         QVERIFY(!s.form->portConnected());
-        QVERIFY(s.form->Button12->isEnabled());
-        QVERIFY(!s.form->Button14->isEnabled());
-        QVERIFY(s.form->RadioGroup1->isEnabled());
-        QVERIFY(s.form->Edit2->isEnabled());
-        QVERIFY(!s.form->Timer1->isActive());
+        QVERIFY(widget<QPushButton>(*s.form, "Button12")->isEnabled());
+        QVERIFY(!widget<QPushButton>(*s.form, "Button14")->isEnabled());
+        QVERIFY(widget<RadioGroup>(*s.form, "RadioGroup1")->isEnabled());
+        QVERIFY(widget<QLineEdit>(*s.form, "Edit2")->isEnabled());
+        QVERIFY(!widget<QTimer>(*s.form, "Timer1")->isActive());
         QVERIFY(s.prompt.boxes.isEmpty());
 
         // The modem was told to hang up after the number it was dialling.
@@ -97,7 +98,7 @@ private Q_SLOTS:
         s.start(options, QStringLiteral("line"));
         CancelAt cancel{QStringLiteral("reader")};
         cancel.attach(s);
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         s.form->setEventPointHookForTests({});
 
         QVERIFY(cancel.cancelWasOn);
@@ -105,15 +106,15 @@ private Q_SLOTS:
         QCOMPARE(s.log(),
                  (QStringList{"Соединение по СОМ - порту установлено", "Считывание настроек...",
                               "Соединение отменено оператором!"}));
-        QVERIFY(s.form->Button12->isEnabled());
-        QVERIFY(!s.form->Button14->isEnabled());
+        QVERIFY(widget<QPushButton>(*s.form, "Button12")->isEnabled());
+        QVERIFY(!widget<QPushButton>(*s.form, "Button14")->isEnabled());
         for (const QPushButton *button : operationButtons(*s.form))
             QVERIFY(!button->isEnabled());
         QVERIFY(!s.form->comPort()); // let go of: the next Connect opens afresh
         QVERIFY(!s.form->settingsReadOk());
 
         // Nothing is left over: the next Connect runs its read to the end as usual.
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         QCOMPARE(s.log().last(), QStringLiteral("Соединение по СОМ - порту завершено!"));
     }
 
@@ -134,11 +135,11 @@ private Q_SLOTS:
                 callUp = true;
             if (callUp && where.startsWith(QLatin1String("reader")) && !cancel.pressed) {
                 cancel.pressed = true;
-                cancel.cancelWasOn = form->Button14->isEnabled();
-                QTest::mouseClick(form->Button14, Qt::LeftButton);
+                cancel.cancelWasOn = widget<QPushButton>(*form, "Button14")->isEnabled();
+                QTest::mouseClick(widget<QPushButton>(*form, "Button14"), Qt::LeftButton);
             }
         });
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         s.form->setEventPointHookForTests({});
 
         QVERIFY(cancel.pressed);
@@ -149,9 +150,9 @@ private Q_SLOTS:
         QCOMPARE(log.mid(cancelled + 1).first(), QStringLiteral("Завершение соединения..."));
         QVERIFY(!s.form->modemSessionActive());
         QVERIFY(!s.form->portConnected());
-        QVERIFY(s.form->Button12->isEnabled());
-        QVERIFY(!s.form->Button14->isEnabled());
-        QVERIFY(!s.form->Timer1->isActive());
+        QVERIFY(widget<QPushButton>(*s.form, "Button12")->isEnabled());
+        QVERIFY(!widget<QPushButton>(*s.form, "Button14")->isEnabled());
+        QVERIFY(!widget<QTimer>(*s.form, "Timer1")->isActive());
         QVERIFY(tracedCommands(options.traceFile).contains(QStringLiteral("ATH")));
     }
 
@@ -174,7 +175,7 @@ private Q_SLOTS:
                 modem ? QStringLiteral("1") : QString());
         CancelAt cancel{QStringLiteral("log: Считывание настроек завершено")};
         cancel.attach(s);
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         s.form->setEventPointHookForTests({});
 
         QVERIFY(cancel.pressed);
@@ -183,15 +184,15 @@ private Q_SLOTS:
         QVERIFY(!s.form->comPort());
         QVERIFY(!s.form->modemSessionActive());
         QVERIFY(s.log().contains(QStringLiteral("Соединение отменено оператором!")));
-        QVERIFY(s.form->Button12->isEnabled());
-        QVERIFY(!s.form->Button14->isEnabled());
-        QVERIFY(!s.form->Timer1->isActive());
+        QVERIFY(widget<QPushButton>(*s.form, "Button12")->isEnabled());
+        QVERIFY(!widget<QPushButton>(*s.form, "Button14")->isEnabled());
+        QVERIFY(!widget<QTimer>(*s.form, "Timer1")->isActive());
         // The call that was up is ended as Disconnect ends it.
         if (modem)
             QTRY_VERIFY(tracedCommands(options.traceFile).contains(QStringLiteral("exit")));
 
         // Nothing is left over for the next Connect.
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         QVERIFY(s.form->portConnected());
     }
 
@@ -211,12 +212,12 @@ private Q_SLOTS:
             if (pressed || where != QLatin1String("dial"))
                 return;
             pressed = true;
-            QTest::mouseClick(form->Button14, Qt::LeftButton);
+            QTest::mouseClick(widget<QPushButton>(*form, "Button14"), Qt::LeftButton);
             // The modem answers while the press is on its way.
             pollfd line{form->comPort()->readableHandle(), POLLIN, 0};
             answerWaiting = ::poll(&line, 1, 5000) == 1;
         });
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         s.form->setEventPointHookForTests({});
 
         QVERIFY(pressed);
@@ -234,10 +235,10 @@ private Q_SLOTS:
         Session s;
         s.start(Session::quickOptions(false), QStringLiteral("line"));
         s.sim.reset(); // the port is gone
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         QCOMPARE(s.log().last(), QStringLiteral("Соединение по СОМ - порту не установлено!"));
-        QVERIFY(!s.form->Button14->isEnabled());
-        QVERIFY(s.form->Button12->isEnabled());
+        QVERIFY(!widget<QPushButton>(*s.form, "Button14")->isEnabled());
+        QVERIFY(widget<QPushButton>(*s.form, "Button12")->isEnabled());
     }
 };
 

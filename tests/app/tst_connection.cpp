@@ -10,6 +10,7 @@
 #include "config/cp1251.h"
 #include "link/comport.h"
 #include "support/session.h"
+#include "support/widgetbyname.h"
 #include "support/windowprobes.h"
 
 #include <QApplication>
@@ -32,13 +33,13 @@ bool allEnabled(const QList<QPushButton *> &buttons, bool enabled)
 // The controls of a window that is not connected.
 void verifyNotConnected(const Session &s)
 {
-    QVERIFY(s.form->Button12->isEnabled());
-    QVERIFY(!s.form->Button14->isEnabled());
+    QVERIFY(widget<QPushButton>(*s.form, "Button12")->isEnabled());
+    QVERIFY(!widget<QPushButton>(*s.form, "Button14")->isEnabled());
     QVERIFY(allEnabled(operationButtons(*s.form), false));
-    QVERIFY(!s.form->Timer1->isActive());
+    QVERIFY(!widget<QTimer>(*s.form, "Timer1")->isActive());
     QVERIFY(!s.form->modemSessionActive());
     QVERIFY(!s.form->portConnected());
-    QVERIFY(s.form->PageControl1->isEnabled());
+    QVERIFY(widget<QTabWidget>(*s.form, "PageControl1")->isEnabled());
 }
 
 // A dial-up connection whose keep-alive comes every 100 ms and waits 150 ms for the unit's
@@ -49,7 +50,7 @@ void connectWithSlowTicks(Session &s)
     options.unitOptions.latencyMs = 150;
     s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
     s.form->setKeepAliveIntervalForTests(100);
-    QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+    QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
 }
 
 } // namespace
@@ -65,16 +66,16 @@ private Q_SLOTS:
     {
         Session s;
         s.start(Session::quickOptions(false), QStringLiteral("line"));
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
 
         QCOMPARE(s.log(), (QStringList{"Соединение по СОМ - порту установлено",
                                        "Считывание настроек...", "Считывание настроек завершено"}));
-        QVERIFY(!s.form->Button12->isEnabled());
-        QVERIFY(s.form->Button14->isEnabled());
+        QVERIFY(!widget<QPushButton>(*s.form, "Button12")->isEnabled());
+        QVERIFY(widget<QPushButton>(*s.form, "Button14")->isEnabled());
         QVERIFY(allEnabled(operationButtons(*s.form), true));
         QVERIFY(s.form->servicePage()->Button19->isEnabled());
         QVERIFY(!s.form->correctorsPage()->Button16->isEnabled());
-        QVERIFY(!s.form->Timer1->isActive()); // no keep-alive over a cable
+        QVERIFY(!widget<QTimer>(*s.form, "Timer1")->isActive()); // no keep-alive over a cable
         QVERIFY(s.form->settingsReadOk());
         QVERIFY(s.logFile().contains(" --- Connect to Com: " + s.link().toLatin1() +
                                      "; Speed: 9600; DTR: 0; RTS: 0\r\n"));
@@ -87,7 +88,8 @@ private Q_SLOTS:
         QCOMPARE(s.form->settingsPage()->VLESetting->value(14),
                  QStringLiteral("01.11.2026 00:00:00"));
         QCOMPARE(s.form->unitData().settings.baseline(10), QStringLiteral("8-9161234567"));
-        QCOMPARE(s.form->Panel4->caption(), QStringLiteral("TAVIX-M № 1047, версия 2.07"));
+        QCOMPARE(widget<CaptionPanel>(*s.form, "Panel4")->caption(),
+                 QStringLiteral("TAVIX-M № 1047, версия 2.07"));
         const StringGrid &sensors = *s.form->sensorsPage()->StringGrid1;
         QCOMPARE(sensors.cell(1, 1), QStringLiteral("Тревога")); // register 5: sensors 1 and 3
         QCOMPARE(sensors.cell(1, 2), QStringLiteral("Норма"));
@@ -112,11 +114,11 @@ private Q_SLOTS:
         QCOMPARE(s.form->unitData().correctors.dateBaseline(2),
                  QStringLiteral("15.10.2026, 06:00:00"));
 
-        QTest::mouseClick(s.form->Button14, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button14"), Qt::LeftButton);
         QCOMPARE(s.log().mid(3), (QStringList{"Завершение соединения...",
                                               "Выход из командного режима выполнен успешно."}));
         verifyNotConnected(s);
-        QVERIFY(!s.form->Edit2->isEnabled());
+        QVERIFY(!widget<QLineEdit>(*s.form, "Edit2")->isEnabled());
         QVERIFY(s.form->comPort()); // held until the next Connect
     }
 
@@ -125,7 +127,7 @@ private Q_SLOTS:
         Session s;
         s.start(Session::quickOptions(true), QStringLiteral("gsm"), QStringLiteral("89160000001"));
         s.form->setKeepAliveIntervalForTests(150);
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
 
         const QStringList log = s.log();
         QCOMPARE(log.size(), 6);
@@ -144,11 +146,11 @@ private Q_SLOTS:
         QVERIFY(!file.contains(Cp1251::fromUnicode(u"сек.)")));
 
         QVERIFY(s.form->modemSessionActive());
-        QVERIFY(s.form->Button14->isEnabled());
-        QVERIFY(!s.form->RadioGroup1->isEnabled());
+        QVERIFY(widget<QPushButton>(*s.form, "Button14")->isEnabled());
+        QVERIFY(!widget<RadioGroup>(*s.form, "RadioGroup1")->isEnabled());
         QVERIFY(s.form->correctorsPage()->Button16->isEnabled());
         QVERIFY(!s.form->servicePage()->Button19->isEnabled());
-        QVERIFY(s.form->Timer1->isActive());
+        QVERIFY(widget<QTimer>(*s.form, "Timer1")->isActive());
 
         // The keep-alive asks for the unit's clock and logs the answer to the file only.
         QTRY_VERIFY_WITH_TIMEOUT(
@@ -156,12 +158,12 @@ private Q_SLOTS:
             3000);
         QCOMPARE(s.log().size(), 6);
 
-        QTest::mouseClick(s.form->Button14, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button14"), Qt::LeftButton);
         QCOMPARE(s.log().mid(6), (QStringList{"Завершение соединения...",
                                               "Cоединение завершено. Модем повесил трубку."}));
         verifyNotConnected(s);
-        QVERIFY(s.form->RadioGroup1->isEnabled());
-        QVERIFY(s.form->Edit2->isEnabled());
+        QVERIFY(widget<RadioGroup>(*s.form, "RadioGroup1")->isEnabled());
+        QVERIFY(widget<QLineEdit>(*s.form, "Edit2")->isEnabled());
     }
 
     void shouldHangUpModemItselfWhenUnitStaysQuiet()
@@ -170,10 +172,10 @@ private Q_SLOTS:
         SimOptions options = Session::quickOptions(true);
         options.unitOptions.silentAfter = 1; // answers group_info, then nothing
         s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         QVERIFY(s.form->modemSessionActive());
 
-        QTest::mouseClick(s.form->Button14, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button14"), Qt::LeftButton);
         QCOMPARE(s.log().mid(6),
                  (QStringList{"Завершение соединения...", "Cоединение завершено!"}));
         verifyNotConnected(s);
@@ -211,7 +213,7 @@ private Q_SLOTS:
         options.modemOptions.creg = creg;
         options.modemOptions.dial = DialResult(dial);
         s.start(options, QStringLiteral("gsm"), phone);
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
 
         QCOMPARE(s.log().last(), lastLine);
         verifyNotConnected(s);
@@ -224,14 +226,15 @@ private Q_SLOTS:
         SimOptions options = Session::quickOptions(false);
         options.unitOptions.silentAfter = 0;
         s.start(options, QStringLiteral("line"));
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
 
         QCOMPARE(s.log(), (QStringList{"Соединение по СОМ - порту установлено",
                                        "Считывание настроек...", "Не удалось считать настройки",
                                        "Соединение по СОМ - порту завершено!"}));
         verifyNotConnected(s);
-        QVERIFY(!s.form->Edit2->isEnabled()); // "Прямое" is chosen: there is nothing to dial
-        QVERIFY(!s.form->comPort());          // released
+        QVERIFY(!widget<QLineEdit>(*s.form, "Edit2")
+                     ->isEnabled()); // "Прямое" is chosen: there is nothing to dial
+        QVERIFY(!s.form->comPort()); // released
         QVERIFY(!s.form->settingsReadOk());
     }
 
@@ -241,12 +244,12 @@ private Q_SLOTS:
         SimOptions options = Session::quickOptions(true);
         options.unitOptions.silentAfter = 0;
         s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         QCOMPARE(s.log().last(), QStringLiteral("Не удалось считать настройки"));
         QVERIFY(s.form->modemSessionActive());
-        QVERIFY(s.form->Button14->isEnabled());
+        QVERIFY(widget<QPushButton>(*s.form, "Button14")->isEnabled());
         QVERIFY(allEnabled(operationButtons(*s.form), true));
-        QVERIFY(s.form->Timer1->isActive());
+        QVERIFY(widget<QTimer>(*s.form, "Timer1")->isActive());
     }
 
     void shouldDropConnectionOnNoCarrier_data()
@@ -264,15 +267,15 @@ private Q_SLOTS:
         options.modemOptions.dropCarrierAfter = dropAfter;
         s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
         s.form->setKeepAliveIntervalForTests(150);
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
 
         QTRY_COMPARE_WITH_TIMEOUT(
             s.log().last(), QStringLiteral("Соединение прервано! Модем положил трубку!"), 3000);
         QTest::qWait(300);
         verifyNotConnected(s);
         QVERIFY(s.form->carrierLost());
-        QVERIFY(s.form->RadioGroup1->isEnabled());
-        QVERIFY(s.form->Edit2->isEnabled());
+        QVERIFY(widget<RadioGroup>(*s.form, "RadioGroup1")->isEnabled());
+        QVERIFY(widget<QLineEdit>(*s.form, "Edit2")->isEnabled());
         QVERIFY(!s.form->comPort());
         QVERIFY(!QApplication::overrideCursor());
     }
@@ -297,7 +300,7 @@ private Q_SLOTS:
         QTRY_VERIFY(s.form->settingsPage()->Button1->isEnabled());
         QVERIFY(!QApplication::overrideCursor());
         QVERIFY(s.form->modemSessionActive());
-        QTRY_VERIFY(s.form->Timer1->isActive());
+        QTRY_VERIFY(widget<QTimer>(*s.form, "Timer1")->isActive());
     }
 
     void shouldParkDisconnectPressedDuringTick()
@@ -305,12 +308,14 @@ private Q_SLOTS:
         Session s;
         connectWithSlowTicks(s);
 
-        duringNextTick(*s.form, [&] { QTest::mouseClick(s.form->Button14, Qt::LeftButton); });
+        duringNextTick(*s.form, [&] {
+            QTest::mouseClick(widget<QPushButton>(*s.form, "Button14"), Qt::LeftButton);
+        });
         QTRY_VERIFY_WITH_TIMEOUT(
             s.log().contains(QStringLiteral("Cоединение завершено. Модем повесил трубку.")), 5000);
         verifyNotConnected(s);
         QTest::qWait(300);
-        QVERIFY(!s.form->Timer1->isActive());
+        QVERIFY(!widget<QTimer>(*s.form, "Timer1")->isActive());
         QVERIFY(!QApplication::overrideCursor());
     }
 
@@ -320,8 +325,8 @@ private Q_SLOTS:
         SimOptions options = Session::quickOptions(false);
         options.unitOptions.silentAfter = 1; // group_info answered, the page read is not
         s.start(options, QStringLiteral("line"));
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
-        QVERIFY(s.form->Button14->isEnabled());
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
+        QVERIFY(widget<QPushButton>(*s.form, "Button14")->isEnabled());
 
         QTimer::singleShot(100, s.form.get(), [&] { s.form->close(); });
         QTest::mouseClick(s.form->settingsPage()->Button1, Qt::LeftButton);
@@ -329,7 +334,7 @@ private Q_SLOTS:
         QVERIFY(!s.form->isVisible());
         QVERIFY(s.log().contains(QStringLiteral("Завершение соединения...")));
         QVERIFY(!s.form->comPort()); // released, while the interrupted read held its own
-        QVERIFY(s.form->PageControl1->isEnabled());
+        QVERIFY(widget<QTabWidget>(*s.form, "PageControl1")->isEnabled());
         QCOMPARE(s.prompt.boxes.size(), 0);
         QVERIFY(!QApplication::overrideCursor());
     }
@@ -343,7 +348,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!s.form->comPort(), 5000);
         QVERIFY(s.log().contains(QStringLiteral("Cоединение завершено. Модем повесил трубку.")));
         QVERIFY(s.logFile().contains(Cp1251::fromUnicode(u"Получен ответ от таймера")));
-        QVERIFY(!s.form->Timer1->isActive());
+        QVERIFY(!widget<QTimer>(*s.form, "Timer1")->isActive());
         QCOMPARE(s.prompt.boxes.size(), 0);
     }
 
@@ -353,17 +358,18 @@ private Q_SLOTS:
         SimOptions options = Session::quickOptions(false);
         options.unitOptions.silentAfter = 1;
         s.start(options, QStringLiteral("line"));
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
 
-        QTimer::singleShot(100, s.form.get(),
-                           [&] { QTest::mouseClick(s.form->Button14, Qt::LeftButton); });
+        QTimer::singleShot(100, s.form.get(), [&] {
+            QTest::mouseClick(widget<QPushButton>(*s.form, "Button14"), Qt::LeftButton);
+        });
         QTest::mouseClick(s.form->settingsPage()->Button1, Qt::LeftButton);
 
         QCOMPARE(s.prompt.boxes.size(), 1);
         QCOMPARE(s.prompt.boxes[0].kind, QStringLiteral("error"));
         QCOMPARE(s.prompt.boxes[0].text, QStringLiteral("Port Not Open"));
-        QVERIFY(s.form->Button12->isEnabled());
-        QVERIFY(s.form->PageControl1->isEnabled());
+        QVERIFY(widget<QPushButton>(*s.form, "Button12")->isEnabled());
+        QVERIFY(widget<QTabWidget>(*s.form, "PageControl1")->isEnabled());
         QVERIFY(!QApplication::overrideCursor());
     }
 
@@ -372,11 +378,12 @@ private Q_SLOTS:
         Session s;
         s.start(Session::quickOptions(true), QStringLiteral("line"), QString(),
                 {QStringLiteral("89160000001")});
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         QVERIFY(s.form->modemSessionActive());
-        QTest::mouseClick(s.form->Button14, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button14"), Qt::LeftButton);
         verifyNotConnected(s);
-        QVERIFY(s.form->Edit2->isEnabled()); // kept: no type is chosen in this mode
+        QVERIFY(widget<QLineEdit>(*s.form, "Edit2")
+                    ->isEnabled()); // kept: no type is chosen in this mode
         QVERIFY(!s.form->correctorsPage()->Button16->isEnabled());
     }
 
@@ -384,12 +391,13 @@ private Q_SLOTS:
     {
         Session s;
         s.start(Session::quickOptions(false), QStringLiteral("line"));
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
-        QVERIFY(s.form->RadioGroup1->isEnabled());
-        QTest::mouseClick(s.form->RadioGroup1->findChildren<QAbstractButton *>()[1],
-                          Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
+        QVERIFY(widget<RadioGroup>(*s.form, "RadioGroup1")->isEnabled());
+        QTest::mouseClick(
+            widget<RadioGroup>(*s.form, "RadioGroup1")->findChildren<QAbstractButton *>()[1],
+            Qt::LeftButton);
 
-        QTest::mouseClick(s.form->Button14, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button14"), Qt::LeftButton);
         QCOMPARE(s.log().last(), QStringLiteral("Cоединение завершено некорректно!"));
         verifyNotConnected(s);
     }
@@ -401,16 +409,16 @@ private Q_SLOTS:
         options.modemOptions.dropCarrierAfter = 2;
         s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
         s.form->setKeepAliveIntervalForTests(150);
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(s.form->carrierLost(), 3000);
         QVERIFY(!s.form->comPort());
 
         s.form->setKeepAliveIntervalForTests(60000);
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         QVERIFY(!s.form->carrierLost());
         QVERIFY(s.form->portConnected());
         QVERIFY(s.form->modemSessionActive());
-        QVERIFY(s.form->Button14->isEnabled());
+        QVERIFY(widget<QPushButton>(*s.form, "Button14")->isEnabled());
         QCOMPARE(s.log().last(), QStringLiteral("Считывание настроек завершено"));
     }
 
@@ -421,7 +429,7 @@ private Q_SLOTS:
         options.modemOptions.dropCarrierAfter = 2; // group_info passes, the header does not
         s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
         s.form->setKeepAliveIntervalForTests(60000);
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
 
         QTest::mouseClick(s.form->settingsPage()->Button1, Qt::LeftButton);
         QCOMPARE(s.log().last(), QStringLiteral("Соединение прервано! Модем положил трубку!"));
@@ -434,11 +442,11 @@ private Q_SLOTS:
     {
         Session s;
         s.start(Session::quickOptions(false), QStringLiteral("GSM"));
-        QCOMPARE(s.form->RadioGroup1->itemIndex(), -1);
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QCOMPARE(widget<RadioGroup>(*s.form, "RadioGroup1")->itemIndex(), -1);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         QCOMPARE(s.log(), (QStringList{"Соединение по СОМ - порту установлено",
                                        "Выберите тип соединения!"}));
-        QVERIFY(s.form->Button12->isEnabled());
+        QVERIFY(widget<QPushButton>(*s.form, "Button12")->isEnabled());
         QVERIFY(!s.form->portConnected());
     }
 
@@ -463,16 +471,19 @@ private Q_SLOTS:
         writeBytes(dir.filePath(QStringLiteral("TavixConfig.ini")), "[GSMSET]\r\nSpeed=9600\r\n");
         TForm1 form(start);
         form.show();
-        QTest::mouseClick(form.Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(form, "Button12"), Qt::LeftButton);
         QCOMPARE(prompt.boxes.size(), 1);
         QCOMPARE(prompt.boxes[0].caption, QStringLiteral("Конфигуратор Тавикс-М"));
         QCOMPARE(prompt.boxes[0].text, QStringLiteral("Выберите COM-порт!"));
-        QVERIFY(form.LogRichEdit->toPlainText().endsWith(
-            QStringLiteral("  Выберите COM-порт!\n") +
-            form.LogRichEdit->toPlainText().section(u'\n', -1)));
-        QVERIFY(form.LogRichEdit->toPlainText().endsWith(
-            QStringLiteral("  Соединение по СОМ - порту не установлено!")));
-        QVERIFY(form.Button12->isEnabled());
+        QVERIFY(widget<QTextEdit>(form, "LogRichEdit")
+                    ->toPlainText()
+                    .endsWith(
+                        QStringLiteral("  Выберите COM-порт!\n") +
+                        widget<QTextEdit>(form, "LogRichEdit")->toPlainText().section(u'\n', -1)));
+        QVERIFY(widget<QTextEdit>(form, "LogRichEdit")
+                    ->toPlainText()
+                    .endsWith(QStringLiteral("  Соединение по СОМ - порту не установлено!")));
+        QVERIFY(widget<QPushButton>(form, "Button12")->isEnabled());
     }
 };
 

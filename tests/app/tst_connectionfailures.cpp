@@ -11,6 +11,7 @@
 #include "link/comport.h"
 #include "support/portholder.h"
 #include "support/session.h"
+#include "support/widgetbyname.h"
 #include "support/windowprobes.h"
 
 #include <QApplication>
@@ -62,15 +63,15 @@ std::function<void()> prepare(Session &s, const Scenario &scenario)
     TForm1 *form = s.form.get();
     if (scenario.stage == Stage::Connect)
         return [form] {
-            QTest::mouseClick(form->Button12, Qt::LeftButton);
+            QTest::mouseClick(widget<QPushButton>(*form, "Button12"), Qt::LeftButton);
         };
-    QTest::mouseClick(form->Button12, Qt::LeftButton);
+    QTest::mouseClick(widget<QPushButton>(*form, "Button12"), Qt::LeftButton);
     if (scenario.stage == Stage::PageRead)
         return [form] {
             QTest::mouseClick(form->settingsPage()->Button1, Qt::LeftButton);
         };
     return [form] {
-        QTest::mouseClick(form->Button14, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*form, "Button14"), Qt::LeftButton);
     };
 }
 
@@ -105,14 +106,14 @@ QString clickable(const TForm1 &form)
 {
     QStringList on;
     QList<QPushButton *> all = operationButtons(form);
-    all << form.Button12 << form.Button14;
+    all << widget<QPushButton>(form, "Button12") << widget<QPushButton>(form, "Button14");
     for (const QPushButton *b : all) {
         if (b->isEnabled())
             on << b->objectName();
     }
-    if (form.RadioGroup1->isEnabled())
+    if (widget<RadioGroup>(form, "RadioGroup1")->isEnabled())
         on << QStringLiteral("RadioGroup1");
-    if (form.Timer1->isActive())
+    if (widget<QTimer>(form, "Timer1")->isActive())
         on << QStringLiteral("keep-alive");
     return on.join(u',');
 }
@@ -123,17 +124,17 @@ enum class Port { Released, ClosedOrReleased };
 // the object until the next Connect; a Connect given up and a lost line let go of it.
 void verifyNotConnected(const Session &s, Port port = Port::Released)
 {
-    QVERIFY(s.form->Button12->isEnabled());
-    QVERIFY(!s.form->Button14->isEnabled());
+    QVERIFY(widget<QPushButton>(*s.form, "Button12")->isEnabled());
+    QVERIFY(!widget<QPushButton>(*s.form, "Button14")->isEnabled());
     for (const QPushButton *b : operationButtons(*s.form))
         QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
-    QVERIFY(!s.form->Timer1->isActive());
+    QVERIFY(!widget<QTimer>(*s.form, "Timer1")->isActive());
     QVERIFY(!s.form->modemSessionActive());
     if (port == Port::Released)
         QVERIFY(!s.form->comPort());
     QVERIFY(!s.form->portConnected());
-    QVERIFY(s.form->PageControl1->isEnabled());
-    QVERIFY(s.form->RadioGroup1->isEnabled());
+    QVERIFY(widget<QTabWidget>(*s.form, "PageControl1")->isEnabled());
+    QVERIFY(widget<RadioGroup>(*s.form, "RadioGroup1")->isEnabled());
     QVERIFY(!QApplication::overrideCursor());
 }
 
@@ -194,7 +195,7 @@ private Q_SLOTS:
             QTRY_VERIFY2(!s.form->comPort(), qPrintable(point));
             QTest::qWait(50);
             QVERIFY2(!s.form->isVisible(), qPrintable(point));
-            QVERIFY2(!s.form->Timer1->isActive(), qPrintable(point));
+            QVERIFY2(!widget<QTimer>(*s.form, "Timer1")->isActive(), qPrintable(point));
             QVERIFY2(!s.form->modemSessionActive(), qPrintable(point));
             QVERIFY2(!QApplication::overrideCursor(), qPrintable(point));
             QVERIFY2(s.prompt.boxes.isEmpty(), qPrintable(point));
@@ -229,17 +230,17 @@ private Q_SLOTS:
         s.start(options, modem ? QStringLiteral("gsm") : QStringLiteral("line"),
                 QStringLiteral("1"));
         s.form->setKeepAliveIntervalForTests(50);
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
 
         QCOMPARE(s.log().mid(s.log().size() - tail.size()), tail);
         verifyNotConnected(s);
         QVERIFY(!s.form->settingsReadOk());
-        QCOMPARE(s.form->Edit2->isEnabled(), modem);
+        QCOMPARE(widget<QLineEdit>(*s.form, "Edit2")->isEnabled(), modem);
         QTest::qWait(200); // no leftover keep-alive tick talks to the line
         QVERIFY(!s.logFile().contains(Cp1251::fromUnicode(u"от таймера")));
 
         // Nothing is left half up: the next Connect dials afresh and is answered.
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         if (modem)
             QCOMPARE(countOf(s.log(), QStringLiteral("Соединение по номеру 1 установлено!")), 2);
         QCOMPARE(countOf(s.log(), QStringLiteral("Неправильное целое число: 'abc'")), 2);
@@ -270,7 +271,7 @@ private Q_SLOTS:
                 s.sim.reset();    // the adapter is pulled out
             }
         });
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
 
         const QStringList log = s.log();
         QVERIFY2(!s.sim, qPrintable(log.join(u'\n')));
@@ -286,7 +287,7 @@ private Q_SLOTS:
         Session s;
         s.start(Session::quickOptions(true), QStringLiteral("gsm"), QStringLiteral("1"));
         s.form->setKeepAliveIntervalForTests(100);
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         QVERIFY(s.form->modemSessionActive());
 
         s.sim.reset();
@@ -295,7 +296,7 @@ private Q_SLOTS:
         QCOMPARE(countOf(s.log(), QStringLiteral("Ошибка открытия порта!")), 1);
         QCOMPARE(s.log().last(), QStringLiteral("Ошибка открытия порта!"));
         verifyNotConnected(s);
-        QVERIFY(s.form->Edit2->isEnabled());
+        QVERIFY(widget<QLineEdit>(*s.form, "Edit2")->isEnabled());
         QCOMPARE(s.logFile().count(Cp1251::fromUnicode(u"\tОшибка открытия порта!\r\n")), 2);
     }
 
@@ -306,18 +307,19 @@ private Q_SLOTS:
         options.unitOptions.silentAfter = 1; // the unit does not end the call: we hang up
         s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
         s.form->setKeepAliveIntervalForTests(600000);
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         QVERIFY(s.form->modemSessionActive());
         const TComPort *port = s.form->comPort();
 
         QStringList enabledAt;
         s.form->setEventPointHookForTests([&](const QString &where) {
-            if (s.form->Button12->isEnabled() || s.form->Button14->isEnabled())
+            if (widget<QPushButton>(*s.form, "Button12")->isEnabled() ||
+                widget<QPushButton>(*s.form, "Button14")->isEnabled())
                 enabledAt.append(where);
             // An impatient operator presses Connect at every chance.
-            QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+            QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         });
-        QTest::mouseClick(s.form->Button14, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button14"), Qt::LeftButton);
         s.form->setEventPointHookForTests({});
 
         QVERIFY2(enabledAt.isEmpty(), qPrintable(enabledAt.join(u'|')));
@@ -325,8 +327,8 @@ private Q_SLOTS:
         // The hang-up's own port, closed and still held.
         QCOMPARE(static_cast<const TComPort *>(s.form->comPort()), port);
         QVERIFY(!s.form->portConnected());
-        QVERIFY(s.form->Button12->isEnabled());
-        QVERIFY(!s.form->Button14->isEnabled());
+        QVERIFY(widget<QPushButton>(*s.form, "Button12")->isEnabled());
+        QVERIFY(!widget<QPushButton>(*s.form, "Button14")->isEnabled());
     }
 
     void shouldLetNothingElseTalkDuringDisconnect_data()
@@ -346,7 +348,7 @@ private Q_SLOTS:
         Session s;
         const std::function<void()> disconnect =
             prepare(s, {modem, Stage::Disconnect, unitHangsUp});
-        QVERIFY(s.form->Button14->isEnabled());
+        QVERIFY(widget<QPushButton>(*s.form, "Button14")->isEnabled());
 
         QStringList open;
         s.form->setEventPointHookForTests([&](const QString &where) {
@@ -377,7 +379,7 @@ private Q_SLOTS:
         s.form->setEventPointHookForTests([&](const QString &where) {
             if (!clicked && where.startsWith(QLatin1String("reader"))) {
                 clicked = true;
-                QTest::mouseClick(s.form->Button14, Qt::LeftButton);
+                QTest::mouseClick(widget<QPushButton>(*s.form, "Button14"), Qt::LeftButton);
             }
         });
         read();
@@ -408,7 +410,7 @@ private Q_SLOTS:
         options.unitOptions.latencyMs = 150;
         s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
         s.form->setKeepAliveIntervalForTests(100);
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         QVERIFY(s.form->modemSessionActive());
 
         bool clicked = false;
@@ -437,15 +439,15 @@ private Q_SLOTS:
         const std::function<void()> connect = prepare(s, {modem, Stage::Connect, true});
         QStringList open;
         s.form->setEventPointHookForTests([&](const QString &where) {
-            if (s.form->RadioGroup1->isEnabled())
+            if (widget<RadioGroup>(*s.form, "RadioGroup1")->isEnabled())
                 open << where;
         });
         connect();
         s.form->setEventPointHookForTests({});
         QVERIFY2(open.isEmpty(), qPrintable(open.join(u'\n')));
-        QVERIFY(s.form->Button14->isEnabled());
+        QVERIFY(widget<QPushButton>(*s.form, "Button14")->isEnabled());
         // Over a line the type may be changed while connected; a call holds it.
-        QCOMPARE(s.form->RadioGroup1->isEnabled(), !modem);
+        QCOMPARE(widget<RadioGroup>(*s.form, "RadioGroup1")->isEnabled(), !modem);
     }
 
     void shouldTakeGroupInfoKeysFromKeyPartOnly()
@@ -457,10 +459,10 @@ private Q_SLOTS:
                                                  "GPRSlogin=sample\r\n"
                                                  "FTPlogin=battery-mask1\r\n"));
         s.start(options, QStringLiteral("line"));
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
 
         QCOMPARE(s.log().last(), QStringLiteral("Считывание настроек завершено"));
-        QVERIFY(s.form->Button14->isEnabled());
+        QVERIFY(widget<QPushButton>(*s.form, "Button14")->isEnabled());
         QCOMPARE(s.form->settingsPage()->VLESetting->value(0),
                  QStringLiteral("registered.example.net"));
         QCOMPARE(s.form->settingsPage()->VLESetting->value(1), QStringLiteral("sample"));
@@ -479,9 +481,9 @@ private Q_SLOTS:
             writeUnitState(s.dir, QStringLiteral("DEVNAME=Тавикс-М ГРП Ёлкино\r\n"
                                                  "GPRSapn=интернет.рф\r\n"));
         s.start(options, QStringLiteral("line"));
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
 
-        QCOMPARE(s.form->Panel4->caption(),
+        QCOMPARE(widget<CaptionPanel>(*s.form, "Panel4")->caption(),
                  QStringLiteral("Тавикс-М ГРП Ёлкино № 1047, версия 2.07"));
         QCOMPARE(s.form->settingsPage()->VLESetting->value(0), QStringLiteral("интернет.рф"));
     }
@@ -501,7 +503,7 @@ private Q_SLOTS:
         const PortHolder holder(s.link(), "minicom",
                                 locked ? PortHolder::Lock::Exclusive : PortHolder::Lock::None);
         QVERIFY(holder.isHolding());
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
 
         const QString pid = QString::number(holder.pid());
         const QStringList log = s.log();
@@ -525,7 +527,7 @@ private Q_SLOTS:
                  (QStringList{warning, QStringLiteral("Соединение по СОМ - порту установлено")}));
         QCOMPARE(log.last(), QStringLiteral("Считывание настроек завершено"));
         QVERIFY(s.prompt.boxes.isEmpty());
-        QVERIFY(s.form->Button14->isEnabled());
+        QVERIFY(widget<QPushButton>(*s.form, "Button14")->isEnabled());
     }
 
     void shouldShowBoxWhenSettingsCannotBeSavedAtConnect()
@@ -536,13 +538,13 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(settings));
         QVERIFY(QDir(s.dir.path()).mkdir(QStringLiteral("TavixConfig.ini")));
 
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         QCOMPARE(s.prompt.boxes.size(), 1);
         QCOMPARE(s.prompt.boxes[0].kind, QStringLiteral("error"));
         QCOMPARE(s.prompt.boxes[0].text,
                  QStringLiteral("Unable to write to ") + QDir::toNativeSeparators(settings));
         QVERIFY(!s.form->comPort() || !s.form->portConnected());
-        QVERIFY(s.form->Button12->isEnabled());
+        QVERIFY(widget<QPushButton>(*s.form, "Button12")->isEnabled());
         QVERIFY(s.log().isEmpty());
     }
 };

@@ -3,6 +3,7 @@
 #include "config/cp1251.h"
 #include "support/formfixture.h"
 #include "support/recordingprompt.h"
+#include "support/widgetbyname.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -30,12 +31,12 @@ private Q_SLOTS:
         auto form = fixture.start({QStringLiteral("-pelnax")}, kPorts,
                                   "[GSMSET]\r\nDTR=1\r\nTypeConnect=line\r\n");
         form->show();
-        form->CmbComNum->setCurrentIndex(1);
-        form->ComboBox1->setCurrentIndex(4);
-        form->RadioGroup1->findChildren<QAbstractButton *>()[1]->click();
-        form->Edit2->setText(QStringLiteral("89161234567"));
+        widget<PortSelector>(*form, "CmbComNum")->setCurrentIndex(1);
+        widget<QComboBox>(*form, "ComboBox1")->setCurrentIndex(4);
+        widget<RadioGroup>(*form, "RadioGroup1")->findChildren<QAbstractButton *>()[1]->click();
+        widget<QLineEdit>(*form, "Edit2")->setText(QStringLiteral("89161234567"));
 
-        QTest::mouseClick(form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*form, "Button12"), Qt::LeftButton);
 
         QCOMPARE(readBytes(fixture.iniPath()),
                  QByteArray("[GSMSET]\r\nDTR=1\r\nTypeConnect=gsm\r\nNumbCom=COM3\r\n"
@@ -44,14 +45,14 @@ private Q_SLOTS:
         QCOMPARE(prompt.boxes.size(), 1);
         QCOMPARE(prompt.boxes[0].caption, QStringLiteral("Считывание данных"));
         QCOMPARE(prompt.boxes[0].text, QStringLiteral("Не удалось открыть COM-порт!"));
-        const QStringList log = form->LogRichEdit->toPlainText().split(u'\n');
+        const QStringList log = widget<QTextEdit>(*form, "LogRichEdit")->toPlainText().split(u'\n');
         QVERIFY(log.at(log.size() - 3).endsWith(QStringLiteral("  Не удалось открыть COM-порт!")));
         QVERIFY(log.at(log.size() - 2)
                     .endsWith(QStringLiteral(
                         "  Порт COM3 не найден: адаптер отключён или получил другое имя. "
                         "Подключите его и выберите порт в списке заново.")));
         QVERIFY(log.last().endsWith(QStringLiteral("  Соединение по СОМ - порту не установлено!")));
-        QVERIFY(form->Button12->isEnabled());
+        QVERIFY(widget<QPushButton>(*form, "Button12")->isEnabled());
         QVERIFY(!form->comPort());
     }
 
@@ -61,19 +62,20 @@ private Q_SLOTS:
         FormFixture fixture;
         auto form = fixture.start({QStringLiteral("-pelnax")}, kPorts);
         form->show();
-        QCOMPARE(form->ComboBox1->currentIndex(), -1);
+        QCOMPARE(widget<QComboBox>(*form, "ComboBox1")->currentIndex(), -1);
 
-        QTest::mouseClick(form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*form, "Button12"), Qt::LeftButton);
 
         QCOMPARE(prompt.boxes.size(), 1);
         QCOMPARE(prompt.boxes[0].kind, QStringLiteral("inform"));
         QCOMPARE(prompt.boxes[0].caption, QStringLiteral("Сохранение настроек СОМ порта"));
         QCOMPARE(prompt.boxes[0].text, QStringLiteral("Некорректная скорость!"));
-        QVERIFY(
-            form->LogRichEdit->toPlainText().endsWith(QStringLiteral("  Некорректная скорость!")));
+        QVERIFY(widget<QTextEdit>(*form, "LogRichEdit")
+                    ->toPlainText()
+                    .endsWith(QStringLiteral("  Некорректная скорость!")));
         QCOMPARE(readBytes(fixture.iniPath()),
                  QByteArray("[GSMSET]\r\nNumbCom=COM1\r\nTypeConnect=line\r\nPhone=\r\n"));
-        QVERIFY(form->Button12->isEnabled());
+        QVERIFY(widget<QPushButton>(*form, "Button12")->isEnabled());
     }
 
     void shouldKeepSettingsAndLogInTheirOwnFolders()
@@ -94,10 +96,10 @@ private Q_SLOTS:
         };
         TForm1 form(options);
         form.show();
-        QCOMPARE(form.CmbComNum->currentText(), QStringLiteral("COM3"));
-        form.ComboBox1->setCurrentIndex(3);
+        QCOMPARE(widget<PortSelector>(form, "CmbComNum")->currentText(), QStringLiteral("COM3"));
+        widget<QComboBox>(form, "ComboBox1")->setCurrentIndex(3);
 
-        QTest::mouseClick(form.Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(form, "Button12"), Qt::LeftButton);
         form.close();
 
         QCOMPARE(readBytes(settings.filePath(QStringLiteral("TavixConfig.ini"))),
@@ -120,17 +122,17 @@ private Q_SLOTS:
         FormFixture fixture;
         auto form = fixture.start({QStringLiteral("-pelnax")}, kPorts);
         form->show();
-        form->ComboBox1->setCurrentIndex(3);
+        widget<QComboBox>(*form, "ComboBox1")->setCurrentIndex(3);
         // The settings file's name taken by a folder: the write is refused even for root.
         QVERIFY(QDir(fixture.dir.path()).mkdir(QStringLiteral("TavixConfig.ini")));
 
-        QTest::mouseClick(form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*form, "Button12"), Qt::LeftButton);
 
         QCOMPARE(prompt.boxes.size(), 1);
         QCOMPARE(prompt.boxes[0].kind, QStringLiteral("error"));
         QCOMPARE(prompt.boxes[0].text, QStringLiteral("Unable to write to ") + fixture.iniPath());
         // The window goes on working.
-        QVERIFY(form->Button12->isEnabled());
+        QVERIFY(widget<QPushButton>(*form, "Button12")->isEnabled());
     }
 };
 

@@ -9,6 +9,7 @@
 #include "app/widgets/stringgrid.h"
 #include "devices/correctorsmodel.h"
 #include "support/session.h"
+#include "support/widgetbyname.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -42,9 +43,9 @@ struct CorrectorsSession : Session
     {
         options.traceFile = dir.filePath(QStringLiteral("trace.txt"));
         start(options, type, QStringLiteral("89160000001"));
-        QTest::mouseClick(form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*form, "Button12"), Qt::LeftButton);
         page = form->correctorsPage();
-        form->PageControl1->setCurrentWidget(page);
+        widget<QTabWidget>(*form, "PageControl1")->setCurrentWidget(page);
         activate(form.get());
     }
 
@@ -505,7 +506,7 @@ private Q_SLOTS:
         QCOMPARE(s.cell(C::DateColumn, 1), kDate1);
         QVERIFY(!s.shownBlue(C::SerialColumn, 1));
         QVERIFY(s.page->Button8->isEnabled());
-        QVERIFY(s.form->PageControl1->isEnabled());
+        QVERIFY(widget<QTabWidget>(*s.form, "PageControl1")->isEnabled());
 
         // X10's speed chosen, X15's start date typed.
         s.click(C::SpeedColumn, 1);
@@ -534,7 +535,7 @@ private Q_SLOTS:
         QVERIFY(!s.shownBlue(C::SpeedColumn, 1));
         QVERIFY(!s.shownBlue(C::DateColumn, 2));
         QVERIFY(s.page->Button11->isEnabled());
-        QVERIFY(s.form->PageControl1->isEnabled());
+        QVERIFY(widget<QTabWidget>(*s.form, "PageControl1")->isEnabled());
 
         // Read again: the unit holds the new values.
         QTest::mouseClick(s.page->Button8, Qt::LeftButton);

@@ -14,6 +14,7 @@
 #include "protocol/settingsrows.h"
 #include "support/session.h"
 #include "support/simtrace.h"
+#include "support/widgetbyname.h"
 #include "support/windowprobes.h"
 
 #include <QApplication>
@@ -29,13 +30,13 @@ namespace {
 
 // Where the input goes.
 enum class Field {
-    SettingsRow,   // a row of the device-parameters table, through its editor
-    SettingsModel, // a row's value set without an editor (a parameter set, a compare)
-    DeviceName,    // Edit4 on the service page
-    SerialNumber,  // Edit3 on the service page
-    Threshold,     // Edit5 on the sensors page
+    SettingsRow,     // a row of the device-parameters table, through its editor
+    SettingsModel,   // a row's value set without an editor (a parameter set, a compare)
+    DeviceName,      // Edit4 on the service page
+    SerialNumber,    // Edit3 on the service page
+    Threshold,       // Edit5 on the sensors page
     CorrectorSerial, // the serial number cell of X10, set without an editor
-    Phone,         // Edit2, the number the modem dials
+    Phone,           // Edit2, the number the modem dials
 };
 
 // How it gets there.
@@ -108,77 +109,113 @@ private Q_SLOTS:
 
         QTest::newRow("APN: pasted lines keep the first")
             << Field::SettingsRow << int(ApnAddress) << Entry::Pasted
-            << "apn.example.net\r\nGSMlen=0" << "apn.example.net"
-            << "GPRSapn=apn.example.net" << "";
-        QTest::newRow("APN: pasted TAB refused")
-            << Field::SettingsRow << int(ApnAddress) << Entry::Pasted << "apn\texample"
-            << unitApn << "" << "";
+            << "apn.example.net\r\nGSMlen=0"
+            << "apn.example.net"
+            << "GPRSapn=apn.example.net"
+            << "";
+        QTest::newRow("APN: pasted TAB refused") << Field::SettingsRow << int(ApnAddress)
+                                                 << Entry::Pasted << "apn\texample" << unitApn << ""
+                                                 << "";
         QTest::newRow("APN: pasted ESC refused")
-            << Field::SettingsRow << int(ApnAddress) << Entry::Pasted << "apn\x1b" << unitApn
-            << "" << "";
+            << Field::SettingsRow << int(ApnAddress) << Entry::Pasted << "apn\x1b" << unitApn << ""
+            << "";
         QTest::newRow("APN: pasted NUL refused")
             << Field::SettingsRow << int(ApnAddress) << Entry::Pasted
-            << QString::fromLatin1("apn\0x", 5) << unitApn << "" << "";
+            << QString::fromLatin1("apn\0x", 5) << unitApn << ""
+            << "";
         QTest::newRow("APN: DEL refused")
-            << Field::SettingsRow << int(ApnAddress) << Entry::Pasted << "apn\x7f" << unitApn
-            << "" << "";
+            << Field::SettingsRow << int(ApnAddress) << Entry::Pasted << "apn\x7f" << unitApn << ""
+            << "";
         QTest::newRow("APN: outside the code page refused")
             << Field::SettingsRow << int(ApnAddress) << Entry::Pasted << cyrillic("apn\xe4\xb8\xad")
-            << unitApn << "" << "";
+            << unitApn << ""
+            << "";
         QTest::newRow("APN: Cyrillic goes as Windows-1251")
             << Field::SettingsRow << int(ApnAddress) << Entry::Typed
-            << cyrillic("\xd0\xb8\xd0\xbd\xd1\x82\xd0\xb5\xd1\x80\xd0\xbd\xd0\xb5\xd1\x82.\xd1\x80\xd1\x84")
-            << cyrillic("\xd0\xb8\xd0\xbd\xd1\x82\xd0\xb5\xd1\x80\xd0\xbd\xd0\xb5\xd1\x82.\xd1\x80\xd1\x84")
-            << cyrillic("GPRSapn=\xd0\xb8\xd0\xbd\xd1\x82\xd0\xb5\xd1\x80\xd0\xbd\xd0\xb5\xd1\x82.\xd1\x80\xd1\x84")
+            << cyrillic("\xd0\xb8\xd0\xbd\xd1\x82\xd0\xb5\xd1\x80\xd0\xbd\xd0\xb5\xd1\x82."
+                        "\xd1\x80\xd1\x84")
+            << cyrillic("\xd0\xb8\xd0\xbd\xd1\x82\xd0\xb5\xd1\x80\xd0\xbd\xd0\xb5\xd1\x82."
+                        "\xd1\x80\xd1\x84")
+            << cyrillic("GPRSapn=\xd0\xb8\xd0\xbd\xd1\x82\xd0\xb5\xd1\x80\xd0\xbd\xd0\xb5\xd1\x82."
+                        "\xd1\x80\xd1\x84")
             << "";
         QTest::newRow("FTP password: very long text cut to what a set can keep")
             << Field::SettingsRow << int(FtpPassword) << Entry::Pasted << longText << kept
             << "FTPpass=" + kept << "";
         QTest::newRow("GSM length: letters refused")
-            << Field::SettingsRow << int(GsmLength) << Entry::Pasted << "4a5" << "30" << ""
+            << Field::SettingsRow << int(GsmLength) << Entry::Pasted << "4a5"
+            << "30"
+            << ""
             << "";
         QTest::newRow("GSM start: the mask refuses letters")
-            << Field::SettingsRow << int(GsmStart) << Entry::Typed << "ab" << "08:00:00" << ""
+            << Field::SettingsRow << int(GsmStart) << Entry::Typed << "ab"
+            << "08:00:00"
+            << ""
             << "";
         QTest::newRow("phone: pasted text keeps its digits")
             << Field::SettingsRow << int(Phone2) << Entry::Pasted << "916\n765a4321"
-            << "8-9167654321" << "mobile2=89167654321" << "";
+            << "8-9167654321"
+            << "mobile2=89167654321"
+            << "";
         QTest::newRow("login set with a line break: refused by the write")
             << Field::SettingsModel << int(ApnLogin) << Entry::Set << "gdata\r\nexit"
-            << "gdata\r\nexit" << ""
+            << "gdata\r\nexit"
+            << ""
             << "Введено некорректное значение [APN логин]!";
         QTest::newRow("password set with a control character: refused by the write")
             << Field::SettingsModel << int(ApnPassword) << Entry::Set << "pa\x01ss"
-            << "pa\x01ss" << "" << "Введено некорректное значение [APN пароль]!";
+            << "pa\x01ss"
+            << ""
+            << "Введено некорректное значение [APN пароль]!";
         QTest::newRow("device name: pasted lines keep the first")
-            << Field::DeviceName << 0 << Entry::Pasted << "TAVIX\r\nexit" << "TAVIX"
-            << "DEVNAME=TAVIX" << "Наименование прибора изменено!";
+            << Field::DeviceName << 0 << Entry::Pasted << "TAVIX\r\nexit"
+            << "TAVIX"
+            << "DEVNAME=TAVIX"
+            << "Наименование прибора изменено!";
         QTest::newRow("device name: outside the code page refused")
-            << Field::DeviceName << 0 << Entry::Typed << cyrillic("\xe4\xb8\xad") << "" << ""
+            << Field::DeviceName << 0 << Entry::Typed << cyrillic("\xe4\xb8\xad") << ""
+            << ""
             << "Введено некорректное наименование прибора!";
         QTest::newRow("device name: set from elsewhere keeps the first line")
-            << Field::DeviceName << 0 << Entry::Set << "AB\r\nexit" << "AB" << "DEVNAME=AB"
+            << Field::DeviceName << 0 << Entry::Set << "AB\r\nexit"
+            << "AB"
+            << "DEVNAME=AB"
             << "Наименование прибора изменено!";
         QTest::newRow("device name: longer than 10 cut")
-            << Field::DeviceName << 0 << Entry::Typed << "ABCDEFGHIJKLMN" << "ABCDEFGHIJ"
-            << "DEVNAME=ABCDEFGHIJ" << "Наименование прибора изменено!";
+            << Field::DeviceName << 0 << Entry::Typed << "ABCDEFGHIJKLMN"
+            << "ABCDEFGHIJ"
+            << "DEVNAME=ABCDEFGHIJ"
+            << "Наименование прибора изменено!";
         QTest::newRow("serial number: letters refused")
-            << Field::SerialNumber << 0 << Entry::Typed << "12ab34" << "1234"
-            << "DEVSERIAL=1234" << "Серийный номер изменен!";
+            << Field::SerialNumber << 0 << Entry::Typed << "12ab34"
+            << "1234"
+            << "DEVSERIAL=1234"
+            << "Серийный номер изменен!";
         QTest::newRow("threshold: pasted lines refused by the write")
-            << Field::Threshold << 0 << Entry::Pasted << "3.4\r\nsample=1" << "3.4\r\nsample=1"
-            << "" << "Введено некорректное значение порогового напряжения!";
+            << Field::Threshold << 0 << Entry::Pasted << "3.4\r\nsample=1"
+            << "3.4\r\nsample=1"
+            << ""
+            << "Введено некорректное значение порогового напряжения!";
         QTest::newRow("corrector serial with a line break refused by the write")
-            << Field::CorrectorSerial << 1 << Entry::Set << "123\r\nexit" << "123\r\nexit" << ""
+            << Field::CorrectorSerial << 1 << Entry::Set << "123\r\nexit"
+            << "123\r\nexit"
+            << ""
             << "Введен некорректный серийный номер [X10]!";
         QTest::newRow("dialled number: pasted lines keep the first")
-            << Field::Phone << 0 << Entry::Pasted << "89160000001\r\nATH" << "89160000001"
-            << "ATD89160000001" << "";
+            << Field::Phone << 0 << Entry::Pasted << "89160000001\r\nATH"
+            << "89160000001"
+            << "ATD89160000001"
+            << "";
         QTest::newRow("dialled number: control character refused")
-            << Field::Phone << 0 << Entry::Pasted << "8916\x1b" << "" << "" << "";
+            << Field::Phone << 0 << Entry::Pasted << "8916\x1b"
+            << ""
+            << ""
+            << "";
         QTest::newRow("dialled number from elsewhere keeps the first line")
-            << Field::Phone << 0 << Entry::Set << "89160000001\r\nATH" << "89160000001"
-            << "ATD89160000001" << "";
+            << Field::Phone << 0 << Entry::Set << "89160000001\r\nATH"
+            << "89160000001"
+            << "ATD89160000001"
+            << "";
     }
 
     void shouldRefuseOrTakeSafelyWhatOperatorEnters()
@@ -204,11 +241,11 @@ private Q_SLOTS:
         QPushButton *write = nullptr;
         QString shown;
         if (dialling) {
-            enter(s.form->Edit2, how, input);
-            shown = s.form->Edit2->text();
-            write = s.form->Button12;
+            enter(widget<QLineEdit>(*s.form, "Edit2"), how, input);
+            shown = widget<QLineEdit>(*s.form, "Edit2")->text();
+            write = widget<QPushButton>(*s.form, "Button12");
         } else {
-            QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+            QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
             QVERIFY(s.form->portConnected());
             switch (field) {
             case Field::SettingsRow: {
@@ -240,19 +277,22 @@ private Q_SLOTS:
                 write = s.form->settingsPage()->Button2;
                 break;
             case Field::DeviceName:
-                s.form->PageControl1->setCurrentWidget(s.form->servicePage());
+                widget<QTabWidget>(*s.form, "PageControl1")
+                    ->setCurrentWidget(s.form->servicePage());
                 enter(s.form->servicePage()->Edit4, how, input);
                 shown = s.form->servicePage()->Edit4->text();
                 write = s.form->servicePage()->Button6;
                 break;
             case Field::SerialNumber:
-                s.form->PageControl1->setCurrentWidget(s.form->servicePage());
+                widget<QTabWidget>(*s.form, "PageControl1")
+                    ->setCurrentWidget(s.form->servicePage());
                 enter(s.form->servicePage()->Edit3, how, input);
                 shown = s.form->servicePage()->Edit3->text();
                 write = s.form->servicePage()->Button4;
                 break;
             case Field::Threshold:
-                s.form->PageControl1->setCurrentWidget(s.form->sensorsPage());
+                widget<QTabWidget>(*s.form, "PageControl1")
+                    ->setCurrentWidget(s.form->sensorsPage());
                 enter(s.form->sensorsPage()->Edit5, how, input);
                 shown = data.sensors.threshold();
                 write = s.form->sensorsPage()->Button10;
@@ -278,9 +318,9 @@ private Q_SLOTS:
         for (const QString &line : received) {
             for (const QChar ch : line)
                 QVERIFY2(ch.unicode() >= 0x20 && ch != u'\x7f', qPrintable(line));
-            for (const QString &stray : {QStringLiteral("exit"), QStringLiteral("GSMlen=0"),
-                                         QStringLiteral("sample=1"), QStringLiteral("ATH"),
-                                         QStringLiteral("?")}) {
+            for (const QString &stray :
+                 {QStringLiteral("exit"), QStringLiteral("GSMlen=0"), QStringLiteral("sample=1"),
+                  QStringLiteral("ATH"), QStringLiteral("?")}) {
                 QVERIFY2(!line.contains(stray) || (stray == u"?" && line.startsWith(u"AT+CREG?")),
                          qPrintable(line));
             }

@@ -10,6 +10,7 @@
 #include "protocol/settingsrows.h"
 #include "support/formfixture.h"
 #include "support/recordingprompt.h"
+#include "support/widgetbyname.h"
 
 #include <QApplication>
 #include <QDir>
@@ -26,7 +27,7 @@ void showPage(TForm1 &form, Page page)
 {
     QWidget *pages[] = {form.settingsPage(), form.sensorsPage(), form.correctorsPage(),
                         form.servicePage()};
-    form.PageControl1->setCurrentWidget(pages[page]);
+    widget<QTabWidget>(form, "PageControl1")->setCurrentWidget(pages[page]);
 }
 
 // The texts the page's set covers, in the order its keys are written.
@@ -97,16 +98,16 @@ private Q_SLOTS:
         fill(*form, Page(page), QStringLiteral("a"));
         const QStringList saved = covered(*form, Page(page));
 
-        QTest::mouseClick(form->ButtonSaveParams, Qt::LeftButton);
+        QTest::mouseClick(widget<QToolButton>(*form, "ButtonSaveParams"), Qt::LeftButton);
         QCOMPARE(prompt.boxes.size(), 1);
         QCOMPARE(prompt.boxes[0].caption, QStringLiteral("Сохранение!"));
         QCOMPARE(prompt.boxes[0].text, QStringLiteral("Сохранить параметры в ini-файл?"));
 
         fill(*form, Page(page), QStringLiteral("b"));
-        QTest::mouseClick(form->ButtonDefVals, Qt::LeftButton);
+        QTest::mouseClick(widget<QToolButton>(*form, "ButtonDefVals"), Qt::LeftButton);
         QCOMPARE(covered(*form, Page(page)), saved);
-        QVERIFY(form->ButtonDefVals->isEnabled());
-        QVERIFY(form->ButtonSaveParams->isEnabled());
+        QVERIFY(widget<QToolButton>(*form, "ButtonDefVals")->isEnabled());
+        QVERIFY(widget<QToolButton>(*form, "ButtonSaveParams")->isEnabled());
         // Loaded, not read: the page's write sends them.
         if (page == Settings)
             QVERIFY(form->unitData().settings.isChanged(SettingsRows::ApnAddress));
@@ -133,7 +134,7 @@ private Q_SLOTS:
         // Only the clock row is empty, and it is not part of the set.
         form->unitData().settings.setValue(SettingsRows::DeviceClock, QString());
 
-        QTest::mouseClick(form->ButtonSaveParams, Qt::LeftButton);
+        QTest::mouseClick(widget<QToolButton>(*form, "ButtonSaveParams"), Qt::LeftButton);
 
         QCOMPARE(prompt.boxes.size(), 2);
         QCOMPARE(prompt.boxes[1].text,
@@ -168,7 +169,7 @@ private Q_SLOTS:
         fill(*form, Page(page), QStringLiteral("a"));
         form->unitData().correctors.setCell(CorrectorsModel::SerialColumn, 1,
                                             QStringLiteral("100234"));
-        QTest::mouseClick(form->ButtonDefVals, Qt::LeftButton);
+        QTest::mouseClick(widget<QToolButton>(*form, "ButtonDefVals"), Qt::LeftButton);
         QCOMPARE(covered(*form, Page(page)), texts);
         QVERIFY(prompt.boxes.isEmpty());
         // Outside the set: kept.
@@ -197,7 +198,7 @@ private Q_SLOTS:
         showPage(*form, Page(page));
         fill(*form, Page(page), QStringLiteral("a"));
         // The device-parameters table is empty: saving another page never stores it.
-        QTest::mouseClick(form->ButtonSaveParams, Qt::LeftButton);
+        QTest::mouseClick(widget<QToolButton>(*form, "ButtonSaveParams"), Qt::LeftButton);
         const ProfileFile file(fixture.iniPath());
         QCOMPARE(file.readString(QStringLiteral("PARAMS"), QStringLiteral("APN_ADDRESS"), "x"),
                  QStringLiteral("prepared.apn"));
@@ -211,7 +212,7 @@ private Q_SLOTS:
         // Loading on the service page changes nothing.
         showPage(*form, Service);
         const QStringList before = covered(*form, Settings);
-        QTest::mouseClick(form->ButtonDefVals, Qt::LeftButton);
+        QTest::mouseClick(widget<QToolButton>(*form, "ButtonDefVals"), Qt::LeftButton);
         QCOMPARE(covered(*form, Settings), before);
     }
 
@@ -249,7 +250,7 @@ private Q_SLOTS:
         auto form = fixture.start({QStringLiteral("-pelnax")});
         showPage(*form, Page(page));
         fill(*form, Page(page), QStringLiteral("a"));
-        QTest::mouseClick(form->ButtonSaveParams, Qt::LeftButton);
+        QTest::mouseClick(widget<QToolButton>(*form, "ButtonSaveParams"), Qt::LeftButton);
         QCOMPARE(Cp1251::toUnicode(readBytes(fixture.iniPath())), file);
     }
 
@@ -286,7 +287,7 @@ private Q_SLOTS:
                                 : page->ComboBox3;
         QVERIFY(selector->isVisible());
 
-        QTest::mouseClick(form->ButtonDefVals, Qt::LeftButton);
+        QTest::mouseClick(widget<QToolButton>(*form, "ButtonDefVals"), Qt::LeftButton);
         // The operator goes on elsewhere: a selector still standing would give its entry back.
         if (column == SensorsModel::AlarmColumn)
             page->ComboBox2Exit();
@@ -304,12 +305,12 @@ private Q_SLOTS:
         QVERIFY(QDir(fixture.dir.path()).mkdir(QStringLiteral("TavixConfig.ini")));
         showPage(*form, Correctors);
         fill(*form, Correctors, QStringLiteral("a"));
-        QTest::mouseClick(form->ButtonSaveParams, Qt::LeftButton);
+        QTest::mouseClick(widget<QToolButton>(*form, "ButtonSaveParams"), Qt::LeftButton);
         QCOMPARE(prompt.boxes.size(), 2);
         QCOMPARE(prompt.boxes[1].kind, QStringLiteral("error"));
         QCOMPARE(prompt.boxes[1].text,
                  QStringLiteral("Unable to write to ") + QDir(fixture.iniPath()).absolutePath());
-        QVERIFY(form->ButtonSaveParams->isEnabled());
+        QVERIFY(widget<QToolButton>(*form, "ButtonSaveParams")->isEnabled());
         QCOMPARE(TavixApplication::lastResortCount(), 0);
     }
 };

@@ -6,6 +6,7 @@
 #include "support/ptypair.h"
 #include "support/recordingprompt.h"
 #include "support/testclocks.h"
+#include "support/widgetbyname.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -60,9 +61,9 @@ struct LivePorts
     // What the list shows when the operator opens it.
     QStringList opened()
     {
-        form->CmbComNum->showPopup();
-        const QStringList ports = form->CmbComNum->ports();
-        form->CmbComNum->hidePopup();
+        widget<PortSelector>(*form, "CmbComNum")->showPopup();
+        const QStringList ports = widget<PortSelector>(*form, "CmbComNum")->ports();
+        widget<PortSelector>(*form, "CmbComNum")->hidePopup();
         return ports;
     }
 };
@@ -80,22 +81,25 @@ private Q_SLOTS:
     {
         LivePorts w;
         w.start();
-        QCOMPARE(w.form->CmbComNum->count(), 0);
-        QCOMPARE(w.form->CmbComNum->currentIndex(), -1);
+        QCOMPARE(widget<PortSelector>(*w.form, "CmbComNum")->count(), 0);
+        QCOMPARE(widget<PortSelector>(*w.form, "CmbComNum")->currentIndex(), -1);
 
         w.plugIn(QStringLiteral("ttyB"));
         QCOMPARE(w.opened(), QStringList{w.path(QStringLiteral("ttyB"))});
-        QCOMPARE(w.form->CmbComNum->currentText(), w.path(QStringLiteral("ttyB")));
+        QCOMPARE(widget<PortSelector>(*w.form, "CmbComNum")->currentText(),
+                 w.path(QStringLiteral("ttyB")));
 
         // A port that sorts first does not take the choice away.
         w.plugIn(QStringLiteral("ttyA"));
         QCOMPARE(w.opened(),
                  (QStringList{w.path(QStringLiteral("ttyA")), w.path(QStringLiteral("ttyB"))}));
-        QCOMPARE(w.form->CmbComNum->currentText(), w.path(QStringLiteral("ttyB")));
+        QCOMPARE(widget<PortSelector>(*w.form, "CmbComNum")->currentText(),
+                 w.path(QStringLiteral("ttyB")));
 
         w.unplug(QStringLiteral("ttyB"));
         QCOMPARE(w.opened(), QStringList{w.path(QStringLiteral("ttyA"))});
-        QCOMPARE(w.form->CmbComNum->currentText(), w.path(QStringLiteral("ttyA")));
+        QCOMPARE(widget<PortSelector>(*w.form, "CmbComNum")->currentText(),
+                 w.path(QStringLiteral("ttyA")));
     }
 
     // An adapter pulled out and plugged in again (a loose cable) takes the choice back: the
@@ -107,13 +111,13 @@ private Q_SLOTS:
         w.plugIn(QStringLiteral("ttyB"));
         w.start(QFile::encodeName(w.path(QStringLiteral("ttyB"))));
         const QString wanted = w.path(QStringLiteral("ttyB"));
-        QCOMPARE(w.form->CmbComNum->currentText(), wanted);
+        QCOMPARE(widget<PortSelector>(*w.form, "CmbComNum")->currentText(), wanted);
 
         w.unplug(QStringLiteral("ttyB"));
         QCOMPARE(w.opened(), QStringList{w.path(QStringLiteral("ttyA"))});
         QVERIFY(QFile::link(w.ptys.back()->slavePath(), wanted));
         QCOMPARE(w.opened(), (QStringList{w.path(QStringLiteral("ttyA")), wanted}));
-        QCOMPARE(w.form->CmbComNum->currentText(), wanted);
+        QCOMPARE(widget<PortSelector>(*w.form, "CmbComNum")->currentText(), wanted);
     }
 
     // The operator's own pick is the wanted port from then on, like a port connected to.
@@ -125,15 +129,15 @@ private Q_SLOTS:
         w.plugIn(QStringLiteral("ttyC"));
         w.start(QFile::encodeName(w.path(QStringLiteral("ttyA"))));
         const QString picked = w.path(QStringLiteral("ttyC"));
-        QTest::keyClick(w.form->CmbComNum, Qt::Key_End);
-        QCOMPARE(w.form->CmbComNum->currentText(), picked);
+        QTest::keyClick(widget<PortSelector>(*w.form, "CmbComNum"), Qt::Key_End);
+        QCOMPARE(widget<PortSelector>(*w.form, "CmbComNum")->currentText(), picked);
 
         w.unplug(QStringLiteral("ttyC"));
         w.opened();
-        QVERIFY(w.form->CmbComNum->currentText() != picked);
+        QVERIFY(widget<PortSelector>(*w.form, "CmbComNum")->currentText() != picked);
         QVERIFY(QFile::link(w.ptys.back()->slavePath(), picked));
         w.opened();
-        QCOMPARE(w.form->CmbComNum->currentText(), picked);
+        QCOMPARE(widget<PortSelector>(*w.form, "CmbComNum")->currentText(), picked);
     }
 
     void shouldShowFullPathAndDeviceInToolTips()
@@ -142,17 +146,19 @@ private Q_SLOTS:
         const QString name = QStringLiteral("ttyWithAVeryLongNameThatTheBoxCannotShow");
         w.start();
         w.plugIn(name);
-        w.form->CmbComNum->showPopup();
+        widget<PortSelector>(*w.form, "CmbComNum")->showPopup();
         const QString full = w.path(name);
-        QVERIFY(w.form->CmbComNum->toolTip().startsWith(full + u'\n'));
-        const QString entryTip = w.form->CmbComNum->itemData(0, Qt::ToolTipRole).toString();
+        QVERIFY(widget<PortSelector>(*w.form, "CmbComNum")->toolTip().startsWith(full + u'\n'));
+        const QString entryTip =
+            widget<PortSelector>(*w.form, "CmbComNum")->itemData(0, Qt::ToolTipRole).toString();
         QCOMPARE(entryTip, full + QStringLiteral("\nВиртуальный порт: псевдотерминал ") +
                                w.ptys.back()->slavePath());
         // The open list is wide enough for the whole path, though the box is not.
-        const QAbstractItemView *view = w.form->CmbComNum->view();
+        const QAbstractItemView *view = widget<PortSelector>(*w.form, "CmbComNum")->view();
         QVERIFY(view->width() > view->fontMetrics().horizontalAdvance(full));
-        QVERIFY(w.form->CmbComNum->width() < view->fontMetrics().horizontalAdvance(full));
-        w.form->CmbComNum->hidePopup();
+        QVERIFY(widget<PortSelector>(*w.form, "CmbComNum")->width() <
+                view->fontMetrics().horizontalAdvance(full));
+        widget<PortSelector>(*w.form, "CmbComNum")->hidePopup();
     }
 
     void shouldKeepPortChosenWhileConnectionRunsThroughIt()
@@ -165,18 +171,18 @@ private Q_SLOTS:
         QString error;
         QVERIFY2(sim.start(&error), qPrintable(error));
         w.start();
-        QCOMPARE(w.form->CmbComNum->currentText(), options.link);
-        QTest::mouseClick(w.form->Button12, Qt::LeftButton);
+        QCOMPARE(widget<PortSelector>(*w.form, "CmbComNum")->currentText(), options.link);
+        QTest::mouseClick(widget<QPushButton>(*w.form, "Button12"), Qt::LeftButton);
         QVERIFY(w.form->portConnected());
 
         // The link goes (the program that made it removed it); the open port still works.
         w.unplug(QStringLiteral("ttySim"));
         w.plugIn(QStringLiteral("ttyOther"));
         QCOMPARE(w.opened(), (QStringList{w.path(QStringLiteral("ttyOther")), options.link}));
-        QCOMPARE(w.form->CmbComNum->currentText(), options.link);
+        QCOMPARE(widget<PortSelector>(*w.form, "CmbComNum")->currentText(), options.link);
 
         // Once disconnected, the next scan lets the vanished port go.
-        QTest::mouseClick(w.form->Button14, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*w.form, "Button14"), Qt::LeftButton);
         QVERIFY(!w.form->portConnected());
         QCOMPARE(w.opened(), QStringList{w.path(QStringLiteral("ttyOther"))});
     }

@@ -7,6 +7,7 @@
 #include "app/widgets/stringgrid.h"
 #include "devices/textgrid.h"
 #include "support/session.h"
+#include "support/widgetbyname.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -35,9 +36,9 @@ struct SensorsSession : Session
     {
         options.traceFile = dir.filePath(QStringLiteral("trace.txt"));
         start(options, QStringLiteral("line"));
-        QTest::mouseClick(form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*form, "Button12"), Qt::LeftButton);
         page = form->sensorsPage();
-        form->PageControl1->setCurrentWidget(page);
+        widget<QTabWidget>(*form, "PageControl1")->setCurrentWidget(page);
         form->activateWindow();
         if (!QTest::qWaitForWindowActive(form.get()))
             qFatal("the window never became active");
@@ -281,7 +282,7 @@ private Q_SLOTS:
         QCOMPARE(s.log().last(), QStringLiteral("Перезапись параметров датчиков завершена."));
         QVERIFY(!s.shownBlue(2, 4));
         QVERIFY(s.page->Button10->isEnabled());
-        QVERIFY(s.form->PageControl1->isEnabled());
+        QVERIFY(widget<QTabWidget>(*s.form, "PageControl1")->isEnabled());
 
         // The read brings the unit's values, and the threshold's baseline with it.
         QTest::mouseClick(s.page->Button9, Qt::LeftButton);
@@ -294,7 +295,7 @@ private Q_SLOTS:
         QCOMPARE(s.page->ComboBox6->currentText(), kSms);
         QCOMPARE(s.cell(2, 4), kOpened);
         QVERIFY(s.page->Button9->isEnabled());
-        QVERIFY(s.form->PageControl1->isEnabled());
+        QVERIFY(widget<QTabWidget>(*s.form, "PageControl1")->isEnabled());
     }
 
     void shouldSendPeriodAndThresholdReactionChangedOnPage()
@@ -333,7 +334,7 @@ private Q_SLOTS:
                               "Считывание состояния датчиков завершено."}));
         QCOMPARE(s.sent(), QStringList{"register"});
         // The operation frame was closed behind it.
-        QVERIFY(s.form->PageControl1->isEnabled());
+        QVERIFY(widget<QTabWidget>(*s.form, "PageControl1")->isEnabled());
         QVERIFY(s.page->Button9->isEnabled());
         QVERIFY(!QApplication::overrideCursor());
     }

@@ -7,6 +7,7 @@
 #include "app/widgets/captionpanel.h"
 #include "protocol/settingsrows.h"
 #include "support/session.h"
+#include "support/widgetbyname.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -54,9 +55,9 @@ private Q_SLOTS:
     {
         Session s;
         s.start(Session::quickOptions(false), QStringLiteral("line"));
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         ServicePage *page = s.form->servicePage();
-        s.form->PageControl1->setCurrentWidget(page);
+        widget<QTabWidget>(*s.form, "PageControl1")->setCurrentWidget(page);
 
         QTest::mouseClick(page->Button3, Qt::LeftButton);
         QCOMPARE(page->Edit3->text(), QStringLiteral("1047"));
@@ -67,13 +68,14 @@ private Q_SLOTS:
         QCOMPARE(s.prompt.boxes.size(), 2);
         QCOMPARE(s.prompt.boxes[0].text, QStringLiteral("Серийный номер изменен!"));
         QCOMPARE(s.prompt.boxes[1].text, QStringLiteral("Наименование прибора изменено!"));
-        QCOMPARE(s.form->Panel4->caption(), QStringLiteral("Узел-7 № 2048, версия 2.07"));
+        QCOMPARE(widget<CaptionPanel>(*s.form, "Panel4")->caption(),
+                 QStringLiteral("Узел-7 № 2048, версия 2.07"));
 
         page->Edit4->clear();
         QTest::mouseClick(page->Button5, Qt::LeftButton);
         QCOMPARE(page->Edit4->text(), QStringLiteral("Узел-7"));
         QVERIFY(page->Button5->isEnabled());
-        QVERIFY(s.form->PageControl1->isEnabled());
+        QVERIFY(widget<QTabWidget>(*s.form, "PageControl1")->isEnabled());
     }
 
     void shouldEndQuietlyWhenWindowClosesDuringWaitForReply()
@@ -85,7 +87,7 @@ private Q_SLOTS:
         SimOptions options = Session::quickOptions(false);
         options.unitOptions.latencyMs = 400;
         s.start(options, QStringLiteral("line"));
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         QVERIFY(s.form->portConnected());
         QTimer::singleShot(150, s.form.get(), [&s] { s.form->close(); });
         QTest::mouseClick(s.form->servicePage()->Button3, Qt::LeftButton);
@@ -100,7 +102,7 @@ private Q_SLOTS:
     {
         Session s;
         s.start(Session::quickOptions(false), QStringLiteral("line"));
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         ServicePage *page = s.form->servicePage();
         QVERIFY(page->Button19->isEnabled());
         QCOMPARE(s.form->unitData().settings.value(SettingsRows::ApnAddress),
@@ -115,7 +117,7 @@ private Q_SLOTS:
         QCOMPARE(s.form->unitData().settings.value(SettingsRows::ApnAddress), QString());
         QCOMPARE(s.form->unitData().settings.value(SettingsRows::Phone1), QString());
         QVERIFY(page->Button19->isEnabled());
-        QVERIFY(s.form->PageControl1->isEnabled());
+        QVERIFY(widget<QTabWidget>(*s.form, "PageControl1")->isEnabled());
         QVERIFY(!QApplication::overrideCursor());
     }
 };

@@ -10,6 +10,7 @@
 #include "support/localzone.h"
 #include "support/recordingprompt.h"
 #include "support/session.h"
+#include "support/widgetbyname.h"
 #include "support/windowprobes.h"
 
 #include <QApplication>
@@ -290,7 +291,7 @@ private Q_SLOTS:
         s.start(Session::quickOptions(false), QStringLiteral("line"));
         Trace trace{s.dir.filePath(QStringLiteral("trace.txt"))};
         Q_UNUSED(trace);
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         QVERIFY(s.form->portConnected());
         activate(s.form.get());
         SettingsTable *view = table(*s.form);
@@ -315,8 +316,8 @@ private Q_SLOTS:
         QVERIFY(!s.form->unitData().settings.isChanged(ApnAddress));
         QVERIFY(!s.form->unitData().settings.isChanged(GsmLength));
         QVERIFY(s.form->settingsPage()->Button2->isEnabled());
-        QVERIFY(s.form->PageControl1->isEnabled());
-        QVERIFY(!s.form->Timer1->isActive());
+        QVERIFY(widget<QTabWidget>(*s.form, "PageControl1")->isEnabled());
+        QVERIFY(!widget<QTimer>(*s.form, "Timer1")->isActive());
     }
 
     void shouldBringKeepAliveBackOnlyWhileCallIsUp_data()
@@ -336,7 +337,7 @@ private Q_SLOTS:
         SimOptions options = Session::quickOptions(true);
         options.modemOptions.dropCarrierAfter = dropCarrierAfter;
         s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         QVERIFY(s.form->modemSessionActive());
         SettingsModel &settings = s.form->unitData().settings;
         settings.setValue(ApnAddress, QStringLiteral("a.example.net"));
@@ -344,11 +345,11 @@ private Q_SLOTS:
 
         QTest::mouseClick(s.form->settingsPage()->Button2, Qt::LeftButton);
 
-        QCOMPARE(s.form->Timer1->isActive(), callUp);
+        QCOMPARE(widget<QTimer>(*s.form, "Timer1")->isActive(), callUp);
         QCOMPARE(s.form->modemSessionActive(), callUp);
         QCOMPARE(s.log().contains(QStringLiteral("Запись настроек завершена")), callUp);
         QCOMPARE(settings.isChanged(ApnLogin), !callUp);
-        QVERIFY(s.form->PageControl1->isEnabled());
+        QVERIFY(widget<QTabWidget>(*s.form, "PageControl1")->isEnabled());
     }
 
     void shouldOpenClockDialogOverDisabledWindow()
@@ -470,7 +471,7 @@ private Q_SLOTS:
         options.traceFile = s.dir.filePath(QStringLiteral("trace.txt"));
         s.start(options, QStringLiteral("line"));
         Trace trace{options.traceFile};
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         s.form->unitData().settingsReadOk = false;
         trace.news();
         TFDateTimeEdit *dialog = openClockDialog(*s.form, DeviceClock);
@@ -491,7 +492,7 @@ private Q_SLOTS:
         options.traceFile = s.dir.filePath(QStringLiteral("trace.txt"));
         s.start(options, QStringLiteral("line"));
         Trace trace{options.traceFile};
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         QVERIFY(s.form->settingsReadOk());
         trace.news();
         const int logged = int(s.log().size());
@@ -529,7 +530,7 @@ private Q_SLOTS:
         s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
         s.form->setKeepAliveIntervalForTests(600000);
         Trace trace{options.traceFile};
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         QVERIFY(s.form->modemSessionActive());
         s.form->unitData().settingsReadOk = false;
         trace.news();
@@ -544,7 +545,7 @@ private Q_SLOTS:
         QCOMPARE(s.log().last(), QStringLiteral("Дата/время устройства перезаписана!"));
         QVERIFY(!s.form->unitData().settings.isChanged(DeviceClock));
         QVERIFY(s.form->isEnabled());
-        QVERIFY(s.form->Timer1->isActive());
+        QVERIFY(widget<QTimer>(*s.form, "Timer1")->isActive());
     }
 
     void shouldShowBoxWhenClockWriteFails()
@@ -554,7 +555,7 @@ private Q_SLOTS:
         SimOptions options = Session::quickOptions(false);
         options.unitOptions.silentAfter = 1; // group_info only
         s.start(options, QStringLiteral("line"));
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         const QString before = s.form->unitData().settings.value(ArchiveStart);
         s.prompt.boxes.clear();
         TFDateTimeEdit *dialog = openClockDialog(*s.form, ArchiveStart);
@@ -575,8 +576,8 @@ private Q_SLOTS:
         Session s;
         s.now = kNow;
         s.start(Session::quickOptions(false), QStringLiteral("line"));
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
-        QTest::mouseClick(s.form->Button14, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button14"), Qt::LeftButton);
         QVERIFY(!s.form->portConnected());
         QVERIFY(s.form->settingsReadOk());
         TFDateTimeEdit *dialog = openClockDialog(*s.form, ArchiveStart);
@@ -601,7 +602,7 @@ private Q_SLOTS:
         options.modemOptions.dropCarrierAfter = 2; // group_info, then the tick's query
         s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
         s.form->setKeepAliveIntervalForTests(100);
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         QVERIFY(s.form->modemSessionActive());
         TFDateTimeEdit *dialog = openClockDialog(*s.form, DeviceClock);
         QVERIFY(dialog);
@@ -628,7 +629,7 @@ private Q_SLOTS:
         options.modemOptions.dropCarrierAfter = 2; // group_info, then the tick's query
         s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
         s.form->setKeepAliveIntervalForTests(50);
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         TFDateTimeEdit *dialog = openClockDialog(*s.form, DeviceClock);
         QVERIFY(dialog);
         QTRY_VERIFY(s.form->carrierLost());
@@ -650,7 +651,7 @@ private Q_SLOTS:
         s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
         Trace trace{options.traceFile};
         s.form->setKeepAliveIntervalForTests(100);
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         QVERIFY(s.form->modemSessionActive());
         TFDateTimeEdit *dialog = openClockDialog(*s.form, DeviceClock);
         QVERIFY(dialog);
@@ -669,7 +670,7 @@ private Q_SLOTS:
         QVERIFY(!watch);
         QVERIFY(trace.news().contains(QStringLiteral("date=03.02.2027 04:05:06")));
         QVERIFY(s.form->isEnabled());
-        QTRY_VERIFY(s.form->Timer1->isActive());
+        QTRY_VERIFY(widget<QTimer>(*s.form, "Timer1")->isActive());
     }
 };
 

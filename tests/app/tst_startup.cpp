@@ -7,6 +7,7 @@
 #include "app/widgets/stringgrid.h"
 #include "link/comport.h"
 #include "support/formfixture.h"
+#include "support/widgetbyname.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -135,15 +136,15 @@ void StartupTest::shouldRestoreConnectionPanel()
     auto form = fixture.start(arguments, ports, ini);
     form->show();
 
-    QCOMPARE(form->RadioGroup1->isVisible(), fullMode);
-    QCOMPARE(form->PageControl1->isTabVisible(3), fullMode);
-    QCOMPARE(form->RadioGroup1->itemIndex(), typeItem);
+    QCOMPARE(widget<RadioGroup>(*form, "RadioGroup1")->isVisible(), fullMode);
+    QCOMPARE(widget<QTabWidget>(*form, "PageControl1")->isTabVisible(3), fullMode);
+    QCOMPARE(widget<RadioGroup>(*form, "RadioGroup1")->itemIndex(), typeItem);
     QCOMPARE(form->connectionType(), connectionType);
-    QCOMPARE(form->Edit2->text(), phone);
-    QCOMPARE(form->Edit2->isEnabled(), phoneEnabled);
-    QCOMPARE(form->CmbComNum->count(), ports.size());
-    QCOMPARE(form->CmbComNum->currentIndex(), portItem);
-    QCOMPARE(form->ComboBox1->currentIndex(), speedItem);
+    QCOMPARE(widget<QLineEdit>(*form, "Edit2")->text(), phone);
+    QCOMPARE(widget<QLineEdit>(*form, "Edit2")->isEnabled(), phoneEnabled);
+    QCOMPARE(widget<PortSelector>(*form, "CmbComNum")->count(), ports.size());
+    QCOMPARE(widget<PortSelector>(*form, "CmbComNum")->currentIndex(), portItem);
+    QCOMPARE(widget<QComboBox>(*form, "ComboBox1")->currentIndex(), speedItem);
 
     // The start-up reads only; it writes neither the settings file nor the log.
     QCOMPARE(QFile::exists(fixture.iniPath()), !ini.isNull());
@@ -181,14 +182,14 @@ void StartupTest::shouldLeaveOperationButtonsOff()
     QCOMPARE(form->servicePage()->Button15->isEnabled(), maintenanceOn);
     QCOMPARE(form->servicePage()->Button19->isEnabled(), maintenanceOn);
     QCOMPARE(form->correctorsPage()->Button16->isEnabled(), autodetectOn);
-    QVERIFY(form->Button12->isEnabled());
-    QVERIFY(!form->Button14->isEnabled());
-    QVERIFY(form->ButtonDefVals->isEnabled());
-    QVERIFY(form->ButtonSaveParams->isEnabled());
-    QVERIFY(form->PageControl1->isEnabled());
-    QCOMPARE(form->PageControl1->currentIndex(), 0);
-    QVERIFY(!form->Timer1->isActive());
-    QCOMPARE(form->Timer1->interval(), 10000);
+    QVERIFY(widget<QPushButton>(*form, "Button12")->isEnabled());
+    QVERIFY(!widget<QPushButton>(*form, "Button14")->isEnabled());
+    QVERIFY(widget<QToolButton>(*form, "ButtonDefVals")->isEnabled());
+    QVERIFY(widget<QToolButton>(*form, "ButtonSaveParams")->isEnabled());
+    QVERIFY(widget<QTabWidget>(*form, "PageControl1")->isEnabled());
+    QCOMPARE(widget<QTabWidget>(*form, "PageControl1")->currentIndex(), 0);
+    QVERIFY(!widget<QTimer>(*form, "Timer1")->isActive());
+    QCOMPARE(widget<QTimer>(*form, "Timer1")->interval(), 10000);
     QVERIFY(!form->comPort()->Connected());
 }
 
@@ -226,9 +227,9 @@ void StartupTest::shouldLayOutPagesAndTables()
 
     QCOMPARE(form->windowTitle(), QStringLiteral("Конфигуратор Тавикс-М (1.1)"));
     const QStringList pages = {"Параметры устройства", "Датчики", "Корректоры", "Сервис"};
-    QCOMPARE(form->PageControl1->count(), pages.size());
+    QCOMPARE(widget<QTabWidget>(*form, "PageControl1")->count(), pages.size());
     for (int i = 0; i < pages.size(); ++i)
-        QCOMPARE(form->PageControl1->tabText(i), pages[i]);
+        QCOMPARE(widget<QTabWidget>(*form, "PageControl1")->tabText(i), pages[i]);
 
     QCOMPARE(form->settingsPage()->VLESetting->rowCount(), 15);
     QCOMPARE(form->settingsPage()->VLESetting->key(0), QStringLiteral("APN адрес"));
@@ -273,7 +274,7 @@ void StartupTest::shouldLayOutPagesAndTables()
     QVERIFY(!form->correctorsPage()->ComboBox5->isVisible());
     QCOMPARE(form->sensorsPage()->ComboBox6->currentText(), QStringLiteral("Нет реакции"));
     QCOMPARE(form->sensorsPage()->ComboBox6->count(), 4);
-    QCOMPARE(form->ComboBox1->count(), 5);
+    QCOMPARE(widget<QComboBox>(*form, "ComboBox1")->count(), 5);
 }
 
 void StartupTest::shouldKeepMaskedValuesInStoredForm_data()
@@ -353,15 +354,15 @@ void StartupTest::shouldFollowOperatorsConnectionTypeChoice()
     FormFixture fixture;
     auto form = fixture.start({QStringLiteral("-pelnax")});
     form->show();
-    const auto radios = form->RadioGroup1->findChildren<QAbstractButton *>();
+    const auto radios = widget<RadioGroup>(*form, "RadioGroup1")->findChildren<QAbstractButton *>();
     QCOMPARE(radios.size(), 2);
 
     QTest::mouseClick(radios[1], Qt::LeftButton);
     QCOMPARE(form->connectionType(), ConnectionType::GsmModem);
-    QVERIFY(form->Edit2->isEnabled());
+    QVERIFY(widget<QLineEdit>(*form, "Edit2")->isEnabled());
     QTest::mouseClick(radios[0], Qt::LeftButton);
     QCOMPARE(form->connectionType(), ConnectionType::Line);
-    QVERIFY(!form->Edit2->isEnabled());
+    QVERIFY(!widget<QLineEdit>(*form, "Edit2")->isEnabled());
 
     // The choice changes neither the buttons nor the settings file.
     QVERIFY(!form->servicePage()->Button15->isEnabled());

@@ -2,8 +2,10 @@
 #include "config/cp1251.h"
 #include "support/formfixture.h"
 #include "support/session.h"
+#include "support/widgetbyname.h"
 
 #include <QDialog>
+#include <QPushButton>
 #include <QTest>
 
 #include <csignal>
@@ -37,7 +39,7 @@ private Q_SLOTS:
         QFETCH(QString, goodbye);
         Session s;
         s.start(Session::quickOptions(type == QStringLiteral("gsm")), type, QStringLiteral("1"));
-        QTest::mouseClick(s.form->Button12, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         QVERIFY(s.form->portConnected());
         const TerminationSignals closeOnSignal(*s.form);
 

@@ -5,6 +5,7 @@
 #include "support/filebytes.h"
 #include "support/recordingprompt.h"
 #include "support/testclocks.h"
+#include "support/widgetbyname.h"
 
 #include <QTemporaryDir>
 #include <QTextEdit>
@@ -71,7 +72,7 @@ struct Session
     // The pane's lines without their time stamps.
     QStringList log() const
     {
-        QStringList lines = form->LogRichEdit->toPlainText().split(u'\n');
+        QStringList lines = widget<QTextEdit>(*form, "LogRichEdit")->toPlainText().split(u'\n');
         lines.removeFirst(); // the pane's empty first line
         for (QString &line : lines)
             line = line.mid(10);
