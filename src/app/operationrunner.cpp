@@ -110,7 +110,12 @@ void OperationRunner::runNow(QPushButton *button, const std::function<void()> &o
 
 void OperationRunner::parkSessionEnd(Kind kind, std::function<void()> operation)
 {
+    // A page operation parked before it never runs now: it is told so, once the disconnect
+    // or the close has its place (telling may let events run).
+    const std::function<void()> dropped = std::exchange(m_pending.dropped, {});
     m_pending = {kind, std::move(operation), nullptr, {}};
+    if (dropped)
+        dropped();
 }
 
 void OperationRunner::keepAliveTick()

@@ -49,7 +49,8 @@ public:
 
     // Whether a keep-alive tick is waiting for the unit.
     bool tickInProgress() const { return m_tickInProgress; }
-    // Parks a disconnect or a close until the tick's exchange is over (only during a tick).
+    // Parks a disconnect or a close until the tick's exchange is over (only during a tick); a
+    // page operation parked before it runs its ifDropped.
     void parkSessionEnd(Kind kind, std::function<void()> operation);
 
     // One keep-alive exchange, then the operation parked during it, if any.

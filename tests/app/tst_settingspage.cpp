@@ -591,15 +591,27 @@ private Q_SLOTS:
         QVERIFY(s.form->isEnabled());
     }
 
-    void shouldKeepParkedClockValueWhenTickFindsCallGone()
+    void shouldKeepParkedClockValueWhenItNeverRuns_data()
     {
-        // "Записать" during a keep-alive exchange that finds the call gone: the write never
-        // runs, and the value waits in the row instead of being lost.
+        QTest::addColumn<QString>("then");
+        // group_info, then the tick's query gets NO CARRIER
+        QTest::newRow("the tick finds the call gone") << QString();
+        QTest::newRow("Disconnect in the same tick") << QStringLiteral("disconnect");
+        QTest::newRow("the window closed in the same tick") << QStringLiteral("close");
+    }
+
+    void shouldKeepParkedClockValueWhenItNeverRuns()
+    {
+        // "Записать" during a keep-alive exchange that finds the call gone, or that a disconnect
+        // or a close asked for in the same exchange takes the place of: the write never runs,
+        // and the value waits in the row instead of being lost.
+        QFETCH(QString, then);
         Session s;
         s.now = kNow;
         SimOptions options = Session::quickOptions(true);
         options.unitOptions.latencyMs = 150;
-        options.modemOptions.dropCarrierAfter = 2; // group_info, then the tick's query
+        if (then.isEmpty())
+            options.modemOptions.dropCarrierAfter = 2; // group_info, then the tick's query
         s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
         s.form->setKeepAliveIntervalForTests(100);
         QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
@@ -611,10 +623,16 @@ private Q_SLOTS:
         bool clicked = false;
         duringNextTick(*s.form, [&] {
             QTest::mouseClick(dialog->Button1, Qt::LeftButton);
+            if (then == QLatin1String("disconnect"))
+                QTest::mouseClick(widget<QPushButton>(*s.form, "Button14"), Qt::LeftButton);
+            else if (then == QLatin1String("close"))
+                s.form->close();
             clicked = true;
         });
         QTRY_VERIFY(clicked);
-        QTRY_VERIFY(s.form->carrierLost());
+        if (then.isEmpty())
+            QTRY_VERIFY(s.form->carrierLost());
+        QTRY_VERIFY(!s.form->tickInProgress() && !s.form->portConnected());
         QTRY_COMPARE(s.form->unitData().settings.value(DeviceClock),
                      QStringLiteral("03.02.2027 04:05:06"));
         QVERIFY(s.form->unitData().settings.isChanged(DeviceClock));
