@@ -1,5 +1,6 @@
 #include "tform1.h"
 
+#include "app/connectionpanel.h"
 #include "app/guarded.h"
 #include "app/operationrunner.h"
 #include "app/pages/correctorspage.h"
@@ -7,19 +8,13 @@
 #include "app/pages/servicepage.h"
 #include "app/pages/settingspage.h"
 #include "app/userprompt.h"
-#include "app/widgets/captionpanel.h"
-#include "app/widgets/radiogroup.h"
 #include "app/windowlog.h"
 #include "config/connectionsettings.h"
 #include "link/comport.h"
 #include "link/listcomports.h"
-#include "link/portwatcher.h"
 
-#include <QAbstractItemView>
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -71,19 +66,15 @@ TForm1::TForm1(const StartOptions &options, QWidget *parent)
         return GsmSet::readModemLines(settingsFile());
     };
     environment.stateChanged = [this](ConnectionState state) {
-        showConnectionState(state);
+        m_connectionPanel->showConnectionState(state);
     };
     m_connection = std::make_unique<Connection>(std::move(environment));
     setupUi();
-    m_runner = std::make_unique<OperationRunner>(*m_connection, *Timer1, *this, *PageControl1);
-    connect(Timer1, &QTimer::timeout, this,
+    connect(m_keepAlive, &QTimer::timeout, this,
             [this] { guarded([this] { m_runner->keepAliveTick(); }); });
-    connect(Button14, &QPushButton::clicked, this,
-            [this] { guarded([this] { Button14Click(); }); });
-    connect(&m_data.identity, &UnitIdentity::titleChanged, m_titlePanel, &CaptionPanel::setCaption);
     if (const QScreen *where = screen())
         move(where->availableGeometry().center() - rect().center());
-    FormCreate(m_options.arguments);
+    applyStartArguments(m_options.arguments);
 }
 
 TForm1::~TForm1()
@@ -115,7 +106,7 @@ QDateTime TForm1::currentDateTime() const
 
 void TForm1::setKeepAliveIntervalForTests(int ms)
 {
-    Timer1->setInterval(ms);
+    m_keepAlive->setInterval(ms);
 }
 
 void TForm1::setEventPointHookForTests(std::function<void(const QString &)> hook)
@@ -142,97 +133,17 @@ QString TForm1::backupFolder() const
                : m_options.backupDir;
 }
 
-void TForm1::refreshPortList()
+void TForm1::applyStartArguments(const QStringList &arguments)
 {
-    // An open list keeps its entries under the operator's pointer; the next opening scans.
-    if (CmbComNum->view()->isVisible())
-        return;
-    const Connection &link = connection();
-    const bool connectionRuns = link.isOpen() || link.connecting() || link.disconnecting();
-    const QStringList fresh = m_options.listPorts();
-    QString current = CmbComNum->currentIndex() >= 0 ? CmbComNum->currentText() : QString();
-    // A choice other than the wanted port only stood in while that port was away: once it is
-    // back it is the choice again, or Connect would go to a port nobody chose.
-    if (!connectionRuns && fresh.contains(m_preferredPort))
-        current = m_preferredPort;
-    const PortListUpdate update = updatePortList(fresh, current, connectionRuns, m_preferredPort);
-    QList<SerialPortInfo> ports;
-    for (const QString &path : update.ports)
-        ports << (m_options.describePort ? m_options.describePort(path) : describeSerialPort(path));
-    CmbComNum->setPorts(ports, update.current);
-}
-
-void TForm1::FormCreate(const QStringList &arguments)
-{
-    PageControl1->setCurrentIndex(SettingsTab);
-    const ProfileFile settings = settingsFile();
-
-    const GsmSet::Stored stored = GsmSet::read(settings);
-    m_preferredPort = stored.numbCom;
-    refreshPortList();
-    CmbComNum->setBeforePopup([this] { refreshPortList(); });
-    connect(CmbComNum, &QComboBox::activated, this, [this](int index) {
-        guarded([this, index] { m_preferredPort = CmbComNum->itemText(index); });
-    });
-    // Device events come in bursts (an adapter's interfaces one by one): one scan after them.
-    m_portScanDelay = new QTimer(this);
-    m_portScanDelay->setSingleShot(true);
-    m_portScanDelay->setInterval(300);
-    connect(m_portScanDelay, &QTimer::timeout, this,
-            [this] { guarded([this] { refreshPortList(); }); });
-    auto *watcher = new SerialPortWatcher(this);
-    connect(watcher, &SerialPortWatcher::portsChanged, m_portScanDelay,
-            qOverload<>(&QTimer::start));
-
-    connection().setType(stored.type);
-
+    m_pages->setCurrentIndex(SettingsTab);
     const QString firstArgument = arguments.value(0);
-    if (firstArgument == kFullModeSwitch) {
-        int item = -1;
-        if (connectionType() == ConnectionType::Line)
-            item = 0;
-        else if (connectionType() == ConnectionType::GsmModem)
-            item = 1;
-        RadioGroup1->setItemIndex(item);
-        if (item >= 0)
-            RadioGroup1Click();
-        Edit2->setText(stored.phone);
-        RadioGroup1->show();
-        PageControl1->setTabVisible(ServiceTab, true);
-    } else {
-        connection().setType(ConnectionType::GsmModem);
-        const QString phone = firstArgument.trimmed();
-        Edit2->setText(phone.isEmpty() ? stored.phone : phone);
-        RadioGroup1->setItemIndex(-1);
-        RadioGroup1->hide();
-        PageControl1->setTabVisible(ServiceTab, false);
-    }
-
-    ComboBox1->setCurrentIndex(GsmSet::speedIndexFor(stored.speed));
-
-    showConnectionState(connection().state());
+    const bool fullMode = firstArgument == kFullModeSwitch;
+    m_connectionPanel->restoreChoices(GsmSet::read(settingsFile()), fullMode, firstArgument);
+    m_pages->setTabVisible(ServiceTab, fullMode);
+    m_connectionPanel->showConnectionState(connection().state());
 }
 
-void TForm1::RadioGroup1Click()
-{
-    applyPhoneFieldRule();
-    if (chosenType() != ConnectionType::None)
-        connection().setType(chosenType());
-}
-
-ConnectionType TForm1::chosenType() const
-{
-    switch (RadioGroup1->itemIndex()) {
-    case 0:
-        return ConnectionType::Line;
-    case 1:
-        return ConnectionType::GsmModem;
-    default:
-        return ConnectionType::None;
-    }
-}
-
-void TForm1::SetButtonEnable(bool Val)
+void TForm1::enablePageOperations(bool enabled)
 {
     // The pages' own buttons, never a dialog's of the same name.
     const QList<QPushButton *> group = {
@@ -241,17 +152,17 @@ void TForm1::SetButtonEnable(bool Val)
         m_servicePage->Button7,  m_correctorsPage->Button8, m_sensorsPage->Button9,
         m_sensorsPage->Button10, m_correctorsPage->Button11};
     for (QPushButton *b : group)
-        b->setEnabled(Val);
+        b->setEnabled(enabled);
     const QList<QPushButton *> lineOnly = {m_servicePage->Button15, m_servicePage->Button7,
                                            m_servicePage->Button19};
     QPushButton *modemOnly = m_correctorsPage->Button16;
     if (connectionType() == ConnectionType::Line) {
         for (QPushButton *b : lineOnly)
-            b->setEnabled(Val);
+            b->setEnabled(enabled);
         modemOnly->setEnabled(false);
     } else if (connectionType() == ConnectionType::GsmModem) {
         for (QPushButton *b : lineOnly)
             b->setEnabled(false);
-        modemOnly->setEnabled(Val);
+        modemOnly->setEnabled(enabled);
     }
 }

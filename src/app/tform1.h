@@ -1,10 +1,10 @@
 #pragma once
 
 #include "app/pages/pagehost.h"
-#include "app/widgets/portselector.h"
 #include "config/profilefile.h"
 #include "link/connection.h"
 #include "link/linkclock.h"
+#include "link/listcomports.h"
 #include "link/logsink.h"
 #include "unit/unitdata.h"
 
@@ -13,18 +13,15 @@
 #include <functional>
 #include <memory>
 
-class CaptionPanel;
+class ConnectionPanel;
 class CorrectorsPage;
 class OperationRunner;
-class QComboBox;
-class QLineEdit;
+class ParameterSetStrip;
 class QPushButton;
 class QTabWidget;
 class QTextEdit;
 class QTimer;
-class QToolButton;
 class QWidget;
-class RadioGroup;
 class SensorsPage;
 class ServicePage;
 class SettingsPage;
@@ -47,11 +44,11 @@ struct StartOptions
     std::function<QDateTime()> now;   // the date and time; empty: the computer's
 };
 
-// The main window: the connection panel, the parameter-set strip, the four pages and the log
-// pane. It owns everything that lives for the run and is shared: the connection, the log
-// (WindowLog), the keep-alive timer and the operation runner (OperationRunner), and what is
-// known of the unit (the pages' models). Each page is a class of its own that builds its
-// controls and hands its operations to the runner. The window's controls are its own: anything
+// The main window, composed of its parts: the connection panel (ConnectionPanel), the
+// parameter-set strip (ParameterSetStrip), the four pages and the log pane. It owns everything
+// that lives for the run and is shared: the connection, the log (WindowLog), the keep-alive
+// timer and the operation runner (OperationRunner), and what is known of the unit (the pages'
+// models), and it handles the window's close. Each part builds its own controls; anything
 // outside finds them by their object names.
 class TForm1 : public QMainWindow, public PageHost
 {
@@ -63,7 +60,7 @@ public:
     // The activity log the connection and the operations write to: the pane and Log.txt.
     LogSink &activityLog();
 
-    // Connection panel
+    // Disconnects the unit now, as Disconnect does outside a keep-alive tick.
     void disconnectUnit();
 
     // Runs a page's operation through the runner, inside the operation frame.
@@ -101,33 +98,14 @@ protected:
 
 private:
     void setupUi();
-    QWidget *createConnectionPanel();
-    QWidget *createParameterStrip();
-
-    void FormCreate(const QStringList &arguments);
-    void RadioGroup1Click();
-    // The type the type selector shows: item 0 the direct line, item 1 the modem.
-    ConnectionType chosenType() const;
-    void SetButtonEnable(bool Val);
-
-    // Connection panel
-    void Button12Click();
-    void Button14Click();
-    bool SaveConnectionSettings();
-    void FormClose();
-    // The connection's state as the window's controls show it: Connect, Disconnect, the
-    // operation buttons, the type selector, the phone field and the keep-alive.
-    void showConnectionState(ConnectionState state);
-    void applyPhoneFieldRule();
-    // Scans the serial ports again and shows them, keeping the choice as the port list's
-    // rules say.
-    void refreshPortList();
-
-    // Parameter sets of the active page
-    void ButtonDefValsClick();
-    void ButtonSaveParamsClick();
-    // The unit as last read against a saved file, with the differences to apply to the pages.
-    void ButtonCompareClick();
+    // Shows the choices the settings file holds and the mode the command line asks for.
+    void applyStartArguments(const QStringList &arguments);
+    // The pages' operation buttons on or off, those of one connection type only for it.
+    void enablePageOperations(bool enabled);
+    // Connect and the whole read with the panel's choices, the pages off meanwhile.
+    void connectAndRead(const Connection::Request &request);
+    // Says goodbye to the unit and lets go of the port as the window closes.
+    void endSessionOnClose();
 
     // Lets pending window events run once.
     void letEventsRun(const QString &where);
@@ -140,27 +118,11 @@ private:
 
     std::function<void(const QString &)> m_eventPointHook;
 
-    // The window's own controls; tests find them by their object names.
-    // Connection panel
-    PortSelector *CmbComNum = nullptr;
-    QComboBox *ComboBox1 = nullptr;    // the port's speed
-    RadioGroup *RadioGroup1 = nullptr; // the connection type (full mode only)
-    QLineEdit *Edit2 = nullptr;        // the phone number
-    QPushButton *Button12 = nullptr;   // Connect
-    QPushButton *Button14 = nullptr;   // Disconnect; cancels a Connect under way
-    // Parameter-set strip with the identity title
-    CaptionPanel *m_titlePanel = nullptr; // Panel4
-    QToolButton *ButtonDefVals = nullptr;
-    QToolButton *ButtonSaveParams = nullptr;
-    // The pages
-    QTabWidget *PageControl1 = nullptr;
-    // The keep-alive
-    QTimer *Timer1 = nullptr;
-
-    // The port the operator last picked in the list or connected to, or the one the settings
-    // file names.
-    QString m_preferredPort;
-    QTimer *m_portScanDelay = nullptr;
+    // The window's parts; tests find their controls by their object names.
+    ConnectionPanel *m_connectionPanel = nullptr;  // PageControl2
+    ParameterSetStrip *m_parameterStrip = nullptr; // Panel4
+    QTabWidget *m_pages = nullptr;                 // PageControl1
+    QTimer *m_keepAlive = nullptr;                 // Timer1
 
     UnitData m_data;
     SettingsPage *m_settingsPage = nullptr;

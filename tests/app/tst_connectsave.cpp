@@ -1,4 +1,5 @@
 #include "app/tavixapplication.h"
+#include "app/widgets/portselector.h"
 #include "app/widgets/radiogroup.h"
 #include "config/cp1251.h"
 #include "support/formfixture.h"

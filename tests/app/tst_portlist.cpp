@@ -1,5 +1,6 @@
 #include "app/tavixapplication.h"
 #include "app/tform1.h"
+#include "app/widgets/portselector.h"
 #include "link/listcomports.h"
 #include "simulator.h"
 #include "support/filebytes.h"

@@ -2,6 +2,7 @@
 #include "app/pages/sensorspage.h"
 #include "app/pages/servicepage.h"
 #include "app/pages/settingspage.h"
+#include "app/widgets/portselector.h"
 #include "app/widgets/radiogroup.h"
 #include "app/widgets/settingstable.h"
 #include "app/widgets/stringgrid.h"
