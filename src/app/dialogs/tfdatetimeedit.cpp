@@ -59,11 +59,11 @@ TFDateTimeEdit::TFDateTimeEdit(SettingsModel &settings, int row, PageHost &host,
     setFixedSize(264, 88);
 
     connect(ButtonCTNow, &QPushButton::clicked, this,
-            [this] { guarded([this] { ButtonCTNowClick(); }); });
-    connect(Timer2, &QTimer::timeout, this, [this] { guarded([this] { Timer2Timer(); }); });
-    connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
+            [this] { guarded([this] { takeComputerTime(); }); });
+    connect(Timer2, &QTimer::timeout, this, [this] { guarded([this] { followComputerClock(); }); });
+    connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { writePressed(); }); });
     // The close button, Escape and "Записать" all end here.
-    connect(this, &QDialog::finished, this, [this] { guarded([this] { FormClose(); }); });
+    connect(this, &QDialog::finished, this, [this] { guarded([this] { releaseMainWindow(); }); });
 
     const QDateTime now = m_host.currentDateTime();
     dtpDate->setDate(now.date());
@@ -71,10 +71,10 @@ TFDateTimeEdit::TFDateTimeEdit(SettingsModel &settings, int row, PageHost &host,
 
     if (mainWindow)
         move(mainWindow->geometry().center() - QPoint(width() / 2, height() / 2));
-    FormCreate();
+    holdMainWindow();
 }
 
-void TFDateTimeEdit::FormCreate()
+void TFDateTimeEdit::holdMainWindow()
 {
     if (m_mainWindow)
         m_mainWindow->setEnabled(false);
@@ -82,7 +82,7 @@ void TFDateTimeEdit::FormCreate()
     setEnabled(true);
 }
 
-void TFDateTimeEdit::FormShow()
+void TFDateTimeEdit::showRowValue()
 {
     const QString value = m_settings.value(m_row);
     if (value.isEmpty()) {
@@ -105,7 +105,7 @@ void TFDateTimeEdit::FormShow()
     }
 }
 
-void TFDateTimeEdit::ButtonCTNowClick()
+void TFDateTimeEdit::takeComputerTime()
 {
     const QDateTime now = m_host.currentDateTime();
     dtpDate->setDate(now.date());
@@ -113,7 +113,7 @@ void TFDateTimeEdit::ButtonCTNowClick()
     Timer2->start();
 }
 
-void TFDateTimeEdit::Timer2Timer()
+void TFDateTimeEdit::followComputerClock()
 {
     Timer2->stop();
     dtpTime->setTime(m_host.currentDateTime().time());
@@ -126,7 +126,7 @@ QString TFDateTimeEdit::pickedText() const
     return CommandSet::wireDate(QDateTime(dtpDate->date(), dtpTime->time(), Qt::UTC));
 }
 
-void TFDateTimeEdit::Button1Click()
+void TFDateTimeEdit::writePressed()
 {
     Button1->setEnabled(false);
     // What the pickers say now is what is written, even when the write waits for a keep-alive
@@ -156,7 +156,7 @@ void TFDateTimeEdit::Button1Click()
     close();
 }
 
-void TFDateTimeEdit::FormClose()
+void TFDateTimeEdit::releaseMainWindow()
 {
     Timer2->stop();
     if (m_mainWindow)

@@ -23,10 +23,10 @@ public:
 
     // Fills the pickers from the row; a row that is no date and time is shown in an error box
     // and leaves them as they are.
-    void FormShow();
-    void ButtonCTNowClick();
-    void Timer2Timer();
-    void Button1Click();
+    void showRowValue();
+    void takeComputerTime();
+    void followComputerClock();
+    void writePressed();
 
     // The pickers' date and time in the wire form DD.MM.YYYY HH:MM:SS.
     QString pickedText() const;
@@ -39,8 +39,8 @@ public:
     QTimer *Timer2 = nullptr;
 
 private:
-    void FormCreate();
-    void FormClose();
+    void holdMainWindow();
+    void releaseMainWindow();
 
     SettingsModel &m_settings;
     int m_row;

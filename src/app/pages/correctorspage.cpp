@@ -52,13 +52,13 @@ CorrectorsPage::CorrectorsPage(CorrectorsModel &correctors, PageHost &host, QWid
     page->addLayout(buttonRow({Button16, Button8, Button11}));
 
     m_selectors->add(
-        CorrectorsModel::SpeedColumn, ComboBox5, [this] { ComboBox5CloseUp(); },
-        [this] { ComboBox5Exit(); });
+        CorrectorsModel::SpeedColumn, ComboBox5, [this] { speedListClosed(); },
+        [this] { speedSelectorLeft(); });
     m_selectors->fitRows();
 
     connect(StringGrid2->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) {
-                guarded([&] { StringGrid2SelectCell(current.column(), current.row()); });
+                guarded([&] { cellSelected(current.column(), current.row()); });
             });
 
     const auto runs = [this, &host, &correctors](QPushButton *button,
@@ -76,7 +76,7 @@ CorrectorsPage::CorrectorsPage(CorrectorsModel &correctors, PageHost &host, QWid
     runs(Button16, detectCorrectors);
 }
 
-void CorrectorsPage::StringGrid2SelectCell(int ACol, int ARow)
+void CorrectorsPage::cellSelected(int ACol, int ARow)
 {
     // Selecting is always allowed. Text is typed only into the serial numbers and start dates
     // (the model's editable cells); a speed cell gets its selector.
@@ -90,12 +90,12 @@ QString CorrectorsPage::StringGrid2GetEditMask(int ACol, int ARow) const
     return {};
 }
 
-void CorrectorsPage::ComboBox5CloseUp()
+void CorrectorsPage::speedListClosed()
 {
     m_selectors->close(ComboBox5);
 }
 
-void CorrectorsPage::ComboBox5Exit()
+void CorrectorsPage::speedSelectorLeft()
 {
     m_selectors->close(ComboBox5);
 }

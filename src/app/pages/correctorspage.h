@@ -21,12 +21,12 @@ public:
     CorrectorsPage(CorrectorsModel &correctors, PageHost &host, QWidget *parent = nullptr);
 
     // A cell of the grid became the current one: a speed cell gets its selector.
-    void StringGrid2SelectCell(int ACol, int ARow);
+    void cellSelected(int ACol, int ARow);
     // The mask a cell is typed through; empty: none.
     QString StringGrid2GetEditMask(int ACol, int ARow) const;
     // The selector's list closed or the focus left it: its entry goes into its cell.
-    void ComboBox5CloseUp();
-    void ComboBox5Exit();
+    void speedListClosed();
+    void speedSelectorLeft();
 
     StringGrid *StringGrid2 = nullptr;
     CellSelector *ComboBox5 = nullptr;

@@ -58,17 +58,17 @@ SettingsPage::SettingsPage(SettingsModel &settings, UnitIdentity &identity, Page
     connect(VLESetting, &SettingsTable::editButtonClicked, this, [this](int row) {
         guarded([&] {
             SelectedSettingsRow = row;
-            VLESettingEditButtonClick();
+            editDateTimeRow();
         });
     });
 }
 
-void SettingsPage::VLESettingEditButtonClick()
+void SettingsPage::editDateTimeRow()
 {
     if (SelectedSettingsRow != SettingsRows::DeviceClock &&
         SelectedSettingsRow != SettingsRows::ArchiveStart)
         return;
     auto *dialog = new TFDateTimeEdit(m_settings, SelectedSettingsRow, m_host, window());
     dialog->show();
-    dialog->FormShow();
+    dialog->showRowValue();
 }

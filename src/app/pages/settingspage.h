@@ -19,7 +19,7 @@ public:
                  QWidget *parent = nullptr);
 
     // Opens the clock dialog for the selected row (the unit's clock or the archive start date).
-    void VLESettingEditButtonClick();
+    void editDateTimeRow();
 
     SettingsTable *VLESetting = nullptr;
     QPushButton *Button1 = nullptr;
