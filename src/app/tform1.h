@@ -60,9 +60,6 @@ public:
     // The activity log the connection and the operations write to: the pane and Log.txt.
     LogSink &activityLog();
 
-    // Disconnects the unit now, as Disconnect does outside a keep-alive tick.
-    void disconnectUnit();
-
     // Runs a page's operation through the runner, inside the operation frame.
     void runOperation(QPushButton *button, std::function<void(UnitLink &)> operation,
                       std::function<void()> ifDropped = {}) override;

@@ -20,11 +20,6 @@ void TForm1::connectAndRead(const Connection::Request &request)
     m_pages->setEnabled(true);
 }
 
-void TForm1::disconnectUnit()
-{
-    m_connectionPanel->disconnectUnit();
-}
-
 void TForm1::closeEvent(QCloseEvent *event)
 {
     if (!connection().closing()) {
