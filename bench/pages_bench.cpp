@@ -10,6 +10,7 @@
 #include "app/tavixapplication.h"
 #include "app/tform1.h"
 #include "benchsupport.h"
+#include "protocol/valuewords.h"
 #include "simulator.h"
 
 #include <QElapsedTimer>
@@ -93,10 +94,8 @@ int main(int argc, char **argv)
     // Every sensor row changed, and the fields beside the grid.
     SensorsModel &sensors = form.unitData().sensors;
     for (int k = 1; k <= 6; ++k) {
-        const bool open =
-            sensors.cell(SensorsModel::AlarmColumn, k) == QStringLiteral("Размыкание");
-        sensors.setCell(SensorsModel::AlarmColumn, k,
-                        open ? QStringLiteral("Замыкание") : QStringLiteral("Размыкание"));
+        const bool open = sensors.cell(SensorsModel::AlarmColumn, k) == ValueWords::openingSignal();
+        sensors.setCell(SensorsModel::AlarmColumn, k, ValueWords::alarmSignalOf(!open));
         const int reaction =
             SensorsModel::kReactions.indexOf(sensors.cell(SensorsModel::ReactionColumn, k));
         sensors.setCell(SensorsModel::ReactionColumn, k,

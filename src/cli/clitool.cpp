@@ -336,15 +336,23 @@ int CliTool::read(const Options &options)
     return Success;
 }
 
+std::optional<int> CliTool::readFileAndUnit(const Options &options, UnitSnapshot &file,
+                                            UnitData &data)
+{
+    std::optional<UnitSnapshot> read = readFile(options.file);
+    if (!read)
+        return UsageOrPort;
+    file = std::move(*read);
+    return connectAndRead(options, data);
+}
+
 int CliTool::diff(const Options &options)
 {
-    const std::optional<UnitSnapshot> file = readFile(options.file);
-    if (!file)
-        return UsageOrPort;
+    UnitSnapshot file;
     UnitData data;
-    if (const std::optional<int> failed = connectAndRead(options, data))
+    if (const std::optional<int> failed = readFileAndUnit(options, file, data))
         return *failed;
-    const QList<Snapshot::Difference> differences = Snapshot::differences(data, *file);
+    const QList<Snapshot::Difference> differences = Snapshot::differences(data, file);
     disconnect();
     if (differences.isEmpty())
         printTo(stdout, QStringLiteral("Различий нет."));
@@ -358,14 +366,12 @@ int CliTool::diff(const Options &options)
 
 int CliTool::write(const Options &options)
 {
-    const std::optional<UnitSnapshot> file = readFile(options.file);
-    if (!file)
-        return UsageOrPort;
+    UnitSnapshot file;
     UnitData data;
-    if (const std::optional<int> failed = connectAndRead(options, data))
+    if (const std::optional<int> failed = readFileAndUnit(options, file, data))
         return *failed;
     QList<int> keys;
-    for (const Snapshot::Difference &difference : Snapshot::differences(data, *file))
+    for (const Snapshot::Difference &difference : Snapshot::differences(data, file))
         keys << difference.key;
     if (keys.isEmpty()) {
         m_log->log(QStringLiteral("Настройки прибора совпадают с файлом: записывать нечего."),
@@ -377,7 +383,7 @@ int CliTool::write(const Options &options)
     QStringList refused;
     std::set<Snapshot::Page> pages;
     for (const int key : keys) {
-        if (Snapshot::apply(data, key, file->values[key]))
+        if (Snapshot::apply(data, key, file.values[key]))
             pages.insert(Snapshot::pageOf(key));
         else
             refused << Protocol::kProtocolKeys[key];
@@ -404,7 +410,7 @@ int CliTool::write(const Options &options)
         return UnitFailed;
     }
     // A key written that still differs was not taken; only the keys written count.
-    const QList<Snapshot::Difference> left = Snapshot::differences(check, *file);
+    const QList<Snapshot::Difference> left = Snapshot::differences(check, file);
     disconnect();
     for (const Snapshot::Difference &difference : left) {
         const QString name = Protocol::kProtocolKeys[difference.key];

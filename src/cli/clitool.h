@@ -45,6 +45,8 @@ private:
     std::optional<int> connectAndRead(const Options &options, UnitData &data);
     void disconnect();
     std::optional<UnitSnapshot> readFile(const QString &path);
+    // The options' file, then the unit: nothing when both were read, else the exit code.
+    std::optional<int> readFileAndUnit(const Options &options, UnitSnapshot &file, UnitData &data);
     // A one-line reason on standard error, also in the log file.
     void fail(const QString &reason);
     void say(const QString &reason);

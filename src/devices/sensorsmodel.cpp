@@ -1,5 +1,7 @@
 #include "sensorsmodel.h"
 
+#include "protocol/valuewords.h"
+
 const QStringList SensorsModel::kReactions = {
     QStringLiteral("Нет реакции"), QStringLiteral("Передать СМС"),
     QStringLiteral("Передать архив по GPRS"), QStringLiteral("Передать СМС и архив по GPRS")};
@@ -95,15 +97,6 @@ void SensorsModel::setSamplePeriodBaseline(int period)
 
 bool SensorsModel::samplePeriodChanged() const
 {
-    const std::optional<int> period = decimalInteger(m_samplePeriod);
+    const std::optional<int> period = ValueWords::integerOf(m_samplePeriod);
     return !period || *period != m_samplePeriodBaseline;
-}
-
-std::optional<int> SensorsModel::decimalInteger(const QString &text)
-{
-    // As the connect-time read takes the unit's numbers: decimal digits with a sign, blanks
-    // around them allowed.
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    return ok ? std::optional<int>(value) : std::nullopt;
 }

@@ -54,9 +54,6 @@ public:
     }
     bool samplePeriodChanged() const;
 
-    // A whole number in decimal, or nothing.
-    static std::optional<int> decimalInteger(const QString &text);
-
 Q_SIGNALS:
     // A battery field or one of their baselines changed: the voltage, the threshold, its
     // reaction or the poll period.

@@ -178,7 +178,7 @@ private:
             m_sensors.setSamplePeriod(value);
             // A period that is no number counts as 0, as the connect-time read takes it.
             m_sensors.setSamplePeriodBaseline(
-                SensorsModel::decimalInteger(m_sensors.samplePeriod()).value_or(0));
+                ValueWords::integerOf(m_sensors.samplePeriod()).value_or(0));
         }
     }
 
@@ -366,7 +366,7 @@ private:
     bool writePeriod()
     {
         const QString notWritten = QStringLiteral("Период опроса датчиков не перезаписан!");
-        const std::optional<int> period = SensorsModel::decimalInteger(m_sensors.samplePeriod());
+        const std::optional<int> period = ValueWords::integerOf(m_sensors.samplePeriod());
         if (!period) {
             m_log.log(QStringLiteral("Введено некорректное значение периода опроса датчиков!"),
                       LogColor::Red);

@@ -1,6 +1,7 @@
 #include "settingsread.h"
 
 #include "commandset.h"
+#include "link/exchange.h"
 #include "link/logsink.h"
 #include "link/unitlink.h"
 #include "protocolkeys.h"
@@ -53,27 +54,25 @@ void readSettings(UnitLink &link, SettingsModel &settings,
     }
     log.log(QStringLiteral("Считывание настроек..."), LogColor::Green);
 
-    Reply reply = link.readBlock(1, 600, QStringLiteral("DDDDDDDDDDDDDDDDD "));
+    const Reply reply = link.readBlock(1, 600, QStringLiteral("DDDDDDDDDDDDDDDDD "));
     if (link.carrierLostIn(reply.text))
         return;
 
-    link.send(CommandSet::query(QStringLiteral("header")));
-    reply = link.readBlock(8, 300, kHeaderEnd);
-    if (!reply.ok) {
-        log.log(QStringLiteral("Не удалось считать настройки"), LogColor::Red);
-        link.carrierLostIn(reply.text);
+    const Exchange::Outcome header =
+        Exchange::runBlock(link, CommandSet::query(QStringLiteral("header")), 8, 300, kHeaderEnd,
+                           {.line = QStringLiteral("Не удалось считать настройки")});
+    if (!header.confirmed())
         return;
-    }
     HeaderIdentity identity;
-    applyHeader(reply.text, settings, identity);
+    applyHeader(header.reply.text, settings, identity);
     if (identified)
         identified(identity);
     log.log(QStringLiteral("Считывание настроек завершено"), LogColor::Blue);
 
-    link.send(CommandSet::query(kProtocolKeys[ReadArchive4]));
-    reply = link.readReply(3);
-    if (reply.ok) {
-        const QString value = CommandSet::queryValue(reply.text);
+    const Exchange::Outcome archiveStart = Exchange::run(
+        link, CommandSet::query(kProtocolKeys[ReadArchive4]), 3, {.checkCarrier = false});
+    if (archiveStart.confirmed()) {
+        const QString value = CommandSet::queryValue(archiveStart.reply.text);
         settings.setValue(SettingsRows::ArchiveStart, value);
         settings.setBaseline(SettingsRows::ArchiveStart, value);
     }

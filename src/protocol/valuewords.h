@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The words the pages show for the unit's sensor and corrector values, and the codes the unit
 // sends for them: one spelling for every read and write that turns one into the other.
 namespace ValueWords {
@@ -53,15 +55,23 @@ inline QString noCorrector()
     return QStringLiteral("-----");
 }
 
-// A number the unit sent: decimal, with a sign and blanks around it allowed. Anything else
-// ends the read with EConvertError, whose message the operator sees.
-inline int decimalInteger(const QString &value)
+// A number the unit sent or a page holds: decimal, with a sign and blanks around it allowed;
+// none for anything else.
+inline std::optional<int> integerOf(const QString &value)
 {
     bool ok = false;
     const int n = value.toInt(&ok);
-    if (!ok)
+    return ok ? std::optional<int>(n) : std::nullopt;
+}
+
+// The same number for a read, where anything else ends the read with EConvertError, whose
+// message the operator sees.
+inline int decimalInteger(const QString &value)
+{
+    const std::optional<int> n = integerOf(value);
+    if (!n)
         throw EConvertError(QStringLiteral("Неправильное целое число: '") + value + u'\'');
-    return n;
+    return *n;
 }
 
 // A reaction's code as the unit sends it: "0" to "3" exactly give 0 to 3; anything else -1.

@@ -1,5 +1,6 @@
 #include "unitread.h"
 
+#include "link/exchange.h"
 #include "link/logsink.h"
 #include "link/unitlink.h"
 #include "protocol/commandset.h"
@@ -7,29 +8,13 @@
 #include "protocol/settingsread.h"
 #include "protocol/settingsrows.h"
 #include "protocol/valuechecks.h"
+#include "protocol/valuewords.h"
 #include "service/maintenanceops.h"
 #include "unitdata.h"
 
 using namespace Protocol;
 
 namespace {
-
-int decimalInteger(const QString &value)
-{
-    bool ok = false;
-    const int n = value.toInt(&ok);
-    if (!ok)
-        throw EConvertError(QStringLiteral("Неправильное целое число: '") + value + u'\'');
-    return n;
-}
-
-// "0" to "3"; -1 for anything else.
-int reactionCode(const QString &value)
-{
-    return QStringList{QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"),
-                       QStringLiteral("3")}
-        .indexOf(value);
-}
 
 void applyGroupInfoLine(UnitData &data, int key, const QString &value)
 {
@@ -53,22 +38,19 @@ void applyGroupInfoLine(UnitData &data, int key, const QString &value)
         settings.setValue(SettingsRows::ArchiveStart, value);
         settings.setBaseline(SettingsRows::ArchiveStart, value);
     } else if (key == register_) {
-        const QString bits = ValueChecks::BitsToText(decimalInteger(value), 6);
+        const QString bits = ValueChecks::BitsToText(ValueWords::decimalInteger(value), 6);
         for (int k = 1; k <= 6; ++k)
-            sensors.setCell(SensorsModel::StateColumn, k,
-                            bits[6 - k] == u'1' ? QStringLiteral("Тревога")
-                                                : QStringLiteral("Норма"));
+            sensors.setCell(SensorsModel::StateColumn, k, ValueWords::stateOf(bits[6 - k] == u'1'));
     } else if (key == ESTATSENS) {
-        const QString bits = ValueChecks::BitsToText(decimalInteger(value), 6);
+        const QString bits = ValueChecks::BitsToText(ValueWords::decimalInteger(value), 6);
         for (int k = 1; k <= 6; ++k) {
             sensors.setCell(SensorsModel::AlarmColumn, k,
-                            bits[6 - k] == u'1' ? QStringLiteral("Размыкание")
-                                                : QStringLiteral("Замыкание"));
+                            ValueWords::alarmSignalOf(bits[6 - k] == u'1'));
             sensors.setAlarmBaseline(k, sensors.cell(SensorsModel::AlarmColumn, k));
         }
     } else if (key >= Mask1 && key <= Mask6) {
         const int k = key - Mask1 + 1;
-        const int code = reactionCode(value);
+        const int code = ValueWords::reactionCode(value);
         if (code >= 0)
             sensors.setCell(SensorsModel::ReactionColumn, k, SensorsModel::kReactions[code]);
         sensors.setReactionBaseline(k, sensors.cell(SensorsModel::ReactionColumn, k));
@@ -78,7 +60,7 @@ void applyGroupInfoLine(UnitData &data, int key, const QString &value)
         sensors.setThreshold(value);
         sensors.setThresholdBaseline(sensors.threshold());
     } else if (key == LowAlarmEvent) {
-        const int code = reactionCode(value);
+        const int code = ValueWords::reactionCode(value);
         if (code >= 0)
             sensors.setThresholdReaction(code);
         sensors.setThresholdReactionBaseline(sensors.thresholdReactionText());
@@ -98,14 +80,14 @@ void applyGroupInfoLine(UnitData &data, int key, const QString &value)
         sensors.setSamplePeriodBaseline(sensors.samplePeriod().toInt());
     } else if (key >= NAME_CORRECTOR1 && key <= NAME_CORRECTOR3) {
         correctors.setCell(CorrectorsModel::TypeColumn, key - NAME_CORRECTOR1 + 1,
-                           value.trimmed().isEmpty() ? QStringLiteral("-----") : value);
+                           value.trimmed().isEmpty() ? ValueWords::noCorrector() : value);
     } else if (key >= SN_CORRECTOR1 && key <= SN_CORRECTOR3) {
         const int row = key - SN_CORRECTOR1 + 1;
         correctors.setCell(CorrectorsModel::SerialColumn, row, value);
         correctors.setSerialBaseline(row, correctors.cell(CorrectorsModel::SerialColumn, row));
     } else if (key >= VER_CORRECTOR1 && key <= VER_CORRECTOR3) {
         correctors.setCell(CorrectorsModel::VersionColumn, key - VER_CORRECTOR1 + 1,
-                           value.trimmed().isEmpty() ? QStringLiteral("-----") : value);
+                           value.trimmed().isEmpty() ? ValueWords::noCorrector() : value);
     }
 }
 
@@ -138,14 +120,12 @@ bool readAllSettings(UnitLink &link, UnitData &data)
         return false;
     }
     log.log(QStringLiteral("Считывание настроек..."), LogColor::Green);
-    link.send(CommandSet::query(QStringLiteral("group_info")));
-    const Reply reply = link.readBlock(11, 500, kEndGroupInfo);
-    if (!reply.ok) {
-        log.log(QStringLiteral("Не удалось считать настройки"), LogColor::Red);
-        link.carrierLostIn(reply.text);
+    const Exchange::Outcome groupInfo =
+        Exchange::runBlock(link, CommandSet::query(QStringLiteral("group_info")), 11, 500,
+                           kEndGroupInfo, {.line = QStringLiteral("Не удалось считать настройки")});
+    if (!groupInfo.confirmed())
         return false;
-    }
-    applyGroupInfo(reply.text, data);
+    applyGroupInfo(groupInfo.reply.text, data);
     // Only a reply that arrived whole and converted whole counts as read.
     result = true;
     if (!data.identity.DeviceName.isEmpty())

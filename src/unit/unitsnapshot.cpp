@@ -4,6 +4,7 @@
 #include "protocol/protocolkeys.h"
 #include "protocol/settingsrows.h"
 #include "protocol/valuechecks.h"
+#include "protocol/valuewords.h"
 #include "unitdata.h"
 
 #include <algorithm>
@@ -13,10 +14,6 @@ using namespace Protocol;
 
 namespace {
 
-const QString kAlarm = QStringLiteral("Тревога");
-const QString kOpens = QStringLiteral("Размыкание");
-const QString kCloses = QStringLiteral("Замыкание");
-const QString kNoCorrector = QStringLiteral("-----");
 const QStringList kConnectors = {QStringLiteral("X10"), QStringLiteral("X15"),
                                  QStringLiteral("X11")};
 
@@ -43,7 +40,7 @@ QString reactionCode(const QString &text)
 
 std::optional<int> reactionOf(const QString &code)
 {
-    const std::optional<int> n = SensorsModel::decimalInteger(code);
+    const std::optional<int> n = ValueWords::integerOf(code);
     if (!n || *n < 0 || *n >= SensorsModel::kReactions.size())
         return std::nullopt;
     return n;
@@ -64,7 +61,7 @@ QString correctorDateWire(const QString &shown)
 
 QString reported(const QString &cell)
 {
-    return cell == kNoCorrector ? QString() : cell;
+    return cell == ValueWords::noCorrector() ? QString() : cell;
 }
 
 // A CR or LF would end the command early and the unit would take the rest as a command of its
@@ -117,8 +114,10 @@ UnitSnapshot of(const UnitData &data, const QDateTime &taken)
 
     const SensorsModel &sensors = data.sensors;
     values[register_] =
-        bitSet([&sensors](int k) { return sensors.cell(SensorsModel::StateColumn, k); }, kAlarm);
-    values[ESTATSENS] = bitSet([&sensors](int k) { return sensors.alarmBaseline(k); }, kOpens);
+        bitSet([&sensors](int k) { return sensors.cell(SensorsModel::StateColumn, k); },
+               ValueWords::alarmState());
+    values[ESTATSENS] =
+        bitSet([&sensors](int k) { return sensors.alarmBaseline(k); }, ValueWords::openingSignal());
     for (int k = 1; k <= SensorsModel::kSensors; ++k)
         values[Mask1 + k - 1] = reactionCode(sensors.reactionBaseline(k));
     values[BATTERY] = sensors.battery();
@@ -166,8 +165,8 @@ bool sameValue(int key, const QString &unit, const QString &file)
                a == b;
     }
     if (key == sample) {
-        const std::optional<int> a = SensorsModel::decimalInteger(unit);
-        const std::optional<int> b = SensorsModel::decimalInteger(file);
+        const std::optional<int> a = ValueWords::integerOf(unit);
+        const std::optional<int> b = ValueWords::integerOf(file);
         return a && b && *a == *b;
     }
     return false;
@@ -229,7 +228,7 @@ QString shownValue(int key, const QString &value)
         return code ? SensorsModel::kReactions[*code] : value;
     }
     if (key == ESTATSENS) {
-        const std::optional<int> bits = SensorsModel::decimalInteger(value);
+        const std::optional<int> bits = ValueWords::integerOf(value);
         if (!bits)
             return value;
         QStringList open;
@@ -237,7 +236,7 @@ QString shownValue(int key, const QString &value)
             if (*bits & (1 << (k - 1)))
                 open << QString::number(k);
         }
-        return kOpens + QStringLiteral(": ") +
+        return ValueWords::openingSignal() + QStringLiteral(": ") +
                (open.isEmpty() ? QStringLiteral("нет") : open.join(QStringLiteral(", ")));
     }
     if (key >= ReadArchive1 && key <= ReadArchive3)
@@ -261,12 +260,12 @@ bool apply(UnitData &data, int key, const QString &value)
     case Page::Sensors: {
         SensorsModel &sensors = data.sensors;
         if (key == ESTATSENS) {
-            const std::optional<int> bits = SensorsModel::decimalInteger(value);
+            const std::optional<int> bits = ValueWords::integerOf(value);
             if (!bits || *bits < 0)
                 return false;
             for (int k = 1; k <= SensorsModel::kSensors; ++k)
                 sensors.setCell(SensorsModel::AlarmColumn, k,
-                                (*bits & (1 << (k - 1))) ? kOpens : kCloses);
+                                ValueWords::alarmSignalOf((*bits & (1 << (k - 1))) != 0));
             return true;
         }
         if ((key >= Mask1 && key <= Mask6) || key == LowAlarmEvent) {

@@ -9,6 +9,7 @@
 #include "devices/sensorsops.h"
 #include "pagehost.h"
 #include "pagewidgets.h"
+#include "protocol/valuewords.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -33,7 +34,7 @@ SensorsPage::SensorsPage(SensorsModel &sensors, PageHost &host, QWidget *parent)
         StringGrid1->setItemDelegateForColumn(column, cells);
     m_selectors = new GridSelectors(*StringGrid1);
     ComboBox2 =
-        named(new CellSelector({QStringLiteral("Замыкание"), QStringLiteral("Размыкание")}, this),
+        named(new CellSelector({ValueWords::closingSignal(), ValueWords::openingSignal()}, this),
               "ComboBox2");
     ComboBox3 = named(new CellSelector(SensorsModel::kReactions, this), "ComboBox3");
 
