@@ -247,7 +247,8 @@ Connection::ConnectResult Connection::connect(const Request &request,
     } catch (const ConnectCancelled &) {
         // From here on every wait runs to its end: the goodbye to the unit is a disconnect's,
         // and the cancel that asked for it stops a Connect's waits only.
-        if (m_state == ConnectionState::Dialing && abandonDial(m_port))
+        const std::shared_ptr<TComPort> port = m_port; // held across abandonDial's waits
+        if (m_state == ConnectionState::Dialing && abandonDial(port))
             setState(ConnectionState::ReadingAll); // the call is up: it is ended below
         abandonConnect(QStringLiteral("Соединение отменено оператором!"));
         return ConnectResult::Cancelled;
@@ -376,12 +377,12 @@ bool Connection::openPort(const Request &request)
     return true;
 }
 
-bool Connection::dial(const QString &Phone)
+bool Connection::dial(const QString &phone)
 {
     // Held from the start: every log line below lets events run, and they may let go of
     // m_port.
     const std::shared_ptr<TComPort> port = m_port;
-    if (Phone.isEmpty()) {
+    if (phone.isEmpty()) {
         log().log(QStringLiteral("Введите номер телефона!"), LogColor::Red);
         if (port)
             port->Close();
@@ -389,7 +390,7 @@ bool Connection::dial(const QString &Phone)
     }
     // A line break or another control character would end the dial command early and send
     // the rest to the modem as a command of its own.
-    if (!ReplyText::isSendable(Phone)) {
+    if (!ReplyText::isSendable(phone)) {
         log().log(QStringLiteral("Некорректный номер телефона!"), LogColor::Red);
         if (port)
             port->Close();
@@ -422,30 +423,27 @@ bool Connection::dial(const QString &Phone)
 
     log().log(QStringLiteral("Набор номера..."), LogColor::Green);
     clock.sleep(500);
-    port->WriteStr(QStringLiteral("ATD") + Phone + QStringLiteral("\r\n"));
+    port->WriteStr(QStringLiteral("ATD") + phone + QStringLiteral("\r\n"));
     setState(ConnectionState::Dialing);
-    QString text;
-    bool ok = false;
-    readDialAnswer(port, 40, text, ok, Phone);
+    const QString text = readDialAnswer(port, 40, phone).text;
     log().write(QStringLiteral("Ответ на набор номера: ") + text.trimmed());
 
     if (ReplyText::contains(text, QStringLiteral("CONNECT"))) {
-        log().log(QStringLiteral("Соединение по номеру ") + Phone + QStringLiteral(" установлено!"),
+        log().log(QStringLiteral("Соединение по номеру ") + phone + QStringLiteral(" установлено!"),
                   LogColor::Green);
         return true;
     }
     port->Close();
-    for (const QString &line : Dialing::failureLines(text, Phone))
+    for (const QString &line : Dialing::failureLines(text, phone))
         log().log(line, LogColor::Red);
     return false;
 }
 
-void Connection::readDialAnswer(const std::shared_ptr<TComPort> &port, int limitSeconds,
-                                QString &text, bool &ok, const QString &Phone)
+Reply Connection::readDialAnswer(const std::shared_ptr<TComPort> &port, int limitSeconds,
+                                 const QString &phone)
 {
     LinkClock &clock = *m_env.clock;
-    ok = false;
-    text.clear();
+    Reply answer;
     Dialing::AnswerScanner scanner;
     const qint64 startSecond = clock.wholeSeconds();
     QByteArray buffer(100, Qt::Uninitialized);
@@ -453,28 +451,28 @@ void Connection::readDialAnswer(const std::shared_ptr<TComPort> &port, int limit
         clock.sleep(200);
         const int got = port->Read(buffer.data(), 100);
         if (scanner.feed(buffer.first(got))) {
-            ok = true;
-            text = scanner.answer();
+            answer.ok = true;
+            answer.text = scanner.answer();
         }
 
         const qint64 elapsed = clock.wholeSeconds() - startSecond;
         if (elapsed > limitSeconds) {
-            log().log(QStringLiteral("Не удалось дозвониться по номеру ") + Phone, LogColor::Red);
-            return;
+            log().log(QStringLiteral("Не удалось дозвониться по номеру ") + phone, LogColor::Red);
+            return answer;
         }
 
         log().replaceLastShown(
-            QStringLiteral("Набор номера ") + Phone + QStringLiteral(". Ожидание ответа (") +
+            QStringLiteral("Набор номера ") + phone + QStringLiteral(". Ожидание ответа (") +
                 QString::number(limitSeconds - elapsed) + QStringLiteral(" сек.)"),
             LogColor::Green);
         if (pass == 0)
-            log().write(QStringLiteral("Набор номера ") + Phone +
+            log().write(QStringLiteral("Набор номера ") + phone +
                         QStringLiteral(". Ожидание ответа..."));
 
         pause(300);
         letEventsRun(QStringLiteral("dial"));
-        if (ok)
-            return;
+        if (answer.ok)
+            return answer;
         stopIfCancelled();
     }
 }
@@ -582,9 +580,9 @@ bool Connection::keepAliveExchange()
     return true;
 }
 
-bool Connection::carrierLostIn(const QString &Str)
+bool Connection::carrierLostIn(const QString &reply)
 {
-    if (!ReplyText::contains(Str, QStringLiteral("NO CARRIER")))
+    if (!ReplyText::contains(reply, QStringLiteral("NO CARRIER")))
         return false;
 
     log().log(QStringLiteral("Соединение прервано! Модем положил трубку!"), LogColor::Red);
@@ -607,14 +605,14 @@ void Connection::releasePort()
     m_port.reset();
 }
 
-void Connection::pause(unsigned Milliseconds)
+void Connection::pause(unsigned milliseconds)
 {
     LinkClock &clock = *m_env.clock;
     const qint64 start = clock.elapsedMs();
     letEventsRun(QStringLiteral("delay"));
     // Waits for events with a deadline instead of polling in a loop: the core stays idle.
     for (;;) {
-        const qint64 left = qint64(Milliseconds) - (clock.elapsedMs() - start);
+        const qint64 left = qint64(milliseconds) - (clock.elapsedMs() - start);
         if (left <= 0)
             return;
         QEventLoop wait;

@@ -103,11 +103,11 @@ public:
     // connection is gone.
     bool keepAliveExchange();
 
-    bool carrierLostIn(const QString &Str);
+    bool carrierLostIn(const QString &reply);
     void releasePort();
 
     // Returns after at least this long, letting window events run all along.
-    void pause(unsigned Milliseconds);
+    void pause(unsigned milliseconds);
 
     // A link for one operation, bound to the port open now.
     std::unique_ptr<UnitLink> link();
@@ -131,15 +131,15 @@ private:
     class PortLink;
 
     bool openPort(const Request &request);
-    bool dial(const QString &Phone);
+    bool dial(const QString &phone);
     // The connection went under us (no carrier, a dead line): not connected at once.
     void dropConnection();
     void setState(ConnectionState state);
 
     Reply read(const std::shared_ptr<TComPort> &port,
                const std::function<Reply(TComPort &, ReaderContext &)> &reader);
-    void readDialAnswer(const std::shared_ptr<TComPort> &port, int limitSeconds, QString &text,
-                        bool &ok, const QString &Phone);
+    Reply readDialAnswer(const std::shared_ptr<TComPort> &port, int limitSeconds,
+                         const QString &phone);
     bool stillConnectedThrough(const std::shared_ptr<TComPort> &port) const;
     // Throws ConnectCancelled when the operator has cancelled the Connect under way.
     void stopIfCancelled() const;

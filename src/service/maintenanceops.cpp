@@ -1,6 +1,5 @@
 #include "maintenanceops.h"
 
-#include "devices/correctorsmodel.h"
 #include "link/exchange.h"
 #include "link/logsink.h"
 #include "link/unitlink.h"
@@ -21,7 +20,7 @@ bool clear(UnitLink &link, const QString &command, const QString &done, const QS
     return confirmed;
 }
 
-void sendClearingCommands(UnitLink &link, const CorrectorsModel &correctors)
+void sendClearingCommands(UnitLink &link, const QStringList &connectors)
 {
     for (int i = 0; i <= SettingsRows::Phone3; ++i) {
         QString value;
@@ -55,7 +54,7 @@ void sendClearingCommands(UnitLink &link, const CorrectorsModel &correctors)
         clear(link,
               CommandSet::assignment(QStringLiteral("BrInt") + QString::number(n),
                                      QStringLiteral("19200")),
-              correctors.cell(CorrectorsModel::ConnectorColumn, n) +
+              connectors.value(n - 1) +
                   QStringLiteral(" установка скорости опроса = 19200 бит/сек"),
               QStringLiteral("Ошибка установки скорости опроса"));
     }
@@ -66,7 +65,7 @@ void sendClearingCommands(UnitLink &link, const CorrectorsModel &correctors)
 
 } // namespace
 
-void clearSettings(UnitLink &link, const CorrectorsModel &correctors,
+void clearSettings(UnitLink &link, const QStringList &connectors,
                    const std::function<void()> &readBack)
 {
     if (!link.confirm(QStringLiteral("Настройки Тавикс-М"),
@@ -76,7 +75,7 @@ void clearSettings(UnitLink &link, const CorrectorsModel &correctors,
     log.log(QStringLiteral("Старт очищения настроек прибора Тавикс-М ..."), LogColor::Green);
     try {
         if (link.isOpen())
-            sendClearingCommands(link, correctors);
+            sendClearingCommands(link, connectors);
         else
             log.log(QStringLiteral("COM-порт закрыт!"), LogColor::Red);
     } catch (...) {

@@ -147,5 +147,8 @@ void readSettings(UnitLink &link, SettingsModel &settings, UnitIdentity &identit
 
 void clearAndReadBack(UnitLink &link, UnitData &data)
 {
-    clearSettings(link, data.correctors, [&link, &data] { readAllSettings(link, data); });
+    QStringList connectors;
+    for (int n = 1; n <= 3; ++n)
+        connectors << data.correctors.cell(CorrectorsModel::ConnectorColumn, n);
+    clearSettings(link, connectors, [&link, &data] { readAllSettings(link, data); });
 }
