@@ -3,7 +3,15 @@
 # Fails naming the file and the include when a folder includes one above it, when devices and
 # service include each other, or when a core file includes a QtWidgets header.
 set -u
-src=${1:?usage: tst_layers.sh <src folder>}
+# The second argument, when given, is the QtWidgets module's include folders (colon-separated):
+# every header there counts as a widget header.
+src=$(realpath -m "${1:?usage: tst_layers.sh <src folder> [QtWidgets include folders]}")
+widgetsDir=""
+IFS=: read -ra includeDirs <<<"${2:-}"
+for dir in "${includeDirs[@]}"; do
+    [ "$(basename "$dir")" = QtWidgets ] && [ -d "$dir" ] && widgetsDir=$dir
+    [ -d "$dir/QtWidgets" ] && widgetsDir=$dir/QtWidgets
+done
 
 rank() {
     case $1 in
@@ -17,7 +25,7 @@ rank() {
     esac
 }
 
-widgets='^(QtWidgets/|Q(Abstract(Button|ItemView|ScrollArea|SpinBox)|Action|Application|BoxLayout|CheckBox|ComboBox|Dialog|DialogButtonBox|FileDialog|Frame|GridLayout|GroupBox|HBoxLayout|HeaderView|Label|Layout|LineEdit|ListWidget|MainWindow|Menu|MenuBar|MessageBox|PlainTextEdit|ProgressBar|PushButton|RadioButton|ScrollBar|SpinBox|Splitter|StatusBar|StyledItemDelegate|TabWidget|TableView|TableWidget|TextEdit|ToolBar|ToolButton|TreeView|VBoxLayout|Widget)$)'
+widgets='^(QtWidgets(/|$)|Q(Abstract(Button|ItemView|ScrollArea|SpinBox)|Action|Application|BoxLayout|CheckBox|ComboBox|Dialog|DialogButtonBox|FileDialog|Frame|GridLayout|GroupBox|HBoxLayout|HeaderView|Label|Layout|LineEdit|ListWidget|MainWindow|Menu|MenuBar|MessageBox|PlainTextEdit|ProgressBar|PushButton|RadioButton|ScrollBar|SpinBox|Splitter|StatusBar|StyledItemDelegate|TabWidget|TableView|TableWidget|TextEdit|ToolBar|ToolButton|TreeView|VBoxLayout|Widget)$)'
 
 failures=0
 while IFS= read -r file; do
@@ -26,10 +34,17 @@ while IFS= read -r file; do
     own=$(rank "$folder")
     [ "$own" -ge 0 ] || continue
     while IFS= read -r line; do
-        [[ $line =~ include[[:space:]]*[\<\"]([^\"\>]+) ]] || continue
-        inc=${BASH_REMATCH[1]}
+        [[ $line =~ include[[:space:]]*([\<\"])([^\"\>]+) ]] || continue
+        quoted=${BASH_REMATCH[1]}
+        inc=${BASH_REMATCH[2]}
         target=""
-        if [[ $inc == */* ]]; then
+        # A quoted include found beside the file ("../app/x.h" too) is ranked by where it is.
+        beside=""
+        [ "$quoted" = '"' ] && [ -e "${file%/*}/$inc" ] && beside=$(realpath -m "${file%/*}/$inc")
+        if [ -n "$beside" ] && [[ $beside == "$src"/* ]]; then
+            inSrc=${beside#"$src"/}
+            [ "$(rank "${inSrc%%/*}")" -ge 0 ] && target=${inSrc%%/*}
+        elif [[ $inc == */* ]]; then
             first=${inc%%/*}
             [ "$(rank "$first")" -ge 0 ] && target=$first
         fi
@@ -43,7 +58,10 @@ while IFS= read -r file; do
                 failures=$((failures + 1))
             fi
         fi
-        if [ "$own" -le 4 ] && [[ $inc =~ $widgets ]]; then
+        widgetHeader=0
+        [[ $inc =~ $widgets ]] && widgetHeader=1
+        [ "$quoted" = '<' ] && [ -n "$widgetsDir" ] && [ -e "$widgetsDir/$inc" ] && widgetHeader=1
+        if [ "$own" -le 4 ] && [ "$widgetHeader" -eq 1 ]; then
             echo "FAIL: $rel includes <$inc>: the core includes no QtWidgets header"
             failures=$((failures + 1))
         fi
