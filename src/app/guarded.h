@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/tavixapplication.h"
+#include "link/failuretext.h"
 
 #include <QString>
 
@@ -16,7 +17,7 @@ template <typename Entry> void guarded(Entry &&entry) noexcept
     try {
         std::forward<Entry>(entry)();
     } catch (const std::exception &error) {
-        TavixApplication::showUnhandled(QString::fromUtf8(error.what()));
+        TavixApplication::showUnhandled(FailureText::of(error));
     } catch (...) {
         TavixApplication::showUnhandled(TavixApplication::unknownErrorText());
     }

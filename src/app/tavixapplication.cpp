@@ -3,6 +3,8 @@
 #include "apptitle.h"
 #include "userprompt.h"
 
+#include "link/failuretext.h"
+
 #include <atomic>
 #include <exception>
 
@@ -22,7 +24,7 @@ bool TavixApplication::notify(QObject *receiver, QEvent *event)
         return QApplication::notify(receiver, event);
     } catch (const std::exception &error) {
         ++g_lastResort;
-        showUnhandled(QString::fromUtf8(error.what()));
+        showUnhandled(FailureText::of(error));
     } catch (...) {
         ++g_lastResort;
         showUnhandled(unknownErrorText());

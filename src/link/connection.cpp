@@ -3,6 +3,7 @@
 #include "comport.h"
 #include "dialing.h"
 #include "ecomport.h"
+#include "failuretext.h"
 #include "logsink.h"
 #include "portdiagnosis.h"
 #include "replytext.h"
@@ -255,7 +256,7 @@ Connection::ConnectResult Connection::connect(const Request &request,
     } catch (const std::exception &error) {
         // A port error (a line that died mid-reply) or a reply the settings read cannot
         // convert: the connection cannot stand, and the operator is told why.
-        abandonConnect(QString::fromUtf8(error.what()));
+        abandonConnect(FailureText::of(error));
         return ConnectResult::NotConnected;
     }
 }
@@ -310,8 +311,11 @@ void Connection::abandonConnect(const QString &why)
 {
     // A program closed meanwhile has already said goodbye to the unit and let go of the port.
     if (!m_closing) {
-        if (!why.isEmpty())
-            log().log(why, LogColor::Red);
+        // One log line for each line of the reason (a port's failure has a Russian line too).
+        if (!why.isEmpty()) {
+            for (const QString &line : why.split(u'\n'))
+                log().log(line, LogColor::Red);
+        }
         if (callUp() && isOpen()) {
             try {
                 disconnect();

@@ -2,11 +2,12 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
-#include <thread>
 
 qint64 SteadyLinkClock::elapsedMs() const
 {
@@ -16,7 +17,13 @@ qint64 SteadyLinkClock::elapsedMs() const
 
 void SteadyLinkClock::sleep(int ms)
 {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    // The pause keeps its length, with the window's events running all along. Without an
+    // application there are no events to run, and no window to keep alive.
+    if (QCoreApplication::instance()) {
+        waitForInput(-1, ms);
+        return;
+    }
+    QThread::msleep(static_cast<unsigned long>(std::max(ms, 0)));
 }
 
 bool SteadyLinkClock::waitForInput(int handle, int ms)

@@ -10,7 +10,9 @@ public:
     virtual ~LinkClock() = default;
 
     virtual qint64 elapsedMs() const = 0;
-    // Blocks; no window event runs meanwhile.
+    // Returns after ms. The computer's clock lets window events run meanwhile (so whatever
+    // uses the connection after a pause holds its own reference or checks again); a driven
+    // test clock only advances.
     virtual void sleep(int ms) = 0;
 
     qint64 wholeSeconds() const { return elapsedMs() / 1000; }

@@ -278,6 +278,10 @@ private Q_SLOTS:
         const qsizetype reported = log.indexOf(QRegularExpression(
             QStringLiteral("^(ReadFile|PurgeComm|WriteFile) function failed \\(Error: \\d+\\)$")));
         QVERIFY2(reported > 0, qPrintable(log.join(u'\n')));
+        // The operator's own word follows the port's.
+        QVERIFY2(log.value(reported + 1)
+                     .startsWith(QStringLiteral("Обмен с прибором через COM-порт прерван")),
+                 qPrintable(log.join(u'\n')));
         verifyNotConnected(s);
         QVERIFY(!s.form->settingsReadOk());
     }
@@ -386,7 +390,10 @@ private Q_SLOTS:
         s.form->setEventPointHookForTests({});
         QVERIFY(clicked);
         QCOMPARE(s.prompt.boxes.size(), 1);
-        QCOMPARE(s.prompt.boxes[0].text, QStringLiteral("Port Not Open"));
+        QCOMPARE(s.prompt.boxes[0].text,
+                 QStringLiteral("Port Not Open\n"
+                                "COM-порт закрыт: связь с прибором завершена или потеряна. "
+                                "Подключитесь заново."));
         verifyNotConnected(s, Port::ClosedOrReleased);
     }
 
@@ -542,7 +549,10 @@ private Q_SLOTS:
         QCOMPARE(s.prompt.boxes.size(), 1);
         QCOMPARE(s.prompt.boxes[0].kind, QStringLiteral("error"));
         QCOMPARE(s.prompt.boxes[0].text,
-                 QStringLiteral("Unable to write to ") + QDir::toNativeSeparators(settings));
+                 QStringLiteral("Unable to write to ") + QDir::toNativeSeparators(settings) +
+                     QStringLiteral("\nНе удалось сохранить файл настроек: нет места на диске, нет "
+                                    "прав на запись в его папку или значение нельзя сохранить в "
+                                    "файле."));
         QVERIFY(!s.form->comPort() || !s.form->portConnected());
         QVERIFY(widget<QPushButton>(*s.form, "Button12")->isEnabled());
         QVERIFY(s.log().isEmpty());

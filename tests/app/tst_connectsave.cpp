@@ -131,7 +131,11 @@ private Q_SLOTS:
 
         QCOMPARE(prompt.boxes.size(), 1);
         QCOMPARE(prompt.boxes[0].kind, QStringLiteral("error"));
-        QCOMPARE(prompt.boxes[0].text, QStringLiteral("Unable to write to ") + fixture.iniPath());
+        QCOMPARE(prompt.boxes[0].text,
+                 QStringLiteral("Unable to write to ") + fixture.iniPath() +
+                     QStringLiteral("\nНе удалось сохранить файл настроек: нет места на диске, нет "
+                                    "прав на запись в его папку или значение нельзя сохранить в "
+                                    "файле."));
         // The window goes on working.
         QVERIFY(widget<QPushButton>(*form, "Button12")->isEnabled());
     }

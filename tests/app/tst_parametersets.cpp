@@ -309,7 +309,10 @@ private Q_SLOTS:
         QCOMPARE(prompt.boxes.size(), 2);
         QCOMPARE(prompt.boxes[1].kind, QStringLiteral("error"));
         QCOMPARE(prompt.boxes[1].text,
-                 QStringLiteral("Unable to write to ") + QDir(fixture.iniPath()).absolutePath());
+                 QStringLiteral("Unable to write to ") + QDir(fixture.iniPath()).absolutePath() +
+                     QStringLiteral("\nНе удалось сохранить файл настроек: нет места на диске, нет "
+                                    "прав на запись в его папку или значение нельзя сохранить в "
+                                    "файле."));
         QVERIFY(widget<QToolButton>(*form, "ButtonSaveParams")->isEnabled());
         QCOMPARE(TavixApplication::lastResortCount(), 0);
     }

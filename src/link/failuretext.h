@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <exception>
+
+// What the operator is told of a failure. A port's or the settings file's failure carries the
+// text the program has always given ("WriteFile function failed (Error: 5)", "Port Not Open",
+// "Unable to write to <path>"): it is kept as the first line, and a Russian line follows
+// that says what happened and what to do. Any other failure's text is already the operator's
+// own and stands alone.
+namespace FailureText {
+
+QStringList linesOf(const std::exception &error);
+// The lines joined by line breaks, for a box.
+QString of(const std::exception &error);
+
+} // namespace FailureText
