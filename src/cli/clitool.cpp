@@ -8,6 +8,7 @@
 #include "devices/correctorsops.h"
 #include "devices/sensorsops.h"
 #include "link/connection.h"
+#include "link/failuretext.h"
 #include "link/logsink.h"
 #include "protocol/protocolkeys.h"
 #include "protocol/settingswrite.h"
@@ -25,11 +26,51 @@
 
 namespace {
 
+// Whether a line could not be written whole to standard output or standard error.
+bool g_outputLost = false;
+
+// A control character as it is shown: "\r", "\n", "\t" or "\x1b". Text from a file or the
+// unit goes to a terminal, which would obey an escape sequence (clear the screen, set the
+// title) or a carriage return (write over the line).
+QString visible(const QString &text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        if (code >= 0x20 && code != 0x7f && (code < 0x80 || code > 0x9f)) {
+            shown += c;
+        } else if (code == u'\r') {
+            shown += QStringLiteral("\\r");
+        } else if (code == u'\n') {
+            shown += QStringLiteral("\\n");
+        } else if (code == u'\t') {
+            shown += QStringLiteral("\\t");
+        } else {
+            shown += QStringLiteral("\\x") + QString::number(code, 16).rightJustified(2, u'0');
+        }
+    }
+    return shown;
+}
+
+// One line, its control characters shown escaped. A stream that takes it no longer (a closed
+// pipe: SIGPIPE is ignored) loses the line and the run goes on; the run's status says so.
 void printTo(FILE *stream, const QString &text)
 {
-    const QByteArray bytes = (text + u'\n').toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fflush(stream);
+    const QByteArray bytes = (visible(text) + u'\n').toLocal8Bit();
+    const bool whole =
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream) == size_t(bytes.size());
+    if (std::fflush(stream) != 0 || !whole) {
+        g_outputLost = true;
+        std::clearerr(stream);
+    }
+}
+
+// Lines of our own, each line shown as printTo shows it.
+void printLines(FILE *stream, const QString &text)
+{
+    for (const QString &line : text.split(u'\n'))
+        printTo(stream, line);
 }
 
 // The activity log of a run: every line on standard error, and in Log.txt as the configurator
@@ -135,7 +176,7 @@ int CliTool::run(const QStringList &arguments)
 {
     if (arguments.isEmpty() || arguments.contains(QStringLiteral("--help")) ||
         arguments.contains(QStringLiteral("-h")) || arguments.first() == QStringLiteral("help")) {
-        printTo(stdout, helpText());
+        printLines(stdout, helpText());
         return arguments.isEmpty() ? UsageOrPort : Success;
     }
     Options options;
@@ -205,18 +246,44 @@ int CliTool::runCommand(const Options &options)
     // let go of, then a one-line reason. The pipe is read by the reply readers' event processing.
     const TerminationPipe stopOnSignal([this](int) { interrupt(); });
     int exitCode = UsageOrPort;
-    if (options.command == QStringLiteral("read"))
-        exitCode = read(options);
-    else if (options.command == QStringLiteral("write"))
-        exitCode = write(options);
-    else
-        exitCode = diff(options);
+    // A port that fails (a pulled cable, the port closed under a reader by the goodbye after a
+    // signal) or a reply that is no value throws: the run ends there, never with an abort.
+    std::optional<QString> broken;
+    try {
+        if (options.command == QStringLiteral("read"))
+            exitCode = read(options);
+        else if (options.command == QStringLiteral("write"))
+            exitCode = write(options);
+        else
+            exitCode = diff(options);
+    } catch (const std::exception &error) {
+        broken = reasonOf(error);
+    } catch (...) {
+        broken = QStringLiteral("Работа прервана неизвестной ошибкой");
+    }
+    if (broken) {
+        sayGoodbye();
+        exitCode = UnitFailed;
+    }
     if (const int signalNumber = stopOnSignal.received()) {
         interrupt();
         say(QStringLiteral("Прервано сигналом ") + TerminationPipe::signalName(signalNumber));
-        return UnitFailed;
+        exitCode = UnitFailed;
+    } else if (broken) {
+        say(*broken);
+    }
+    if (g_outputLost) {
+        say(QStringLiteral("Часть вывода потеряна: стандартный вывод или поток ошибок не "
+                           "принимает строки"));
+        if (exitCode == Success)
+            exitCode = UnitFailed;
     }
     return exitCode;
+}
+
+QString CliTool::reasonOf(const std::exception &error)
+{
+    return FailureText::linesOf(error).join(QStringLiteral(" "));
 }
 
 void CliTool::interrupt()
@@ -224,6 +291,13 @@ void CliTool::interrupt()
     if (m_interrupted || !m_connection)
         return;
     m_interrupted = true;
+    sayGoodbye();
+}
+
+void CliTool::sayGoodbye() noexcept
+{
+    if (!m_connection)
+        return;
     m_connection->setClosing();
     try {
         if (m_connection->isOpen() || m_connection->callUp())
@@ -261,7 +335,7 @@ std::optional<int> CliTool::connectAndRead(const Options &options, UnitData &dat
     environment.ask = [](const QString &caption, const QString &text, const QString &details) {
         printTo(stderr, caption + QStringLiteral(": ") + text + QStringLiteral(" Да"));
         if (!details.isEmpty())
-            printTo(stderr, details);
+            printLines(stderr, details);
         return true;
     };
     const QString settingsPath = QDir(m_settingsDir).filePath(QStringLiteral("TavixConfig.ini"));

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <exception>
+
 #include <memory>
 #include <optional>
 
@@ -36,6 +38,11 @@ private:
     // The command, ended early and with the unit left by its goodbye on a termination signal.
     int runCommand(const Options &options);
     void interrupt();
+    // The goodbye to the unit where the line still works (the hang-up over GSM), and the port
+    // let go of; what fails on the way is let be.
+    void sayGoodbye() noexcept;
+    // The one line that says why a run broke off.
+    static QString reasonOf(const std::exception &error);
     int read(const Options &options);
     int write(const Options &options);
     int diff(const Options &options);

@@ -2,9 +2,24 @@
 
 #include <QCoreApplication>
 
+#include <csignal>
+#include <cstdio>
+#include <exception>
+
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    CliTool tool(QCoreApplication::applicationDirPath());
-    return tool.run(QCoreApplication::arguments().mid(1));
+    // A reader of the output that went away (a pipe into `head`) must not end the run in the
+    // middle of a write to the unit: the run goes on, and its status says output was lost.
+    std::signal(SIGPIPE, SIG_IGN);
+    // The last resort: the commands catch what they throw; nothing ever leaves main.
+    try {
+        QCoreApplication app(argc, argv);
+        CliTool tool(QCoreApplication::applicationDirPath());
+        return tool.run(QCoreApplication::arguments().mid(1));
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "tavix-cli: %s\n", error.what());
+    } catch (...) {
+        std::fprintf(stderr, "tavix-cli: Работа прервана неизвестной ошибкой\n");
+    }
+    return CliTool::UnitFailed;
 }

@@ -1,5 +1,6 @@
 #include "config/cp1251.h"
 #include "config/profilefile.h"
+#include "config/terminationpipe.h"
 #include "protocol/protocolkeys.h"
 #include "simulator.h"
 #include "support/filebytes.h"
@@ -10,12 +11,20 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <unistd.h>
 
 using namespace Protocol;
 
 namespace {
+
+// Three settings that differ from the simulated unit's own, one of each page.
+const QByteArray kThreeChanges =
+    "[SETTINGS]\r\nGPRSapn=\"new.apn\"\r\nMask2=\"3\"\r\nBrInt3=\"9600\"\r\n";
 
 struct Run
 {
@@ -43,7 +52,7 @@ struct CliFixture
                                                                      QFileDevice::ExeOwner);
     }
 
-    void startUnit(bool modem, int silentAfter = -1)
+    void startUnit(bool modem, int silentAfter = -1, int dialDelayMs = 150)
     {
         options.link = link();
         options.modem = modem;
@@ -51,7 +60,7 @@ struct CliFixture
         options.unitOptions.stateFile = path(QStringLiteral("unit.ini"));
         if (silentAfter >= 0)
             options.unitOptions.silentAfter = silentAfter;
-        options.modemOptions.dialDelayMs = 150;
+        options.modemOptions.dialDelayMs = dialDelayMs;
         options.modemOptions.guardMs = 50;
         options.traceFile = path(QStringLiteral("trace.txt"));
         sim = std::make_unique<Simulator>(options);
@@ -59,15 +68,25 @@ struct CliFixture
         QVERIFY2(sim->start(&error), qPrintable(error));
     }
 
-    Run cli(const QStringList &arguments) const
+    void prepare(QProcess &process, const QStringList &arguments) const
     {
-        QProcess process;
         process.setProgram(path(QStringLiteral("tavix-cli")));
         process.setArguments(arguments);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
         process.setProcessEnvironment(environment);
+    }
+
+    Run cli(const QStringList &arguments) const
+    {
+        QProcess process;
+        prepare(process, arguments);
         process.start();
+        return finished(process);
+    }
+
+    static Run finished(QProcess &process)
+    {
         Run run;
         if (!process.waitForFinished(60000)) {
             process.kill();
@@ -294,6 +313,157 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(
             f.traced().contains(modem ? QStringLiteral("ATH") : QStringLiteral("exit")), 30000);
         QVERIFY2(f.traced().contains(QStringLiteral("exit")), qPrintable(f.traced().join(u'|')));
+    }
+
+    void shouldEndWithReasonWhenStoppedMidway_data()
+    {
+        QTest::addColumn<int>("stop"); // a signal's number, 0 for the line dying
+        QTest::addColumn<QString>("phase");
+        const QList<std::pair<const char *, int>> stops = {
+            {"SIGINT", SIGINT}, {"SIGTERM", SIGTERM}, {"SIGHUP", SIGHUP}, {"line dies", 0}};
+        for (const auto &[name, stop] : stops) {
+            for (const char *phase : {"connect", "read", "write", "check read"})
+                QTest::addRow("%s during %s", name, phase) << stop << QString::fromLatin1(phase);
+        }
+    }
+
+    // Ctrl+C, a script's kill, a closed terminal or a pulled cable at any step of a write: the
+    // run ends with status 1 and one line of reason, after the goodbye to the unit where the
+    // line still works; never with an abort. The unit falls silent at the step, so the stop
+    // lands while tavix-cli waits there.
+    void shouldEndWithReasonWhenStoppedMidway()
+    {
+        QFETCH(int, stop);
+        QFETCH(QString, phase);
+        // Where each step of a write begins among the commands the unit receives.
+        static const QStringList full = [] {
+            CliFixture reference;
+            reference.startUnit(false);
+            writeBytes(reference.path(QStringLiteral("changed.ini")), kThreeChanges);
+            reference.cli(QStringList{QStringLiteral("write")} + reference.portArguments(false) +
+                          QStringList{reference.path(QStringLiteral("changed.ini"))});
+            return reference.traced();
+        }();
+        const auto nth = [](const QStringList &lines, const QString &line, int n) {
+            qsizetype at = -1;
+            for (int i = 0; i < n; ++i)
+                at = lines.indexOf(line, at + 1);
+            return int(at);
+        };
+        const bool modem = phase == QStringLiteral("connect");
+        const QString group = QStringLiteral("group_info");
+        const QString assignment = QStringLiteral("GPRSapn=new.apn");
+        int silentAfter = -1;
+        if (phase == QStringLiteral("read"))
+            silentAfter = nth(full, group, 1);
+        else if (phase == QStringLiteral("write"))
+            silentAfter = nth(full, assignment, 1);
+        else if (phase == QStringLiteral("check read"))
+            silentAfter = nth(full, group, 2);
+        QVERIFY2(modem || silentAfter >= 0, qPrintable(full.join(u'|')));
+
+        CliFixture f;
+        f.startUnit(modem, silentAfter, modem ? 60000 : 150);
+        const QString file = f.path(QStringLiteral("changed.ini"));
+        writeBytes(file, kThreeChanges);
+        QProcess process;
+        f.prepare(process, QStringList{QStringLiteral("write")} + f.portArguments(modem) +
+                               QStringList{file});
+        process.start();
+        const auto reached = [&] {
+            const QStringList sent = f.traced();
+            if (modem)
+                return !sent.filter(QRegularExpression(QStringLiteral("^ATD"))).isEmpty();
+            if (phase == QStringLiteral("read"))
+                return sent.contains(group);
+            if (phase == QStringLiteral("write"))
+                return sent.contains(assignment);
+            return nth(sent, group, 2) >= 0;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(reached(), 30000);
+        const qsizetype before = f.traced().size();
+        if (stop != 0)
+            ::kill(pid_t(process.processId()), stop);
+        else
+            f.sim.reset();
+
+        const Run run = CliFixture::finished(process);
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(!run.err.contains(QStringLiteral("terminate called")), qPrintable(run.err));
+        const QStringList lines = run.err.trimmed().split(u'\n');
+        QVERIFY2(lines.filter(QRegularExpression(QStringLiteral("^tavix-cli: "))).size() == 1 &&
+                     lines.last().startsWith(QStringLiteral("tavix-cli: ")),
+                 qPrintable(run.err));
+        if (stop == 0)
+            return;
+        QCOMPARE(lines.last(), QStringLiteral("tavix-cli: Прервано сигналом ") +
+                                   TerminationPipe::signalName(stop));
+        // The goodbye: the unit leaves its service mode; a dial under way is abandoned and the
+        // modem hangs up.
+        const QString goodbye = modem ? QStringLiteral("ATH") : QStringLiteral("exit");
+        QTRY_VERIFY_WITH_TIMEOUT(f.traced().mid(before).contains(goodbye), 30000);
+    }
+
+    // `tavix-cli write ... 2>&1 | head -7`: the reader goes away, and the write goes on to its
+    // end and the goodbye; the status says that output was lost.
+    void shouldFinishWriteWhenOutputPipeIsClosed()
+    {
+        CliFixture f;
+        f.startUnit(false);
+        const QString file = f.path(QStringLiteral("changed.ini"));
+        writeBytes(file, kThreeChanges);
+        int ends[2];
+        QCOMPARE(::pipe(ends), 0);
+        ::close(ends[0]); // nobody reads: every line written fails
+        QProcess process;
+        f.prepare(process, QStringList{QStringLiteral("write")} + f.portArguments(false) +
+                               QStringList{file});
+        const int writeEnd = ends[1];
+        process.setChildProcessModifier([writeEnd] {
+            ::dup2(writeEnd, STDOUT_FILENO);
+            ::dup2(writeEnd, STDERR_FILENO);
+            ::signal(SIGPIPE, SIG_DFL); // as a shell starts a pipeline
+        });
+        process.start();
+        ::close(writeEnd);
+        const Run run = CliFixture::finished(process);
+        QCOMPARE(run.exitCode, 1);
+        const QStringList sent = f.traced();
+        for (const QString &expected :
+             {QStringLiteral("GPRSapn=new.apn"), QStringLiteral("Mask2=3"),
+              QStringLiteral("BrInt3=9600"), QStringLiteral("exit")})
+            QVERIFY2(sent.contains(expected), qPrintable(sent.join(u'|')));
+        QCOMPARE(f.unitValue(BrInt1 + 2), QStringLiteral("9600"));
+    }
+
+    void shouldShowControlCharactersEscaped_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("onStdout");
+        QTest::newRow("diff's lines") << "diff" << true;
+        QTest::newRow("the log of a write") << "write" << false;
+    }
+
+    // A unit's value that would clear the screen and set the terminal's title is shown, never
+    // obeyed.
+    void shouldShowControlCharactersEscaped()
+    {
+        QFETCH(QString, command);
+        QFETCH(bool, onStdout);
+        CliFixture f;
+        writeBytes(f.path(QStringLiteral("unit.ini")),
+                   "[UNIT]\r\nGPRSapn=\"a\x1b[2J\x1b]0;owned\x07\"\r\n");
+        f.startUnit(false);
+        const QString file = f.path(QStringLiteral("changed.ini"));
+        writeBytes(file, kThreeChanges);
+        const Run run = f.cli(QStringList{command} + f.portArguments(false) + QStringList{file});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        const QString shown = onStdout ? run.out : run.err;
+        QVERIFY2(shown.contains(QStringLiteral("a\\x1b[2J\\x1b]0;owned\\x07")), qPrintable(shown));
+        for (const QString &printed : {run.out, run.err}) {
+            for (const QChar c : printed)
+                QVERIFY2(c.unicode() >= 0x20 || c == u'\n', qPrintable(printed));
+        }
     }
 
     void shouldFailOnUsageAndPortErrors_data()
