@@ -20,6 +20,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 
 #include <cstdio>
 #include <set>
@@ -318,7 +319,7 @@ void CliTool::fail(const QString &reason)
 void CliTool::say(const QString &reason)
 {
     printTo(stderr, QStringLiteral("tavix-cli: ") + reason);
-    m_log->write(QStringLiteral("tavix-cli: ") + reason);
+    m_log->write(LogFile::removeCrLfPairs(QStringLiteral("tavix-cli: ") + reason));
 }
 
 std::optional<int> CliTool::connectAndRead(const Options &options, UnitData &data)
@@ -390,9 +391,24 @@ std::optional<UnitSnapshot> CliTool::readFile(const QString &path)
 
 int CliTool::read(const Options &options)
 {
-    if (!options.output.isEmpty() && QFileInfo::exists(options.output)) {
-        fail(QStringLiteral("Файл уже есть, он не заменяется: ") + options.output);
-        return UsageOrPort;
+    if (!options.output.isEmpty()) {
+        // Refused before the unit is disturbed: the write at the end would fail.
+        const QFileInfo output(options.output);
+        const QFileInfo folder(output.absolutePath());
+        QString refusal;
+        if (output.exists())
+            refusal = QStringLiteral("Файл уже есть, он не заменяется: ") + options.output;
+        else if (output.isSymLink())
+            refusal = QStringLiteral("На месте файла ссылка в никуда, файл не создаётся: ") +
+                      options.output;
+        else if (!folder.isDir())
+            refusal = QStringLiteral("Нет папки для файла: ") + folder.filePath();
+        else if (!folder.isWritable())
+            refusal = QStringLiteral("Нет прав на запись в папку: ") + folder.filePath();
+        if (!refusal.isEmpty()) {
+            fail(refusal);
+            return UsageOrPort;
+        }
     }
     UnitData data;
     if (const std::optional<int> failed = connectAndRead(options, data))
@@ -417,7 +433,18 @@ std::optional<int> CliTool::readFileAndUnit(const Options &options, UnitSnapshot
     if (!read)
         return UsageOrPort;
     file = std::move(*read);
+    // Before the port is opened: a value the pages would refuse whatever the unit holds.
+    if (refused(Snapshot::refusals(file)))
+        return UsageOrPort;
     return connectAndRead(options, data);
+}
+
+bool CliTool::refused(const QList<Snapshot::Refusal> &refusals)
+{
+    for (const Snapshot::Refusal &refusal : refusals)
+        fail(QStringLiteral("Значение в файле не годится: ") +
+             Protocol::kProtocolKeys[refusal.key] + QStringLiteral(": ") + refusal.reason);
+    return !refusals.isEmpty();
 }
 
 int CliTool::diff(const Options &options)
@@ -427,14 +454,22 @@ int CliTool::diff(const Options &options)
     if (const std::optional<int> failed = readFileAndUnit(options, file, data))
         return *failed;
     const QList<Snapshot::Difference> differences = Snapshot::differences(data, file);
+    QHash<int, QString> refusals;
+    for (const Snapshot::Refusal &refusal : Snapshot::refusals(data, file))
+        refusals.insert(refusal.key, refusal.reason);
     disconnect();
     if (differences.isEmpty())
         printTo(stdout, QStringLiteral("Различий нет."));
-    for (const Snapshot::Difference &difference : differences)
-        printTo(stdout, difference.caption + QStringLiteral(" (") +
-                            Protocol::kProtocolKeys[difference.key] +
-                            QStringLiteral("): в приборе \"") + difference.unitValue +
-                            QStringLiteral("\", в файле \"") + difference.fileValue + u'"');
+    for (const Snapshot::Difference &difference : differences) {
+        QString line = difference.caption + QStringLiteral(" (") +
+                       Protocol::kProtocolKeys[difference.key] + QStringLiteral("): в приборе \"") +
+                       difference.unitValue + QStringLiteral("\", в файле \"") +
+                       difference.fileValue + u'"';
+        // What write would refuse to send.
+        if (refusals.contains(difference.key))
+            line += QStringLiteral(" — не будет записано: ") + refusals.value(difference.key);
+        printTo(stdout, line);
+    }
     return Success;
 }
 
@@ -444,6 +479,11 @@ int CliTool::write(const Options &options)
     UnitData data;
     if (const std::optional<int> failed = readFileAndUnit(options, file, data))
         return *failed;
+    // Once the unit's own values are known: what would differ and the pages would refuse.
+    if (refused(Snapshot::refusals(data, file))) {
+        disconnect();
+        return UsageOrPort;
+    }
     QList<int> keys;
     for (const Snapshot::Difference &difference : Snapshot::differences(data, file))
         keys << difference.key;
@@ -454,13 +494,13 @@ int CliTool::write(const Options &options)
         return Success;
     }
 
-    QStringList refused;
+    QStringList notTaken;
     std::set<Snapshot::Page> pages;
     for (const int key : keys) {
         if (Snapshot::apply(data, key, file.values[key]))
             pages.insert(Snapshot::pageOf(key));
         else
-            refused << Protocol::kProtocolKeys[key];
+            notTaken << Protocol::kProtocolKeys[key];
     }
     // Page by page, as the operator would press each page's "Записать".
     const std::unique_ptr<UnitLink> link = m_connection->link();
@@ -488,11 +528,11 @@ int CliTool::write(const Options &options)
     disconnect();
     for (const Snapshot::Difference &difference : left) {
         const QString name = Protocol::kProtocolKeys[difference.key];
-        if (keys.contains(difference.key) && !refused.contains(name))
-            refused << name;
+        if (keys.contains(difference.key) && !notTaken.contains(name))
+            notTaken << name;
     }
-    if (!refused.isEmpty()) {
-        fail(QStringLiteral("Прибор не принял настройки: ") + refused.join(QStringLiteral(", ")));
+    if (!notTaken.isEmpty()) {
+        fail(QStringLiteral("Прибор не принял настройки: ") + notTaken.join(QStringLiteral(", ")));
         return UnitFailed;
     }
     return Success;

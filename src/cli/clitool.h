@@ -53,7 +53,10 @@ private:
     void disconnect();
     std::optional<UnitSnapshot> readFile(const QString &path);
     // The options' file, then the unit: nothing when both were read, else the exit code.
+    // The file's values the pages would refuse are checked before the port is opened.
     std::optional<int> readFileAndUnit(const Options &options, UnitSnapshot &file, UnitData &data);
+    // A line for each value of the file the pages would refuse; whether there was any.
+    bool refused(const QList<Snapshot::Refusal> &refusals);
     // A one-line reason on standard error, also in the log file.
     void fail(const QString &reason);
     void say(const QString &reason);

@@ -52,12 +52,14 @@ std::optional<Entry> entryOf(QStringView line)
     return Entry{key, eq < 0 ? QStringView() : line.sliced(eq + 1)};
 }
 
-QString cleanValue(QStringView raw)
+QString cleanValue(QStringView raw, bool *cut = nullptr)
 {
     QStringView value = trimBlanks(raw);
     if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
         value.back() == value.front())
         value = value.sliced(1, value.size() - 2);
+    if (cut)
+        *cut = value.size() > ProfileFile::kMaxValueLength;
     return value.first(std::min<qsizetype>(value.size(), ProfileFile::kMaxValueLength)).toString();
 }
 
@@ -145,8 +147,10 @@ std::optional<QStringList> ProfileFile::readLines() const
 }
 
 QString ProfileFile::readString(const QString &section, const QString &key,
-                                const QString &defaultValue) const
+                                const QString &defaultValue, bool *cut) const
 {
+    if (cut)
+        *cut = false;
     const QStringList lines = readLines().value_or(QStringList());
     const SectionSpan span = findSection(lines, section);
     if (span.header < 0)
@@ -154,7 +158,7 @@ QString ProfileFile::readString(const QString &section, const QString &key,
     const qsizetype at = findKey(lines, span, key);
     if (at < 0)
         return defaultValue;
-    return cleanValue(entryOf(lines[at])->value);
+    return cleanValue(entryOf(lines[at])->value, cut);
 }
 
 int ProfileFile::readInteger(const QString &section, const QString &key, int defaultValue) const

@@ -38,8 +38,9 @@ public:
 
     const QString &path() const { return m_path; }
 
-    QString readString(const QString &section, const QString &key,
-                       const QString &defaultValue) const;
+    // `cut`, when given, tells whether the value was longer than kMaxValueLength and was cut.
+    QString readString(const QString &section, const QString &key, const QString &defaultValue,
+                       bool *cut = nullptr) const;
     // Decimal, or hexadecimal after "0x" or "$"; the default when absent or no integer.
     int readInteger(const QString &section, const QString &key, int defaultValue) const;
 

@@ -156,21 +156,6 @@ void readAll(CorrectorExchange &unit, CorrectorsModel &correctors)
              LogColor::Blue);
 }
 
-// A serial number as the unit takes it: a signed decimal 64-bit integer.
-bool isSerialNumber(const QString &text)
-{
-    if (text.isEmpty())
-        return false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar ch = text[i];
-        if (!(ch >= u'0' && ch <= u'9') && !(i == 0 && (ch == u'-' || ch == u'+')))
-            return false;
-    }
-    bool ok = false;
-    text.toLongLong(&ok, 10);
-    return ok;
-}
-
 // The unit's form of a start date cell "dd.mm.yyyy, hh:mm:ss"; none when the cell holds no
 // date and time.
 std::optional<QString> wireStartDate(const QString &cell)
@@ -201,7 +186,7 @@ void writeAll(CorrectorExchange &unit, CorrectorsModel &correctors)
         differed = true;
         const QString x = unit.connector(n);
         const QString number = CommandSet::trimmedControls(cell);
-        if (!isSerialNumber(number)) {
+        if (!isCorrectorSerial(number)) {
             unit.log(QStringLiteral("Введен некорректный серийный номер [") + x +
                          QStringLiteral("]!"),
                      LogColor::Red);
@@ -278,6 +263,20 @@ void writeAll(CorrectorExchange &unit, CorrectorsModel &correctors)
 }
 
 } // namespace
+
+bool isCorrectorSerial(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text[i];
+        if (!(ch >= u'0' && ch <= u'9') && !(i == 0 && (ch == u'-' || ch == u'+')))
+            return false;
+    }
+    bool ok = false;
+    text.toLongLong(&ok, 10);
+    return ok;
+}
 
 void readCorrectors(UnitLink &link, CorrectorsModel &correctors)
 {

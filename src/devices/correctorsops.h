@@ -16,6 +16,9 @@ void writeCorrectors(UnitLink &link, CorrectorsModel &correctors);
 // serial number shows as changed and the next write sends it.
 void detectCorrectors(UnitLink &link, CorrectorsModel &correctors);
 
+// A serial number as the page's write takes it: a signed decimal 64-bit integer.
+bool isCorrectorSerial(const QString &text);
+
 namespace CorrectorDetection {
 
 // One connector's line of the detection answer.

@@ -66,7 +66,11 @@ std::optional<UnitSnapshot> read(const QString &path, QString *why)
     UnitSnapshot snapshot;
     bool any = false;
     for (int key = 0; key < Protocol::KeyCount; ++key) {
-        const QString value = file.readString(settings, Protocol::kProtocolKeys[key], kAbsent);
+        bool cut = false;
+        const QString value =
+            file.readString(settings, Protocol::kProtocolKeys[key], kAbsent, &cut);
+        if (cut)
+            snapshot.cut << key;
         if (value == kAbsent) {
             snapshot.values[key] = QString();
         } else {

@@ -25,7 +25,8 @@ constexpr char16_t kSettingsSection[] = u"SETTINGS";
 QByteArray fileBytes(const UnitSnapshot &snapshot);
 
 // A file of that form, or of any form with a [SETTINGS] section: keys it lacks are null in
-// the snapshot's values. Nothing, and why, when the file cannot be read or has no settings.
+// the snapshot's values, and a value longer than the file's values can be is cut and its key
+// listed in `cut`. Nothing, and why, when the file cannot be read or has no settings.
 std::optional<UnitSnapshot> read(const QString &path, QString *why);
 
 // A new file at the path, never replacing one: false, and why, when something is already there

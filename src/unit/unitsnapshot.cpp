@@ -1,11 +1,16 @@
 #include "unitsnapshot.h"
 
+#include "config/profilefile.h"
+#include "devices/correctorsops.h"
 #include "protocol/commandset.h"
 #include "protocol/protocolkeys.h"
 #include "protocol/settingsrows.h"
+#include "protocol/settingswrite.h"
 #include "protocol/valuechecks.h"
 #include "protocol/valuewords.h"
 #include "unitdata.h"
+
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <optional>
@@ -70,6 +75,31 @@ bool hasControlCharacter(const QString &value)
 {
     return std::any_of(value.cbegin(), value.cend(),
                        [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
+}
+
+// The unit's form of a date and time, "DD.MM.YYYY HH:MM:SS", as the pages check theirs: a date
+// and a time of day that both are there and exist.
+bool isWireDateTime(const QString &value)
+{
+    const qsizetype space = value.indexOf(u' ');
+    if (space <= 0 || space == value.size() - 1)
+        return false;
+    double date = 0;
+    double time = 0;
+    return ValueChecks::TryParseDate(value.left(space), date) &&
+           ValueChecks::TryParseTime(value.mid(space + 1), time);
+}
+
+// A window row's value checked as the page checks the four together, the others left as a
+// window switched off.
+QString windowRefusal(int key, const QString &value)
+{
+    QStringList rows = {QStringLiteral("00:00:00"), QStringLiteral("0"), QStringLiteral("00:00:00"),
+                        QStringLiteral("0")};
+    rows[key - GSMstart] = value;
+    const SettingsWrite::WindowCheck check =
+        SettingsWrite::checkWindows(rows[0], rows[1], rows[2], rows[3]);
+    return check.verdict == SettingsWrite::WindowCheck::Invalid ? check.refusal : QString();
 }
 
 int settingsRowOf(int key)
@@ -246,7 +276,7 @@ QString shownValue(int key, const QString &value)
 
 bool apply(UnitData &data, int key, const QString &value)
 {
-    if (hasControlCharacter(value))
+    if (!refusalOf(key, value, Stage::AfterRead).isEmpty())
         return false;
     switch (pageOf(key)) {
     case Page::None:
@@ -298,6 +328,113 @@ bool apply(UnitData &data, int key, const QString &value)
     }
     }
     return false;
+}
+
+QString refusalOf(int key, const QString &value, Stage stage)
+{
+    if (pageOf(key) == Page::None)
+        return {};
+    if (hasControlCharacter(value))
+        return QStringLiteral("управляющий символ в значении (перевод строки, ESC и т. п.)");
+    if (value.size() > ProfileFile::kMaxValueLength)
+        return QStringLiteral("значение длиннее %1 символов").arg(ProfileFile::kMaxValueLength);
+    const bool textRow = key <= FTPpass || (key >= mobile1 && key <= mobile3);
+    if (value.isEmpty() && !textRow && key != LowAlarmWarning)
+        return stage == Stage::BeforeRead ? QString() : QStringLiteral("пустое значение");
+    if (key >= GSMstart && key <= GPRSlen)
+        return windowRefusal(key, value);
+    if (key >= mobile1 && key <= mobile3) {
+        static const QRegularExpression phone(QStringLiteral("^8[0-9]{10}$"));
+        return value.isEmpty() || phone.match(value).hasMatch()
+                   ? QString()
+                   : QStringLiteral("Некорректный номер телефона (8 и десять цифр)");
+    }
+    if (key == ReadArchive4 || (key >= ReadArchive1 && key <= ReadArchive3))
+        return isWireDateTime(value)
+                   ? QString()
+                   : QStringLiteral("нет такой даты и времени (ДД.ММ.ГГГГ ЧЧ:ММ:СС)");
+    if (key == ESTATSENS) {
+        const std::optional<int> bits = ValueWords::integerOf(value);
+        return bits && *bits >= 0 && *bits < (1 << SensorsModel::kSensors)
+                   ? QString()
+                   : QStringLiteral("сигналы тревоги датчиков — число от 0 до 63");
+    }
+    if ((key >= Mask1 && key <= Mask6) || key == LowAlarmEvent)
+        return reactionOf(value) ? QString() : QStringLiteral("код реакции — число от 0 до 3");
+    if (key == LowAlarmWarning) {
+        double threshold = 0;
+        return ValueChecks::TryParseFraction(value, threshold)
+                   ? QString()
+                   : QStringLiteral("Введено некорректное значение порогового напряжения!");
+    }
+    if (key == sample) {
+        const std::optional<int> period = ValueWords::integerOf(value);
+        if (!period)
+            return QStringLiteral("Введено некорректное значение периода опроса датчиков!");
+        return stage == Stage::BeforeRead || (*period >= 5 && *period <= 50)
+                   ? QString()
+                   : QStringLiteral("Период опроса датчиков должен быть в пределах 5 - 50 сек.!");
+    }
+    if (key >= BrInt1 && key <= BrInt3)
+        return value == QLatin1String("9600") || value == QLatin1String("19200")
+                   ? QString()
+                   : QStringLiteral("скорость корректора — 9600 или 19200");
+    if (key >= SN_CORRECTOR1 && key <= SN_CORRECTOR3)
+        return isCorrectorSerial(value) ? QString()
+                                        : QStringLiteral("серийный номер корректора — целое число");
+    return {};
+}
+
+QList<Refusal> refusals(const UnitSnapshot &file)
+{
+    QList<Refusal> found;
+    for (int key = 0; key < KeyCount; ++key) {
+        if (pageOf(key) == Page::None || file.values[key].isNull())
+            continue;
+        const QString reason =
+            file.cut.contains(key)
+                ? QStringLiteral("значение длиннее %1 символов").arg(ProfileFile::kMaxValueLength)
+                : refusalOf(key, file.values[key], Stage::BeforeRead);
+        if (!reason.isEmpty())
+            found << Refusal{key, reason};
+    }
+    return found;
+}
+
+QList<Refusal> refusals(const UnitData &data, const UnitSnapshot &file)
+{
+    const UnitSnapshot unit = of(data, QDateTime());
+    const QList<int> keys = differingKeys(unit, file);
+    QList<Refusal> found;
+    for (const int key : keys) {
+        const QString reason =
+            file.cut.contains(key)
+                ? QStringLiteral("значение длиннее %1 символов").arg(ProfileFile::kMaxValueLength)
+                : refusalOf(key, file.values[key], Stage::AfterRead);
+        if (!reason.isEmpty())
+            found << Refusal{key, reason};
+    }
+    // The windows go as a group: the file's where they differ, the unit's elsewhere.
+    QStringList windows;
+    bool changed = false;
+    for (int key = GSMstart; key <= GPRSlen; ++key) {
+        changed = changed || keys.contains(key);
+        windows << (keys.contains(key) ? file.values[key] : unit.values[key]);
+    }
+    const bool eachValid = std::none_of(found.cbegin(), found.cend(), [](const Refusal &r) {
+        return r.key >= GSMstart && r.key <= GPRSlen;
+    });
+    if (changed && eachValid &&
+        SettingsWrite::checkWindows(windows[0], windows[1], windows[2], windows[3]).verdict ==
+            SettingsWrite::WindowCheck::Overlap) {
+        for (int key = GSMstart; key <= GPRSlen; ++key) {
+            if (keys.contains(key))
+                found << Refusal{key, QStringLiteral("GPRS и GSM окна не должны пересекаться!")};
+        }
+        std::sort(found.begin(), found.end(),
+                  [](const Refusal &a, const Refusal &b) { return a.key < b.key; });
+    }
+    return found;
 }
 
 } // namespace Snapshot

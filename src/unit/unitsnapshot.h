@@ -19,6 +19,8 @@ struct UnitSnapshot
     QDateTime taken;
     // Indexed by Protocol::Key; every key is there, empty when nothing is known of it.
     QStringList values;
+    // Keys whose value in a file was longer than a value can be, and was cut on reading.
+    QList<int> cut;
 
     UnitSnapshot();
 };
@@ -68,9 +70,34 @@ QString captionOf(int key);
 QString shownValue(int key, const QString &value);
 
 // Puts a value into its page as if the operator had typed it: the baselines stay, so the page
-// shows it changed and its write sends it. False when the page cannot show it (a reaction code
-// none of the four, a sensor set that is no number, a key without a page, a value with a control
-// character such as CR or LF in it); nothing changes then.
+// shows it changed and its write sends it. False when the page would refuse it (refusalOf after
+// the read: a reaction code none of the four, a sensor set that is no number, a value with a
+// control character such as CR or LF in it, ...) or the key has no page; nothing changes then.
 bool apply(UnitData &data, int key, const QString &value);
+
+// When a file's values are judged: before the unit is read, a value the unit itself may hold
+// passes (an empty one, which a backup holds for what the unit did not report, and a poll
+// period outside what the page sets), to be judged once the unit's own value is known.
+enum class Stage { BeforeRead, AfterRead };
+
+// Why the page would refuse a file's value for a key, in the operator's words (the value is not
+// repeated: it may hold anything); empty when the page would send it, and for a key without a
+// page. apply refuses what this refuses after the read.
+QString refusalOf(int key, const QString &value, Stage stage);
+
+// A file's value that the pages would refuse.
+struct Refusal
+{
+    int key = -1;
+    QString reason;
+};
+
+// Before the unit is touched: every value the file gives for a key with a page, a value that
+// was cut on reading among them, in the protocol's order.
+QList<Refusal> refusals(const UnitSnapshot &file);
+
+// Once the unit is read: the values that differ from the unit's (differences' keys), and the
+// two daily windows as the page would send them, the file's over the unit's, together.
+QList<Refusal> refusals(const UnitData &data, const UnitSnapshot &file);
 
 } // namespace Snapshot

@@ -130,6 +130,58 @@ private Q_SLOTS:
         QCOMPARE(data.settings.baseline(GPRSapn), QStringLiteral("old.apn"));
     }
 
+    void shouldMarkValuesPagesWouldRefuse_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("a reaction outside its codes") << int(Mask1) << "9";
+        QTest::newRow("an escape sequence") << int(GPRSlogin) << "a\x1b[2Jb";
+        QTest::newRow("sensors beyond the six") << int(ESTATSENS) << "99";
+        QTest::newRow("no such day") << int(ReadArchive1) << "31.02.2026 00:00:00";
+    }
+
+    // A file value the page would refuse is marked as such in plain words, and Apply leaves it
+    // out: the page keeps what it had.
+    void shouldMarkValuesPagesWouldRefuse()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, value);
+        Compared c;
+        QString why;
+        std::optional<UnitSnapshot> saved = UnitBackup::read(c.file, &why);
+        QVERIFY2(saved, qPrintable(why));
+        saved->values[key] = value;
+        c.file = c.s.dir.filePath(QStringLiteral("odd.ini"));
+        QVERIFY2(UnitBackup::writeNew(c.file, *saved, &why), qPrintable(why));
+        // What the pages show of the refused value's key.
+        const auto shown = [&c] {
+            const UnitData &data = c.s.form->unitData();
+            QStringList cells{data.settings.value(GPRSlogin),
+                              data.correctors.cell(CorrectorsModel::DateColumn, 1),
+                              data.sensors.cell(SensorsModel::ReactionColumn, 1)};
+            for (int sensor = 1; sensor <= SensorsModel::kSensors; ++sensor)
+                cells << data.sensors.cell(SensorsModel::AlarmColumn, sensor);
+            return cells;
+        };
+        const QStringList before = shown();
+
+        CompareDialog *dialog = c.open();
+        QVERIFY(dialog);
+        const QTableWidget &table = *dialog->CompareTable;
+        const int row = int(dialog->keys().indexOf(key));
+        QVERIFY(row >= 0);
+        QVERIFY2(table.item(row, 2)->text().startsWith(QStringLiteral("НЕДОПУСТИМО: ")),
+                 qPrintable(table.item(row, 2)->text()));
+        QCOMPARE(table.item(row, 0)->checkState(), Qt::Unchecked);
+        QVERIFY(!(table.item(row, 0)->flags() & Qt::ItemIsUserCheckable));
+        QTest::mouseClick(dialog->ButtonApply, Qt::LeftButton);
+        QTRY_VERIFY(!c.s.form->findChild<CompareDialog *>());
+
+        UnitData &data = c.s.form->unitData();
+        QCOMPARE(data.settings.value(GPRSapn), QStringLiteral("old.apn"));
+        QCOMPARE(shown(), before);
+    }
+
     void shouldChangeNothingWhenClosed()
     {
         Compared c;

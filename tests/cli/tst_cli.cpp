@@ -216,20 +216,132 @@ private Q_SLOTS:
         QVERIFY(run.err.trimmed().split(u'\n').last().startsWith(QStringLiteral("tavix-cli: ")));
     }
 
-    void shouldRefuseSettingUnitDoesNotTake()
+    // "Прибор не принял настройки" is said of what the unit itself refused, and only of that.
+    void shouldSayWhichSettingsUnitRefused()
     {
         CliFixture f;
+        f.options.unitOptions.refused = QStringList{QStringLiteral("GPRSapn")};
         f.startUnit(false);
-        const QString file = f.path(QStringLiteral("bad.ini"));
-        // A window length the page refuses: never sent, and reported.
-        writeBytes(file, "[SETTINGS]\r\nGSMlen=1441\r\n");
+        const QString file = f.path(QStringLiteral("refused.ini"));
+        writeBytes(file, kThreeChanges);
         const Run run = f.cli(QStringList{QStringLiteral("write")} + f.portArguments(false) +
                               QStringList{file});
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.trimmed().endsWith(
-                     QStringLiteral("tavix-cli: Прибор не принял настройки: GSMlen")),
+                     QStringLiteral("tavix-cli: Прибор не принял настройки: GPRSapn")),
                  qPrintable(run.err));
-        QVERIFY(f.traced().filter(QStringLiteral("GSMlen=")).isEmpty());
+        QVERIFY(f.traced().contains(QStringLiteral("GPRSapn=new.apn")));
+        QCOMPARE(f.unitValue(BrInt1 + 2), QStringLiteral("9600"));
+    }
+
+    void shouldRefuseFileValuesBeforeConnecting_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QStringList>("keys");
+        QTest::newRow("an escape sequence")
+            << "write" << QByteArray("GPRSapn=\"a\x1b[2Jb\"") << QStringList{"GPRSapn"};
+        QTest::newRow("a reaction outside its codes")
+            << "write" << QByteArray("Mask1=9") << QStringList{"Mask1"};
+        QTest::newRow("a speed that is no number")
+            << "write" << QByteArray("BrInt1=abc") << QStringList{"BrInt1"};
+        QTest::newRow("no such day") << "write" << QByteArray("ReadArchive1=31.02.2026 00:00:00")
+                                     << QStringList{"ReadArchive1"};
+        QTest::newRow("no such time of day")
+            << "write" << QByteArray("GSMstart=25:00:00") << QStringList{"GSMstart"};
+        QTest::newRow("a window longer than a day")
+            << "write" << QByteArray("GSMlen=1441") << QStringList{"GSMlen"};
+        QTest::newRow("sensors beyond the six")
+            << "write" << QByteArray("ESTATSENS=99") << QStringList{"ESTATSENS"};
+        QTest::newRow("a phone with letters")
+            << "write" << QByteArray("mobile1=8916abc4567") << QStringList{"mobile1"};
+        QTest::newRow("longer than a value can be")
+            << "write" << QByteArray("GPRSapn=") + QByteArray(3000, 'x') << QStringList{"GPRSapn"};
+        QTest::newRow("two at once, compared")
+            << "diff" << QByteArray("Mask1=9\r\nGPRSlogin=ok\r\nBrInt1=abc")
+            << QStringList{"Mask1", "BrInt1"};
+    }
+
+    // A value the pages would refuse is found in the file before the unit is touched: one line
+    // naming each, status 2, and the port never opened.
+    void shouldRefuseFileValuesBeforeConnecting()
+    {
+        QFETCH(QString, command);
+        QFETCH(QByteArray, settings);
+        QFETCH(QStringList, keys);
+        CliFixture f;
+        f.startUnit(false);
+        const QString file = f.path(QStringLiteral("odd.ini"));
+        writeBytes(file, "[SETTINGS]\r\n" + settings + "\r\n");
+        const Run run = f.cli(QStringList{command} + f.portArguments(false) + QStringList{file});
+        QCOMPARE(run.exitCode, 2);
+        const QStringList lines = run.err.trimmed().split(u'\n');
+        QCOMPARE(lines.size(), keys.size());
+        for (int i = 0; i < keys.size(); ++i)
+            QVERIFY2(
+                lines[i].startsWith(QStringLiteral("tavix-cli: Значение в файле не годится: ") +
+                                    keys[i] + QStringLiteral(": ")),
+                qPrintable(run.err));
+        QCOMPARE(f.sim->bytesReceived(), 0);
+        QVERIFY(f.traced().isEmpty());
+    }
+
+    void shouldRefuseFileValuesOnceUnitIsRead_data()
+    {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QString>("key");
+        // The unit holds 60 s, which the page never sets.
+        QTest::newRow("a period the page does not set") << QByteArray("sample=70") << "sample";
+        QTest::newRow("windows that overlap") << QByteArray("GPRSstart=08:10:00") << "GPRSstart";
+        QTest::newRow("a serial number left empty")
+            << QByteArray("SN_CORRECTOR1=\"\"") << "SN_CORRECTOR1";
+    }
+
+    // A value a unit may hold passes the first look; once the unit is read, a differing one the
+    // page would refuse stops the write before anything is written.
+    void shouldRefuseFileValuesOnceUnitIsRead()
+    {
+        QFETCH(QByteArray, settings);
+        QFETCH(QString, key);
+        CliFixture f;
+        f.startUnit(false);
+        const QString file = f.path(QStringLiteral("odd.ini"));
+        writeBytes(file, "[SETTINGS]\r\nGPRSapn=new.apn\r\n" + settings + "\r\n");
+        const Run run = f.cli(QStringList{QStringLiteral("write")} + f.portArguments(false) +
+                              QStringList{file});
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(run.err.contains(QStringLiteral("tavix-cli: Значение в файле не годится: ") + key +
+                                  QStringLiteral(": ")),
+                 qPrintable(run.err));
+        const QStringList sent = f.traced();
+        QVERIFY2(sent.filter(QStringLiteral("=")).isEmpty(), qPrintable(sent.join(u'|')));
+        QVERIFY2(sent.contains(QStringLiteral("exit")), qPrintable(sent.join(u'|')));
+    }
+
+    void shouldRefuseOutputBeforeConnecting_data()
+    {
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("a link to nowhere") << "dangling.ini"
+                                           << "ссылка в никуда";
+        QTest::newRow("a folder that is not there") << "missing/unit.ini"
+                                                    << "Нет папки для файла";
+    }
+
+    void shouldRefuseOutputBeforeConnecting()
+    {
+        QFETCH(QString, output);
+        QFETCH(QString, reason);
+        CliFixture f;
+        f.startUnit(false);
+        QVERIFY(QFile::link(f.path(QStringLiteral("nowhere/unit.ini")),
+                            f.path(QStringLiteral("dangling.ini"))));
+        const Run run = f.cli(QStringList{QStringLiteral("read")} + f.portArguments(false) +
+                              QStringList{QStringLiteral("-o"), f.path(output)});
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(run.err.startsWith(QStringLiteral("tavix-cli: ")) && run.err.contains(reason),
+                 qPrintable(run.err));
+        QCOMPARE(f.sim->bytesReceived(), 0);
     }
 
     // A CR inside a value would end the command early and the unit would take the rest as a
@@ -242,7 +354,7 @@ private Q_SLOTS:
         writeBytes(file, "[SETTINGS]\r\nGPRSapn=\"inet\rdate=01.01.2001 00:00:00\"\r\n");
         const Run run = f.cli(QStringList{QStringLiteral("write")} + f.portArguments(false) +
                               QStringList{file});
-        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.exitCode, 2); // refused before the port is opened
         const QStringList sent = f.traced();
         QVERIFY2(sent.filter(QStringLiteral("date=")).isEmpty(), qPrintable(sent.join(u'|')));
         QVERIFY2(sent.filter(QStringLiteral("GPRSapn=")).isEmpty(), qPrintable(sent.join(u'|')));

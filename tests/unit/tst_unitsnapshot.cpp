@@ -155,6 +155,106 @@ private Q_SLOTS:
         QCOMPARE(data.sensors.cell(SensorsModel::AlarmColumn, 1), QString());
     }
 
+    void shouldJudgeFileValuesAsPagesDo_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("refusedBeforeRead");
+        QTest::addColumn<bool>("refusedAfterRead");
+        QTest::newRow("a text") << int(GPRSapn) << "inet" << false << false;
+        QTest::newRow("an empty text") << int(FTPpass) << "" << false << false;
+        QTest::newRow("an escape in a text") << int(FTPpass) << "a\x1b]0;t\x07" << true << true;
+        QTest::newRow("a text as long as can be")
+            << int(GPRSapn) << QString(2047, u'x') << false << false;
+        QTest::newRow("a text longer") << int(GPRSapn) << QString(2048, u'x') << true << true;
+        QTest::newRow("a phone") << int(mobile1) << "89161234567" << false << false;
+        QTest::newRow("no phone") << int(mobile2) << "" << false << false;
+        QTest::newRow("a phone with letters") << int(mobile3) << "8916abc4567" << true << true;
+        QTest::newRow("a window start") << int(GSMstart) << "08:00:00" << false << false;
+        QTest::newRow("no such time of day") << int(GPRSstart) << "24:00:00" << true << true;
+        QTest::newRow("a day's window") << int(GSMlen) << "1440" << false << false;
+        QTest::newRow("a window longer than a day") << int(GPRSlen) << "1441" << true << true;
+        QTest::newRow("a window below nothing") << int(GSMlen) << "-5" << true << true;
+        QTest::newRow("all six sensors") << int(ESTATSENS) << "63" << false << false;
+        QTest::newRow("a seventh sensor") << int(ESTATSENS) << "99" << true << true;
+        QTest::newRow("sensors not known") << int(ESTATSENS) << "" << false << true;
+        QTest::newRow("a reaction") << int(Mask1) << "3" << false << false;
+        QTest::newRow("a reaction outside its codes") << int(Mask6) << "9" << true << true;
+        QTest::newRow("a reaction not known") << int(LowAlarmEvent) << "" << false << true;
+        QTest::newRow("a threshold") << int(LowAlarmWarning) << "3,6" << false << false;
+        QTest::newRow("a threshold that is no number")
+            << int(LowAlarmWarning) << "x" << true << true;
+        QTest::newRow("a period the page sets") << int(sample) << "30" << false << false;
+        QTest::newRow("a period the page does not set") << int(sample) << "60" << false << true;
+        QTest::newRow("a period that is no number") << int(sample) << "abc" << true << true;
+        QTest::newRow("a speed") << int(BrInt1) << "19200" << false << false;
+        QTest::newRow("a speed that is no number") << int(BrInt3) << "abc" << true << true;
+        QTest::newRow("a start date")
+            << int(ReadArchive1) << "01.10.2026 00:00:00" << false << false;
+        QTest::newRow("no such day") << int(ReadArchive3) << "31.02.2026 00:00:00" << true << true;
+        QTest::newRow("a date without its time")
+            << int(ReadArchive4) << "01.10.2026" << true << true;
+        QTest::newRow("no archive date") << int(ReadArchive4) << "" << false << true;
+        QTest::newRow("a serial number") << int(SN_CORRECTOR1) << "100234" << false << false;
+        QTest::newRow("no serial number") << int(SN_CORRECTOR1 + 1) << "" << false << true;
+        QTest::newRow("a serial number with letters")
+            << int(SN_CORRECTOR3) << "12a" << true << true;
+        QTest::newRow("the clock, which no page sends") << int(date) << "odd" << false << false;
+    }
+
+    // Before the unit is read only what no unit could hold is refused; once it is, a differing
+    // value is judged as the page's write judges it. apply refuses what the second refuses.
+    void shouldJudgeFileValuesAsPagesDo()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, value);
+        QFETCH(bool, refusedBeforeRead);
+        QFETCH(bool, refusedAfterRead);
+        QCOMPARE(!Snapshot::refusalOf(key, value, Snapshot::Stage::BeforeRead).isEmpty(),
+                 refusedBeforeRead);
+        QCOMPARE(!Snapshot::refusalOf(key, value, Snapshot::Stage::AfterRead).isEmpty(),
+                 refusedAfterRead);
+        UnitSnapshot file;
+        file.values[key] = value;
+        QCOMPARE(Snapshot::refusals(file).size(), refusedBeforeRead ? 1 : 0);
+        if (refusedAfterRead) {
+            UnitData data;
+            QVERIFY(!Snapshot::apply(data, key, value));
+        }
+    }
+
+    // A value longer than the file's values can be is cut on reading, and never taken for the
+    // shorter one.
+    void shouldRefuseValueCutOnReading_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("as long as can be") << 2047 << false;
+        QTest::newRow("one longer") << 2048 << true;
+        QTest::newRow("far longer") << 3000 << true;
+    }
+
+    void shouldRefuseValueCutOnReading()
+    {
+        QFETCH(int, length);
+        QFETCH(bool, refused);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("long.ini"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[SETTINGS]\r\nGPRSapn=\"" + QByteArray(length, 'x') + "\"\r\n");
+        file.close();
+        QString why;
+        const std::optional<UnitSnapshot> read = UnitBackup::read(path, &why);
+        QVERIFY2(read, qPrintable(why));
+        const QList<Snapshot::Refusal> found = Snapshot::refusals(*read);
+        QCOMPARE(found.size(), refused ? 1 : 0);
+        if (refused) {
+            QCOMPARE(found.first().key, int(GPRSapn));
+            QVERIFY(found.first().reason.contains(QStringLiteral("2047")));
+        }
+    }
+
     void shouldShowValuesAsPagesDo_data()
     {
         QTest::addColumn<int>("key");

@@ -16,6 +16,9 @@ namespace {
 
 enum Column { SettingColumn = 0, UnitColumn = 1, FileColumn = 2 };
 
+// Before a file's value the page would refuse, in the file's column.
+const QString kInvalidMark = QStringLiteral("НЕДОПУСТИМО: ");
+
 QTableWidgetItem *readOnlyItem(const QString &text)
 {
     auto *item = new QTableWidgetItem(text);
@@ -55,14 +58,25 @@ CompareDialog::CompareDialog(UnitData &data, const UnitSnapshot &file, const QSt
         {QStringLiteral("Настройка"), QStringLiteral("В приборе"), QStringLiteral("В файле")});
     CompareTable->verticalHeader()->hide();
     CompareTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // A file value the page would refuse is marked and never applied.
+    for (const Snapshot::Refusal &refusal : Snapshot::refusals(data, file))
+        m_refusals.insert(refusal.key, refusal.reason);
     for (int row = 0; row < differences.size(); ++row) {
         const Snapshot::Difference &difference = differences[row];
+        const bool refused = m_refusals.contains(difference.key);
         auto *setting = readOnlyItem(difference.caption);
-        setting->setFlags(setting->flags() | Qt::ItemIsUserCheckable);
-        setting->setCheckState(Qt::Checked);
+        if (!refused)
+            setting->setFlags(setting->flags() | Qt::ItemIsUserCheckable);
+        setting->setCheckState(refused ? Qt::Unchecked : Qt::Checked);
         CompareTable->setItem(row, SettingColumn, setting);
         CompareTable->setItem(row, UnitColumn, readOnlyItem(difference.unitValue));
-        CompareTable->setItem(row, FileColumn, readOnlyItem(difference.fileValue));
+        auto *fileValue =
+            readOnlyItem(refused ? kInvalidMark + difference.fileValue + QStringLiteral(" (") +
+                                       m_refusals.value(difference.key) + u')'
+                                 : difference.fileValue);
+        if (refused)
+            fileValue->setForeground(Qt::red);
+        CompareTable->setItem(row, FileColumn, fileValue);
     }
     CompareTable->resizeColumnsToContents();
     CompareTable->horizontalHeader()->setStretchLastSection(true);
@@ -70,7 +84,7 @@ CompareDialog::CompareDialog(UnitData &data, const UnitSnapshot &file, const QSt
     auto *buttons = new QDialogButtonBox;
     ButtonApply = buttons->addButton(QStringLiteral("Применить"), QDialogButtonBox::AcceptRole);
     ButtonApply->setObjectName(QStringLiteral("ButtonApply"));
-    ButtonApply->setEnabled(!m_keys.isEmpty());
+    ButtonApply->setEnabled(m_keys.size() > m_refusals.size());
     ButtonClose = buttons->addButton(QStringLiteral("Закрыть"), QDialogButtonBox::RejectRole);
     ButtonClose->setObjectName(QStringLiteral("ButtonClose"));
     connect(ButtonApply, &QPushButton::clicked, this, [this] { guarded([this] { apply(); }); });
@@ -91,6 +105,8 @@ void CompareDialog::apply()
         if (CompareTable->item(row, SettingColumn)->checkState() != Qt::Checked)
             continue;
         const int key = m_keys[row];
+        if (m_refusals.contains(key))
+            continue;
         if (Snapshot::apply(m_data, key, m_file.values[key]))
             applied << Snapshot::captionOf(key);
         else

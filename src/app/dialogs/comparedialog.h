@@ -3,6 +3,7 @@
 #include "unit/unitsnapshot.h"
 
 #include <QDialog>
+#include <QHash>
 
 #include <functional>
 
@@ -14,7 +15,8 @@ struct UnitData;
 // The settings that differ between a saved file and the unit as last read: the setting, the
 // unit's value and the file's, each with a check box. "Применить" puts the checked values into
 // the pages as if typed, leaving the baselines, so they show changed and each page's write
-// sends them with all its checks. Nothing goes to the unit from here.
+// sends them with all its checks; a file value the page would refuse is marked "НЕДОПУСТИМО"
+// with the reason, unchecked, and never applied. Nothing goes to the unit from here.
 class CompareDialog : public QDialog
 {
     Q_OBJECT
@@ -40,4 +42,6 @@ private:
     UnitSnapshot m_file;
     Report m_report;
     QList<int> m_keys;
+    // Why the page would refuse a row's file value, by key: such a row is marked, never applied.
+    QHash<int, QString> m_refusals;
 };
