@@ -306,7 +306,11 @@ void CliTool::sayGoodbye() noexcept
     } catch (...) {
         // Ending anyway; closing the port below drops DTR, which hangs up a modem as well.
     }
-    m_connection->releasePort();
+    try {
+        m_connection->releasePort();
+    } catch (...) {
+        // A port that fails even to close is let go of with the program.
+    }
 }
 
 void CliTool::fail(const QString &reason)
