@@ -25,6 +25,7 @@ public:
         const QByteArray got = m_arrived.first(std::min(maxBytes, m_arrived.size()));
         m_arrived.remove(0, got.size());
         m_handedOver += got;
+        m_readEnds << m_handedOver.size();
         return got;
     }
     qsizetype write(const QByteArray &bytes, int) override
@@ -46,6 +47,10 @@ public:
     }
 
     const QByteArray &handedOver() const { return m_handedOver; }
+    // How much had been handed over after each read, in order.
+    const QList<qsizetype> &readEnds() const { return m_readEnds; }
+    // Arrived and not taken: still queued in the driver.
+    const QByteArray &queued() const { return m_arrived; }
     const QByteArray &written() const { return m_written; }
     QByteArray everything() const
     {
@@ -60,6 +65,7 @@ private:
     qsizetype m_next = 0;
     QByteArray m_arrived;
     QByteArray m_handedOver;
+    QList<qsizetype> m_readEnds;
     QByteArray m_written;
     bool m_open = false;
 };
