@@ -58,7 +58,9 @@ bool ends(int reader, const QString &text, int minSize, const QString &endText)
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
 {
     FuzzInput input(data, size);
-    const int reader = static_cast<int>(input.byte() % 5);
+    const unsigned choice = input.byte();
+    const int reader = static_cast<int>(choice % 5);
+    const bool arrivalOnRead = (choice / 5) % 2 == 1;
     const int timeOtv = static_cast<int>(input.byte() % 6);
     const int startMs = static_cast<int>(input.byte()) * 4; // somewhere in the first second
     const int sizeOtv = static_cast<int>(input.byte()) * 2;
@@ -67,6 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
 
     auto owned = std::make_unique<ScriptedDevice>(pieces);
     ScriptedDevice &device = *owned;
+    device.setArrivalOnRead(arrivalOnRead);
     TComPort port(std::move(owned));
     port.Open();
     ScriptedClock clock(device, startMs);

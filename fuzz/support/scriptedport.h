@@ -26,6 +26,8 @@ public:
         m_arrived.remove(0, got.size());
         m_handedOver += got;
         m_readEnds << m_handedOver.size();
+        if (m_arrivalOnRead)
+            step();
         return got;
     }
     qsizetype write(const QByteArray &bytes, int) override
@@ -38,6 +40,10 @@ public:
         if (input)
             m_arrived.clear();
     }
+
+    // Pieces arrive after each read as well: bytes that come in while the reader looks at what
+    // it took, still queued when it ends.
+    void setArrivalOnRead(bool on) { m_arrivalOnRead = on; }
 
     // The next piece arrives.
     void step()
@@ -68,6 +74,7 @@ private:
     QList<qsizetype> m_readEnds;
     QByteArray m_written;
     bool m_open = false;
+    bool m_arrivalOnRead = false;
 };
 
 // A clock that moves only when a reader pauses on it; each pause lets the next piece arrive.
