@@ -228,7 +228,7 @@ bool SettingsTable::typesCharacter(const QKeyEvent &event)
 void SettingsTable::keyPressEvent(QKeyEvent *event)
 {
     // A read-only row takes no typed character: neither an edit nor the table's jump to the row
-    // whose caption starts with it (the next character would then be typed into that row).
+    // whose value starts with it (the next character would then be typed into that row).
     const QModelIndex current = currentIndex();
     if (current.isValid() && props(current.row()).readOnly && typesCharacter(*event)) {
         event->accept();
