@@ -1,7 +1,7 @@
 // The settings file's reader and writer, from any file the fuzzer makes, through writes of its
 // choosing: reading is repeatable; a write the file takes reads back as the reader's rules make
 // of the value; a write it refuses leaves the file byte for byte; and no write loses or changes
-// an entry written before under another name.
+// another entry, one written before under another name or one the file held from the start.
 #include "config/cp1251.h"
 #include "config/profilefile.h"
 #include "fuzzcheck.h"
@@ -43,6 +43,34 @@ QByteArray fileBytes(const QString &path)
 
 const QString kAbsent = QStringLiteral("\x01absent");
 
+// A name as the file compares it: case ignored, blanks at its ends left out (a name that
+// differs only there may or may not be the same entry; it is not checked).
+QString comparable(const QString &name)
+{
+    return name.trimmed().toUpper();
+}
+
+// The entries the file's lines seem to hold, each under the section line above it: the first
+// 64, as the lines name them.
+QList<std::pair<QString, QString>> entriesNamedIn(const QByteArray &bytes)
+{
+    QList<std::pair<QString, QString>> entries;
+    QString section;
+    for (const QByteArray &raw : bytes.split('\n')) {
+        const QString line = Cp1251::toUnicode(raw).trimmed();
+        if (line.startsWith(u'[')) {
+            const qsizetype end = line.indexOf(u']');
+            if (end > 0)
+                section = line.sliced(1, end - 1);
+            continue;
+        }
+        const qsizetype equals = line.indexOf(u'=');
+        if (equals > 0 && entries.size() < 64)
+            entries.append({section, line.first(equals).trimmed()});
+    }
+    return entries;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
@@ -51,13 +79,15 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     const QString path = dir.filePath(QStringLiteral("TavixConfig.ini"));
     FuzzInput input(data, size);
 
+    const QByteArray original = input.field('\x1e');
     {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return 0;
-        file.write(input.field('\x1e'));
+        file.write(original);
     }
     ProfileFile ini(path);
+    const QList<std::pair<QString, QString>> held = entriesNamedIn(original);
 
     // Names in upper case, so two names differ exactly when the file sees them as different.
     std::map<std::pair<QString, QString>, QString> written;
@@ -69,6 +99,9 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
         const QString before = ini.readString(section, key, kAbsent);
         FUZZ_CHECK(ini.readString(section, key, kAbsent) == before, "reading is not repeatable");
         const QByteArray bytesBefore = fileBytes(path);
+        QStringList heldBefore;
+        for (const auto &[heldSection, heldKey] : held)
+            heldBefore << ini.readString(heldSection, heldKey, kAbsent);
         bool refused = false;
         try {
             ini.writeString(section, key, value);
@@ -86,6 +119,15 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
                    "[" + section + "] " + key + "=" + value + " reads back as " +
                        ini.readString(section, key, kAbsent));
         written[{section.toUpper(), key.toUpper()}] = asRead(value);
+        for (qsizetype i = 0; i < held.size(); ++i) {
+            const auto &[heldSection, heldKey] = held[i];
+            if (comparable(heldSection) == comparable(section) &&
+                comparable(heldKey) == comparable(key))
+                continue;
+            FUZZ_CHECK(ini.readString(heldSection, heldKey, kAbsent) == heldBefore[i],
+                       "[" + heldSection + "] " + heldKey + " changed by writing [" + section +
+                           "] " + key);
+        }
         for (const auto &[name, kept] : written)
             FUZZ_CHECK(ini.readString(name.first, name.second, kAbsent) == kept,
                        "[" + name.first + "] " + name.second + " lost by writing [" + section +

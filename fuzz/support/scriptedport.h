@@ -25,6 +25,9 @@ public:
         const QByteArray got = m_arrived.first(std::min(maxBytes, m_arrived.size()));
         m_arrived.remove(0, got.size());
         m_handedOver += got;
+        m_readEnds << m_handedOver.size();
+        if (m_arrivalOnRead)
+            step();
         return got;
     }
     qsizetype write(const QByteArray &bytes, int) override
@@ -38,6 +41,10 @@ public:
             m_arrived.clear();
     }
 
+    // Pieces arrive after each read as well: bytes that come in while the reader looks at what
+    // it took, still queued when it ends.
+    void setArrivalOnRead(bool on) { m_arrivalOnRead = on; }
+
     // The next piece arrives.
     void step()
     {
@@ -46,6 +53,10 @@ public:
     }
 
     const QByteArray &handedOver() const { return m_handedOver; }
+    // How much had been handed over after each read, in order.
+    const QList<qsizetype> &readEnds() const { return m_readEnds; }
+    // Arrived and not taken: still queued in the driver.
+    const QByteArray &queued() const { return m_arrived; }
     const QByteArray &written() const { return m_written; }
     QByteArray everything() const
     {
@@ -60,8 +71,10 @@ private:
     qsizetype m_next = 0;
     QByteArray m_arrived;
     QByteArray m_handedOver;
+    QList<qsizetype> m_readEnds;
     QByteArray m_written;
     bool m_open = false;
+    bool m_arrivalOnRead = false;
 };
 
 // A clock that moves only when a reader pauses on it; each pause lets the next piece arrive.

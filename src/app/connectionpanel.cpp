@@ -8,6 +8,7 @@
 #include "app/widgets/portselector.h"
 #include "app/widgets/radiogroup.h"
 #include "app/widgets/unittextvalidator.h"
+#include "link/dialing.h"
 #include "link/logsink.h"
 #include "link/portwatcher.h"
 
@@ -56,7 +57,7 @@ ConnectionPanel::ConnectionPanel(Surroundings surroundings, QWidget *parent)
     auto *phoneGroup = named(new QGroupBox(QStringLiteral("Номер телефона")), "GroupBox3");
     m_phone = named(new QLineEdit, "Edit2");
     m_phone->setMinimumWidth(60);
-    m_phone->setValidator(new UnitTextValidator(m_phone));
+    m_phone->setValidator(new DialNumberValidator(m_phone));
     auto *phoneColumn = new QVBoxLayout(phoneGroup);
     phoneColumn->setContentsMargins(6, 2, 6, 4);
     phoneColumn->addWidget(m_phone);
@@ -114,17 +115,29 @@ void ConnectionPanel::restoreChoices(const GsmSet::Stored &stored, bool fullMode
         m_type->setItemIndex(item);
         if (item >= 0)
             typeChosen();
-        m_phone->setText(stored.phone);
+        showPhone(stored.phone);
         m_type->show();
     } else {
         link.setType(ConnectionType::GsmModem);
         const QString phone = phoneArgument.trimmed();
-        m_phone->setText(phone.isEmpty() ? stored.phone : phone);
+        showPhone(phone.isEmpty() ? stored.phone : phone);
         m_type->setItemIndex(-1);
         m_type->hide();
     }
 
     m_speed->setCurrentIndex(GsmSet::speedIndexFor(stored.speed));
+}
+
+void ConnectionPanel::showPhone(const QString &phone)
+{
+    // The field takes a number only; another text stays out of it rather than wait there for
+    // Connect to refuse it.
+    if (!Dialing::isDialNumber(phone)) {
+        m_phone->clear();
+        m_around.log.log(QStringLiteral("Некорректный номер телефона!"), LogColor::Red);
+        return;
+    }
+    m_phone->setText(phone);
 }
 
 void ConnectionPanel::refreshPortList()

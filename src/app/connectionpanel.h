@@ -66,6 +66,9 @@ private:
     // one the port takes (the operator is told).
     bool saveChoices();
     void applyPhoneFieldRule();
+    // Puts a number from the settings file or the command line into the phone field; one the
+    // field would refuse leaves it empty, said in red.
+    void showPhone(const QString &phone);
     // Scans the serial ports again and shows them, keeping the choice as the port list's
     // rules say.
     void refreshPortList();

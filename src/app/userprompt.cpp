@@ -18,13 +18,16 @@ public:
     NormalCursor &operator=(const NormalCursor &) = delete;
 };
 
+// A box's text quotes replies, file names and values: it is shown as plain text.
 class MessageBoxPrompt : public UserPrompt
 {
 public:
     void inform(QWidget *parent, const QString &caption, const QString &text) override
     {
         const NormalCursor cursor;
-        QMessageBox::information(parent, caption, text, QMessageBox::Ok);
+        QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok, parent);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
     }
 
     bool askYesNo(QWidget *parent, const QString &caption, const QString &text,
@@ -36,6 +39,7 @@ public:
         shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         QMessageBox box(QMessageBox::Question, caption, shown, QMessageBox::Yes | QMessageBox::No,
                         parent);
+        box.setTextFormat(Qt::PlainText);
         box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
         box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
         if (!details.isEmpty()) {
@@ -54,7 +58,9 @@ public:
     void showError(QWidget *parent, const QString &caption, const QString &text) override
     {
         const NormalCursor cursor;
-        QMessageBox::critical(parent, caption, text, QMessageBox::Ok);
+        QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
     }
 
     QString chooseFileToOpen(QWidget *parent, const QString &caption, const QString &folder,

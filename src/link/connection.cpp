@@ -392,9 +392,9 @@ bool Connection::dial(const QString &phone)
             port->Close();
         return false;
     }
-    // A line break or another control character would end the dial command early and send
-    // the rest to the modem as a command of its own.
-    if (!ReplyText::isSendable(phone)) {
+    // A line break, a ";" or another character that is no part of a number would end the
+    // dial command early and send the rest to the modem as a command of its own.
+    if (!Dialing::isDialNumber(phone)) {
         log().log(QStringLiteral("Некорректный номер телефона!"), LogColor::Red);
         if (port)
             port->Close();

@@ -2,6 +2,8 @@
 
 #include "replytext.h"
 
+#include <algorithm>
+
 namespace Dialing {
 
 Registration registrationOf(const QString &answer)
@@ -22,6 +24,13 @@ Registration registrationOf(const QString &answer)
             return {false, QString::fromUtf8(line), false};
     }
     return {false, QStringLiteral("Нет ответа от модема!"), true};
+}
+
+bool isDialNumber(QStringView number)
+{
+    static const QString kDialCharacters = QStringLiteral("0123456789+*#,WwPpTt!@ ");
+    return std::all_of(number.begin(), number.end(),
+                       [](QChar ch) { return kDialCharacters.contains(ch); });
 }
 
 QStringList failureLines(const QString &answer, const QString &phone)

@@ -81,6 +81,9 @@ bool SettingsModel::setData(const QModelIndex &index, const QVariant &value, int
 {
     if (role != Qt::EditRole || !index.isValid() || index.column() != ValueColumn)
         return false;
+    // What comes through here comes from an editor or stands in for one: the editors' rules.
+    if (!SettingsRows::takesValue(index.row(), value.toString()))
+        return false;
     setValue(index.row(), value.toString());
     return true;
 }

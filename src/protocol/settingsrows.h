@@ -55,4 +55,11 @@ QString tidy(int row, const QString &value);
 // and always pass.
 bool takesCharacter(int row, QChar ch);
 
+// Whether value is one the row's editor could hand over, so that a value put in through the
+// model without an editor obeys the same rules: one line of text the code page holds and a
+// parameter set can keep (rows 0 to 5), the time mask's form with digits or blanks (6, 8),
+// digits only (7, 9), the phone mask's form or no number (10 to 12); the clock rows take
+// nothing, their dialog sets them.
+bool takesValue(int row, const QString &value);
+
 } // namespace SettingsRows

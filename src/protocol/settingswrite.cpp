@@ -10,7 +10,7 @@
 #include "settingsrows.h"
 #include "valuechecks.h"
 
-#include <QRegularExpression>
+#include <algorithm>
 
 #include <cmath>
 #include <cstdlib>
@@ -33,20 +33,22 @@ namespace SettingsWrite {
 
 namespace {
 
-// Seconds since midnight, or -1 for no time of day.
+// Seconds since midnight, or -1 for no time of day. A time goes to the unit as it stands: the
+// blanks the time rule passes over at its ends may be blanks, never a tab, a line end or
+// another control character (the command would end there).
 int timeOfDaySeconds(const QString &text)
 {
     double value = 0;
-    if (!ValueChecks::TryParseTime(text, value))
+    if (!ReplyText::isSendable(text) || !ValueChecks::TryParseTime(text, value))
         return -1;
     return static_cast<int>(std::lround(value * 86400));
 }
 
-// A window length: decimal digits only, or -1.
+// A window length: decimal digits only, or -1 (a final line end is no digit either).
 int minutes(const QString &text)
 {
-    static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
-    if (!digits.match(text).hasMatch())
+    if (text.isEmpty() ||
+        !std::all_of(text.begin(), text.end(), [](QChar ch) { return ch >= u'0' && ch <= u'9'; }))
         return -1;
     bool ok = false;
     const int n = text.toInt(&ok);

@@ -211,6 +211,26 @@ private Q_SLOTS:
             << ""
             << ""
             << "";
+        QTest::newRow("dialled number: typed characters of a command refused")
+            << Field::Phone << 0 << Entry::Typed << "8900;+CFUN=0"
+            << "8900+0"
+            << "ATD8900+0"
+            << "";
+        QTest::newRow("dialled number: pasted command refused")
+            << Field::Phone << 0 << Entry::Pasted << "8900;+CFUN=0"
+            << ""
+            << ""
+            << "Введите номер телефона!";
+        QTest::newRow("dialled number from elsewhere with a command refused at dialling")
+            << Field::Phone << 0 << Entry::Set << "8900;+CFUN=0"
+            << "8900;+CFUN=0"
+            << ""
+            << "Некорректный номер телефона!";
+        QTest::newRow("dialled number: dial modifiers kept")
+            << Field::Phone << 0 << Entry::Pasted << "+7 916,W*21#P!@T"
+            << "+7 916,W*21#P!@T"
+            << "ATD+7 916,W*21#P!@T"
+            << "";
         QTest::newRow("dialled number from elsewhere keeps the first line")
             << Field::Phone << 0 << Entry::Set << "89160000001\r\nATH"
             << "89160000001"
@@ -320,7 +340,7 @@ private Q_SLOTS:
                 QVERIFY2(ch.unicode() >= 0x20 && ch != u'\x7f', qPrintable(line));
             for (const QString &stray :
                  {QStringLiteral("exit"), QStringLiteral("GSMlen=0"), QStringLiteral("sample=1"),
-                  QStringLiteral("ATH"), QStringLiteral("?")}) {
+                  QStringLiteral("ATH"), QStringLiteral("CFUN"), QStringLiteral("?")}) {
                 QVERIFY2(!line.contains(stray) || (stray == u"?" && line.startsWith(u"AT+CREG?")),
                          qPrintable(line));
             }

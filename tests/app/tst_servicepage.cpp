@@ -5,8 +5,10 @@
 #include "app/pages/settingspage.h"
 #include "app/tavixapplication.h"
 #include "app/widgets/captionpanel.h"
+#include "config/cp1251.h"
 #include "protocol/settingsrows.h"
 #include "support/session.h"
+#include "support/simtrace.h"
 #include "support/widgetbyname.h"
 
 #include <QApplication>
@@ -49,6 +51,59 @@ private Q_SLOTS:
         QLineEdit *field = serial ? s.form->servicePage()->Edit3 : s.form->servicePage()->Edit4;
         QTest::keyClicks(field, typed);
         QCOMPARE(field->text(), kept);
+    }
+
+    // The ten characters are a limit for typing only: a longer value the unit reports is
+    // shown whole, Записать never sends it cut short, and typing still stops at ten.
+    void shouldShowReportedIdentityWhole_data()
+    {
+        QTest::addColumn<bool>("serial");
+        QTest::addColumn<QString>("reported");
+        QTest::newRow("name of 14 characters") << false << "TAVIX-M 123456";
+        QTest::newRow("name of 14 Cyrillic letters") << false << "Узел учёта газ";
+        QTest::newRow("serial number of 14 digits") << true << "12345678901234";
+    }
+
+    void shouldShowReportedIdentityWhole()
+    {
+        QFETCH(bool, serial);
+        QFETCH(QString, reported);
+        const QString key = serial ? QStringLiteral("DEVSERIAL") : QStringLiteral("DEVNAME");
+        Session s;
+        SimOptions options = Session::quickOptions(false);
+        options.traceFile = s.dir.filePath(QStringLiteral("trace.txt"));
+        options.unitOptions.stateFile = s.dir.filePath(QStringLiteral("unit.ini"));
+        writeBytes(options.unitOptions.stateFile,
+                   Cp1251::fromUnicode(QStringLiteral("[UNIT]\r\n") + key + QStringLiteral("=\"") +
+                                       reported + QStringLiteral("\"\r\n")));
+        s.start(options, QStringLiteral("line"));
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
+        QVERIFY(s.form->portConnected());
+        ServicePage *page = s.form->servicePage();
+        widget<QTabWidget>(*s.form, "PageControl1")->setCurrentWidget(page);
+        QLineEdit *field = serial ? page->Edit3 : page->Edit4;
+
+        QTest::mouseClick(serial ? page->Button3 : page->Button5, Qt::LeftButton);
+        QCOMPARE(field->text(), reported);
+        // Typing at its end makes it no longer.
+        field->setFocus();
+        field->end(false);
+        QTest::keyClicks(field, QStringLiteral("77"));
+        QCOMPARE(field->text(), reported);
+
+        QTest::mouseClick(serial ? page->Button4 : page->Button6, Qt::LeftButton);
+        const QStringList assignments = tracedCommands(options.traceFile).filter(key + u'=');
+        for (const QString &line : assignments)
+            QCOMPARE(line, key + u'=' + reported);
+        if (!serial)
+            QCOMPARE(assignments.size(), 1);
+
+        // Typed anew, the field takes ten characters again.
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Backspace);
+        QTest::keyClicks(field, QStringLiteral("123456789012"));
+        QCOMPARE(field->text(), QStringLiteral("1234567890"));
     }
 
     void shouldWriteIdentityAndShowItInTitle()

@@ -285,6 +285,76 @@ private Q_SLOTS:
         QVERIFY(!settings.isChanged(Phone1));
     }
 
+    // The clock rows take no typed key at all: neither the table's jump to a row starting
+    // with the letter typed (which then took the next key as its new value) nor an edit; only
+    // Enter and the ellipsis button open the clock dialog. Keys go to the table, as a test
+    // tool or a quick hand sends them, and to the value the row shows.
+    void shouldTakeNoTypedKeysOnClockRows_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<bool>("toValue");
+        QTest::newRow("letters on the clock row") << int(DeviceClock) << "aX" << false;
+        QTest::newRow("letters on the clock row's value") << int(DeviceClock) << "aX" << true;
+        QTest::newRow("a digit on the archive row") << int(ArchiveStart) << "0" << false;
+        QTest::newRow("a digit on the archive row's value") << int(ArchiveStart) << "0" << true;
+        QTest::newRow("a value's first letter on the archive row")
+            << int(ArchiveStart) << "fZ" << false;
+        QTest::newRow("a value's first letter on the archive row's value")
+            << int(ArchiveStart) << "aZ" << true;
+        QTest::newRow("a space on the clock row") << int(DeviceClock) << " 1" << false;
+    }
+
+    void shouldTakeNoTypedKeysOnClockRows()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, keys);
+        QFETCH(bool, toValue);
+        Session s;
+        SimOptions options = Session::quickOptions(false);
+        options.traceFile = s.dir.filePath(QStringLiteral("trace.txt"));
+        // Values that start with the letters typed: the table's jump would find them.
+        options.unitOptions.stateFile = s.dir.filePath(QStringLiteral("unit.ini"));
+        writeBytes(options.unitOptions.stateFile,
+                   "[UNIT]\r\nGPRSapn=\"apn.example.net\"\r\nFTPlogin=\"field\"\r\n");
+        s.start(options, QStringLiteral("line"));
+        Trace trace{options.traceFile};
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
+        QVERIFY(s.form->portConnected());
+        activate(s.form.get());
+        SettingsModel &settings = s.form->unitData().settings;
+        QStringList before;
+        for (int r = 0; r < settings.rowCount(); ++r)
+            before << settings.value(r);
+        trace.news();
+
+        SettingsTable *view = table(*s.form);
+        view->setFocus();
+        view->setCurrentIndex(view->model()->index(row, 1));
+        QCoreApplication::processEvents();
+        QWidget *target = toValue ? QApplication::focusWidget() : view;
+        QVERIFY(target);
+        QTest::keyClicks(target, keys);
+        QCoreApplication::processEvents();
+        QVERIFY2(!clockDialog(*s.form), "a typed key opened the clock dialog");
+        QCOMPARE(view->currentIndex().row(), row);
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : view,
+                        Qt::Key_Return);
+        QCoreApplication::processEvents();
+        if (TFDateTimeEdit *dialog = clockDialog(*s.form)) // Enter may open it, and no more
+            dialog->close();
+        QCoreApplication::processEvents();
+
+        for (int r = 0; r < settings.rowCount(); ++r) {
+            QCOMPARE(settings.value(r), before[r]);
+            QVERIFY(!settings.isChanged(r));
+        }
+        s.prompt.boxes.clear();
+        QTest::mouseClick(s.form->settingsPage()->Button2, Qt::LeftButton);
+        const QStringList sent = trace.news();
+        QVERIFY2(sent.filter(QStringLiteral("=")).isEmpty(), qPrintable(sent.join(u'|')));
+    }
+
     void shouldWriteChangedRowsFromPage()
     {
         Session s;

@@ -18,6 +18,7 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
 
@@ -40,6 +41,8 @@ class StartupTest : public QObject
 private Q_SLOTS:
     void shouldRestoreConnectionPanel_data();
     void shouldRestoreConnectionPanel();
+    void shouldKeepRefusedNumberOutOfPhoneField_data();
+    void shouldKeepRefusedNumberOutOfPhoneField();
     void shouldLeaveOperationButtonsOff_data();
     void shouldLeaveOperationButtonsOff();
     void shouldLayOutPagesAndTables();
@@ -85,9 +88,6 @@ void StartupTest::shouldRestoreConnectionPanel_data()
     QTest::newRow("blank argument falls back to stored phone")
         << QStringList{"   "} << stored << kPorts << false << -1 << ConnectionType::GsmModem
         << storedPhone << true << 2 << 3;
-    QTest::newRow("switch in other case is a phone number")
-        << QStringList{"-PELNAX"} << stored << kPorts << false << -1 << ConnectionType::GsmModem
-        << "-PELNAX" << true << 2 << 3;
     QTest::newRow("full mode, line")
         << QStringList{"-pelnax"} << QByteArray(stored + "TypeConnect=line\r\n") << kPorts << true
         << 0 << ConnectionType::Line << storedPhone << false << 2 << 3;
@@ -150,6 +150,44 @@ void StartupTest::shouldRestoreConnectionPanel()
     // The start-up reads only; it writes neither the settings file nor the log.
     QCOMPARE(QFile::exists(fixture.iniPath()), !ini.isNull());
     QVERIFY(!QFile::exists(fixture.logPath()));
+}
+
+// Only a number goes into the phone field: a text with characters no number holds, given on
+// the command line or kept in the settings file, would reach the modem as a command of its own
+// after "ATD". It stays out of the field, said in red; the start mode is as for any argument.
+void StartupTest::shouldKeepRefusedNumberOutOfPhoneField_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<bool>("fullMode");
+
+    const QByteArray stored = "[GSMSET]\r\nPhone=89160000001\r\n";
+    QTest::newRow("argument with a second command")
+        << QStringList{"8900;+CFUN=0"} << stored << false;
+    QTest::newRow("switch in other case is no phone number")
+        << QStringList{"-PELNAX"} << stored << false;
+    QTest::newRow("argument with letters") << QStringList{"  8916abc "} << stored << false;
+    QTest::newRow("stored number with a second command, modem-only")
+        << QStringList() << QByteArray("[GSMSET]\r\nPhone=8900;+CFUN=0\r\n") << false;
+    QTest::newRow("stored number with a second command, full mode")
+        << QStringList{"-pelnax"} << QByteArray("[GSMSET]\r\nTypeConnect=gsm\r\nPhone=8900;ATH\r\n")
+        << true;
+}
+
+void StartupTest::shouldKeepRefusedNumberOutOfPhoneField()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, ini);
+    QFETCH(bool, fullMode);
+
+    FormFixture fixture;
+    auto form = fixture.start(arguments, kPorts, ini);
+
+    QCOMPARE(widget<QLineEdit>(*form, "Edit2")->text(), QString());
+    QCOMPARE(form->connectionType(), ConnectionType::GsmModem);
+    QCOMPARE(widget<QTabWidget>(*form, "PageControl1")->isTabVisible(3), fullMode);
+    const QString pane = widget<QTextEdit>(*form, "LogRichEdit")->toPlainText();
+    QVERIFY2(pane.endsWith(QStringLiteral("Некорректный номер телефона!")), qPrintable(pane));
 }
 
 void StartupTest::shouldLeaveOperationButtonsOff_data()

@@ -361,18 +361,28 @@ private Q_SLOTS:
         QVERIFY2(run.err.contains(QStringLiteral("GPRSapn")), qPrintable(run.err));
     }
 
-    // The same for the number the modem dials: "ATD" with a line break inside would hang up
-    // the call (ATH) as a command of its own.
+    // The same for the number the modem dials: "ATD" with a line break or a ";" inside would
+    // hang up the call (ATH) or switch the modem off (+CFUN=0) as a command of its own.
+    void shouldNeverDialNumberWithLineBreak_data()
+    {
+        QTest::addColumn<QString>("phone");
+        QTest::newRow("line break") << "89160000001\rATH";
+        QTest::newRow("semicolon") << "8900;+CFUN=0";
+        QTest::newRow("semicolon and hang-up") << "8900;H";
+    }
+
     void shouldNeverDialNumberWithLineBreak()
     {
+        QFETCH(QString, phone);
         CliFixture f;
         f.startUnit(true);
         const Run run = f.cli({QStringLiteral("read"), QStringLiteral("--port"), f.link(),
-                               QStringLiteral("--phone"), QStringLiteral("89160000001\rATH")});
+                               QStringLiteral("--phone"), phone});
         QCOMPARE(run.exitCode, 1);
         const QStringList sent = f.traced();
         QVERIFY2(sent.filter(QStringLiteral("ATD")).isEmpty(), qPrintable(sent.join(u'|')));
         QVERIFY2(sent.filter(QStringLiteral("ATH")).isEmpty(), qPrintable(sent.join(u'|')));
+        QVERIFY2(sent.filter(QStringLiteral("CFUN")).isEmpty(), qPrintable(sent.join(u'|')));
         QVERIFY2(run.err.contains(QStringLiteral("Некорректный номер телефона!")),
                  qPrintable(run.err));
     }

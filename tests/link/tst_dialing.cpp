@@ -49,6 +49,36 @@ private Q_SLOTS:
         QCOMPARE(r.unrecognised, unrecognised);
     }
 
+    // What may follow "ATD": a number with the modem's dial modifiers, and nothing that ends
+    // the dial command or starts another one.
+    void shouldTakeOnlyDialNumbers_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("digits") << "89161234567" << true;
+        QTest::newRow("international with blanks") << "+7 916 123 45 67" << true;
+        QTest::newRow("service code") << "*100#" << true;
+        QTest::newRow("pause, wait, pulse, tone, flash, quiet") << "8,W916P1T2!3@4" << true;
+        QTest::newRow("modifiers in lower case") << "8w916p1t2" << true;
+        QTest::newRow("blanks only") << "   " << true;
+        QTest::newRow("semicolon ends the dial command") << "8900;+CFUN=0" << false;
+        QTest::newRow("semicolon at the end") << "8900;" << false;
+        QTest::newRow("line break") << "8900\rATH" << false;
+        QTest::newRow("escape") << "8900\x1b" << false;
+        QTest::newRow("redial letter") << "L" << false;
+        QTest::newRow("stored number") << "S=1" << false;
+        QTest::newRow("hyphens") << "8-916-123" << false;
+        QTest::newRow("Cyrillic digit look-alike") << "89З6" << false;
+        QTest::newRow("full-width digit") << "８916" << false;
+    }
+
+    void shouldTakeOnlyDialNumbers()
+    {
+        QFETCH(QString, number);
+        QFETCH(bool, taken);
+        QCOMPARE(Dialing::isDialNumber(number), taken);
+    }
+
     void shouldNameEachFailureFound_data()
     {
         QTest::addColumn<QString>("answer");

@@ -218,6 +218,32 @@ private Q_SLOTS:
             << "-5"
             << "10:00:00"
             << "30" << invalid << "Введено некорректное значение [Длина GSM окна (минуты)]!";
+        QTest::newRow("GSM length with a final line end")
+            << "08:00:00"
+            << "60\n"
+            << "10:00:00"
+            << "30" << invalid << "Введено некорректное значение [Длина GSM окна (минуты)]!";
+        QTest::newRow("GPRS length with a final line end")
+            << "08:00:00"
+            << "60"
+            << "10:00:00"
+            << "30\r\n"
+            << invalid << "Введено некорректное значение [Длина GPRS окна (минуты)]!";
+        QTest::newRow("GSM start after a tab")
+            << "\t08:00:00"
+            << "60"
+            << "10:00:00"
+            << "30" << invalid << "Введено некорректное значение [Начало GSM окна]!";
+        QTest::newRow("GPRS start with a final line end")
+            << "08:00:00"
+            << "60"
+            << "10:00:00\n"
+            << "30" << invalid << "Введено некорректное значение [Начало GPRS окна]!";
+        QTest::newRow("GPRS start after an escape")
+            << "08:00:00"
+            << "60"
+            << "\x1b" "10:00:00"
+            << "30" << invalid << "Введено некорректное значение [Начало GPRS окна]!";
         QTest::newRow("the first failing rule speaks")
             << "bad"
             << "1441"
@@ -248,6 +274,20 @@ private Q_SLOTS:
         QTest::newRow("1441 refuses the whole group")
             << int(GsmLength) << "1441"
             << QStringList{"Значение [Длина GSM окна (минуты)] не должно быть больше, чем 24 часа!",
+                           "Значение [Начало GSM окна] не перезаписано!",
+                           "Значение [Длина GSM окна (минуты)] не перезаписано!",
+                           "Значение [Начало GPRS окна] не перезаписано!",
+                           "Значение [Длина GPRS окна (минуты)] не перезаписано!"};
+        QTest::newRow("a length with a final line end refuses the whole group")
+            << int(GsmLength) << "45\n"
+            << QStringList{"Введено некорректное значение [Длина GSM окна (минуты)]!",
+                           "Значение [Начало GSM окна] не перезаписано!",
+                           "Значение [Длина GSM окна (минуты)] не перезаписано!",
+                           "Значение [Начало GPRS окна] не перезаписано!",
+                           "Значение [Длина GPRS окна (минуты)] не перезаписано!"};
+        QTest::newRow("a start after a control character refuses the whole group")
+            << int(GprsStart) << "\x0b" "10:00:00"
+            << QStringList{"Введено некорректное значение [Начало GPRS окна]!",
                            "Значение [Начало GSM окна] не перезаписано!",
                            "Значение [Длина GSM окна (минуты)] не перезаписано!",
                            "Значение [Начало GPRS окна] не перезаписано!",

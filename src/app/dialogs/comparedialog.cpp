@@ -1,6 +1,7 @@
 #include "comparedialog.h"
 
 #include "app/guarded.h"
+#include "app/widgets/plaintext.h"
 #include "protocol/protocolkeys.h"
 #include "unit/unitdata.h"
 
@@ -23,7 +24,7 @@ QTableWidgetItem *readOnlyItem(const QString &text)
 {
     auto *item = new QTableWidgetItem(text);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    item->setToolTip(text);
+    item->setToolTip(PlainText::toolTip(text));
     return item;
 }
 
@@ -50,7 +51,8 @@ CompareDialog::CompareDialog(UnitData &data, const UnitSnapshot &file, const QSt
         about += QStringLiteral("\nНастройки прибора совпадают с файлом.");
     LabelFile = new QLabel(about);
     LabelFile->setObjectName(QStringLiteral("LabelFile"));
-    LabelFile->setToolTip(fileName);
+    LabelFile->setTextFormat(Qt::PlainText);
+    LabelFile->setToolTip(PlainText::toolTip(fileName));
 
     CompareTable = new QTableWidget(int(m_keys.size()), 3);
     CompareTable->setObjectName(QStringLiteral("CompareTable"));

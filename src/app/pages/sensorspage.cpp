@@ -40,6 +40,7 @@ SensorsPage::SensorsPage(SensorsModel &sensors, PageHost &host, QWidget *parent)
 
     Label3 = named(new QLabel(QStringLiteral("Напряжение батареи:")), "Label3");
     Label5 = named(new QLabel, "Label5");
+    Label5->setTextFormat(Qt::PlainText); // the battery voltage as the unit gives it
     Label4 = named(new QLabel(QStringLiteral("Пороговое напряжение:")), "Label4");
     Edit5 = named(new QLineEdit, "Edit5");
     Edit5->setMaximumWidth(60);

@@ -15,7 +15,33 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using namespace PageWidgets;
+
+namespace {
+
+// The identity fields take ten characters as they are typed.
+constexpr int kTypedLength = 10;
+
+// The typing limit is the field's length or the length of its text, whichever is longer: a
+// value the unit reports is shown whole (and so written back whole), and typing never makes the
+// text longer than ten characters or than the reported value.
+void limitTyping(QLineEdit *field)
+{
+    field->setMaxLength(kTypedLength);
+    QObject::connect(field, &QLineEdit::textEdited, field, [field](const QString &text) {
+        field->setMaxLength(std::max(kTypedLength, int(text.size())));
+    });
+}
+
+void showReported(QLineEdit *field, const QString &value)
+{
+    field->setMaxLength(std::max(kTypedLength, int(value.size())));
+    field->setText(value);
+}
+
+} // namespace
 
 ServicePage::ServicePage(UnitData &data, PageHost &host, QWidget *parent) : QWidget(parent)
 {
@@ -23,7 +49,7 @@ ServicePage::ServicePage(UnitData &data, PageHost &host, QWidget *parent) : QWid
 
     GroupBox1 = named(new QGroupBox(QStringLiteral("Серийный номер")), "GroupBox1");
     Edit3 = named(new QLineEdit, "Edit3");
-    Edit3->setMaxLength(10);
+    limitTyping(Edit3);
     Edit3->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), Edit3));
     Button3 = button("Button3", QStringLiteral("Считать"));
@@ -35,7 +61,7 @@ ServicePage::ServicePage(UnitData &data, PageHost &host, QWidget *parent) : QWid
 
     GroupBox2 = named(new QGroupBox(QStringLiteral("Наименование прибора")), "GroupBox2");
     Edit4 = named(new QLineEdit, "Edit4");
-    Edit4->setMaxLength(10);
+    limitTyping(Edit4);
     Edit4->setValidator(new UnitTextValidator(Edit4));
     Button5 = button("Button5", QStringLiteral("Считать"));
     Button6 = button("Button6", QStringLiteral("Записать"));
@@ -74,7 +100,7 @@ ServicePage::ServicePage(UnitData &data, PageHost &host, QWidget *parent) : QWid
     runs(Button3, [serialField](UnitLink &link) {
         const std::optional<QString> value = readSerialNumber(link);
         if (value && serialField)
-            serialField->setText(*value);
+            showReported(serialField, *value);
     });
     runs(Button4, [serialField, &identity](UnitLink &link) {
         writeSerialNumber(link, identity, serialField ? serialField->text() : QString());
@@ -82,7 +108,7 @@ ServicePage::ServicePage(UnitData &data, PageHost &host, QWidget *parent) : QWid
     runs(Button5, [nameField](UnitLink &link) {
         const std::optional<QString> value = readDeviceName(link);
         if (value && nameField)
-            nameField->setText(*value);
+            showReported(nameField, *value);
     });
     runs(Button6, [nameField, &identity](UnitLink &link) {
         writeDeviceName(link, identity, nameField ? nameField->text() : QString());

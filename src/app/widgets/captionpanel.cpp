@@ -6,6 +6,8 @@
 CaptionPanel::CaptionPanel(QWidget *parent) : QFrame(parent), m_caption(new QLabel(this))
 {
     m_caption->setAlignment(Qt::AlignCenter);
+    // The unit's name and number, as the unit gives them.
+    m_caption->setTextFormat(Qt::PlainText);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addWidget(m_caption, 1);

@@ -1,5 +1,7 @@
 #include "modelpresentation.h"
 
+#include "plaintext.h"
+
 #include <QColor>
 
 ModelPresentation::ModelPresentation(int changedRole, QBrush fixedBackground, QObject *parent)
@@ -12,7 +14,9 @@ QVariant ModelPresentation::data(const QModelIndex &index, int role) const
 {
     switch (role) {
     case Qt::ToolTipRole:
-        return textAsToolTip ? QIdentityProxyModel::data(index, Qt::DisplayRole) : QVariant();
+        return textAsToolTip ? PlainText::toolTip(
+                                   QIdentityProxyModel::data(index, Qt::DisplayRole).toString())
+                             : QVariant();
     case Qt::BackgroundRole:
         if (isFixed && isFixed(index))
             return m_fixedBackground;

@@ -1,6 +1,7 @@
 #include "portselector.h"
 
 #include "app/guarded.h"
+#include "plaintext.h"
 
 #include <QAbstractItemView>
 #include <QScrollBar>
@@ -25,7 +26,7 @@ void PortSelector::setPorts(const QList<SerialPortInfo> &ports, int current)
         clear();
         for (const SerialPortInfo &port : ports) {
             addItem(port.path);
-            setItemData(count() - 1, port.toolTip(), Qt::ToolTipRole);
+            setItemData(count() - 1, PlainText::toolTip(port.toolTip()), Qt::ToolTipRole);
         }
     }
     setCurrentIndex(current);

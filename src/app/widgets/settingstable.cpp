@@ -1,10 +1,10 @@
 #include "settingstable.h"
 
+#include "config/profilefile.h"
 #include "gridtextdelegate.h"
 #include "modelpresentation.h"
-#include "unittextvalidator.h"
-#include "config/profilefile.h"
 #include "protocol/settingsmodel.h"
+#include "unittextvalidator.h"
 
 #include "protocol/settingsrows.h"
 
@@ -41,6 +41,17 @@ public:
 
     QLineEdit *text() const { return m_text; }
     QToolButton *button() const { return m_button; }
+
+protected:
+    // A character typed on the value, which takes none, ends here: passed on, it would reach
+    // the table and move to another row or edit it.
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (SettingsTable::typesCharacter(*event))
+            event->accept();
+        else
+            QWidget::keyPressEvent(event);
+    }
 
 private:
     QLineEdit *m_text;
@@ -205,6 +216,25 @@ SettingsTable::SettingsTable(SettingsModel &settings, QWidget *parent)
                 if (props(current.row()).ellipsis)
                     edit(current);
             });
+}
+
+bool SettingsTable::typesCharacter(const QKeyEvent &event)
+{
+    const QString typed = event.text();
+    return !typed.isEmpty() && typed.front().isPrint() &&
+           !(event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
+
+void SettingsTable::keyPressEvent(QKeyEvent *event)
+{
+    // A read-only row takes no typed character: neither an edit nor the table's jump to the row
+    // whose value starts with it (the next character would then be typed into that row).
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && props(current.row()).readOnly && typesCharacter(*event)) {
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
 
 int SettingsTable::rowCount() const

@@ -6,6 +6,7 @@
 #include <QTableView>
 
 class ModelPresentation;
+class QKeyEvent;
 class SettingsModel;
 
 // The key/value table of the device parameters, a view of the page's settings model: a fixed
@@ -37,11 +38,17 @@ public:
     void setEllipsisButton(int row, bool shown);
     bool hasEllipsisButton(int row) const;
 
+    // Whether the key types a character into a value (a printable one, no shortcut).
+    static bool typesCharacter(const QKeyEvent &event);
+
 Q_SIGNALS:
     // The ellipsis button of the row was pressed.
     void editButtonClicked(int row);
     // The row became the current one.
     void rowSelected(int row);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     struct RowProps

@@ -23,3 +23,14 @@ public:
 private:
     LineBreaks m_lineBreaks;
 };
+
+// For the number the modem dials: what UnitTextValidator cuts it cuts too, and then only the
+// characters of a number pass (Dialing::isDialNumber), typed or pasted; anything else would go
+// to the modem as part of the dial command or as a command of its own.
+class DialNumberValidator : public QValidator
+{
+public:
+    explicit DialNumberValidator(QObject *parent) : QValidator(parent) {}
+
+    State validate(QString &input, int &pos) const override;
+};
