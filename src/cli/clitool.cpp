@@ -8,6 +8,7 @@
 #include "devices/correctorsops.h"
 #include "devices/sensorsops.h"
 #include "link/connection.h"
+#include "link/dialing.h"
 #include "link/failuretext.h"
 #include "link/logsink.h"
 #include "protocol/protocolkeys.h"
@@ -209,6 +210,12 @@ int CliTool::run(const QStringList &arguments)
                     return UsageOrPort;
                 }
             } else if (argument == QStringLiteral("--phone")) {
+                // Only what a number may hold reaches the modem: ";" would start a second
+                // command. Refused before the port is opened, as any other bad argument.
+                if (!Dialing::isDialNumber(value)) {
+                    fail(QStringLiteral("Некорректный номер телефона!"));
+                    return UsageOrPort;
+                }
                 options.phone = value;
             } else {
                 options.output = value;
