@@ -78,4 +78,19 @@ QString of(const std::exception &error)
     return linesOf(error).join(u'\n');
 }
 
+QString lineLost(const QString &port, int systemError)
+{
+    QString why;
+#ifndef _WIN32
+    if (systemError == ENXIO || systemError == ENODEV || systemError == ENOENT)
+        why = QStringLiteral("устройство отключено");
+    else if (systemError == EIO)
+        why = QStringLiteral("линия оборвана");
+#endif
+    if (why.isEmpty())
+        why = QStringLiteral("системная ошибка %1").arg(systemError);
+    return QStringLiteral("Связь с прибором потеряна: порт ") + port +
+           QStringLiteral(" недоступен (") + why + u')';
+}
+
 } // namespace FailureText

@@ -16,4 +16,9 @@ QStringList linesOf(const std::exception &error);
 // The lines joined by line breaks, for a box.
 QString of(const std::exception &error);
 
+// The one line that says the line under a connection is gone: the port, and why from the
+// system's error number ("Связь с прибором потеряна: порт /dev/ttyUSB0 недоступен
+// (устройство отключено)").
+QString lineLost(const QString &port, int systemError);
+
 } // namespace FailureText
