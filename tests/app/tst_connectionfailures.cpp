@@ -391,9 +391,9 @@ private Q_SLOTS:
         QVERIFY(clicked);
         QCOMPARE(s.prompt.boxes.size(), 1);
         QCOMPARE(s.prompt.boxes[0].text,
-                 QStringLiteral("Port Not Open\n"
-                                "COM-порт закрыт: связь с прибором завершена или потеряна. "
-                                "Подключитесь заново."));
+                 QStringLiteral("Port Not Open\nПорт ") + s.link() +
+                     QStringLiteral(" закрыт: связь с прибором завершена или потеряна. "
+                                    "Подключитесь заново."));
         verifyNotConnected(s, Port::ClosedOrReleased);
     }
 
