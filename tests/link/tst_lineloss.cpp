@@ -32,14 +32,23 @@ private Q_SLOTS:
     void shouldDropOnceWithOneLineWhenLineGoes_data()
     {
         QTest::addColumn<int>("when");
-        QTest::newRow("between exchanges") << int(When::BetweenExchanges);
-        QTest::newRow("before a command goes out") << int(When::BeforeSend);
-        QTest::newRow("while a reply is awaited") << int(When::MidRead);
+        QTest::addColumn<bool>("computerClock");
+        for (const bool computerClock : {false, true}) {
+            // The computer's clock waits for bytes on the port's handle itself.
+            const char *clock = computerClock ? "computer's clock" : "fast clock";
+            QTest::addRow("between exchanges, %s", clock)
+                << int(When::BetweenExchanges) << computerClock;
+            QTest::addRow("before a command goes out, %s", clock)
+                << int(When::BeforeSend) << computerClock;
+            QTest::addRow("while a reply is awaited, %s", clock)
+                << int(When::MidRead) << computerClock;
+        }
     }
 
     void shouldDropOnceWithOneLineWhenLineGoes()
     {
         QFETCH(int, when);
+        QFETCH(bool, computerClock);
         QTemporaryDir dir;
         SimOptions options;
         options.link = dir.filePath(QStringLiteral("ttySim"));
@@ -52,7 +61,9 @@ private Q_SLOTS:
         QList<S> told;
         LinkEnvironment environment;
         environment.log = &log;
-        environment.clock = std::make_shared<ScaledClock>(10);
+        environment.clock = computerClock
+                                ? std::shared_ptr<LinkClock>(std::make_shared<SteadyLinkClock>())
+                                : std::make_shared<ScaledClock>(10);
         environment.stateChanged = [&told](S state) {
             told << state;
         };
