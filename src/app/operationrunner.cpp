@@ -98,6 +98,10 @@ void OperationRunner::runNow(QPushButton *button, const std::function<void()> &o
     };
     try {
         operation();
+    } catch (const ConnectionLost &) {
+        // The operation ends at the loss, which the connection has said and shown.
+        restore();
+        return;
     } catch (...) {
         restore();
         // An operation cut short by closing the window ends quietly: the program is exiting.
@@ -157,6 +161,10 @@ void OperationRunner::keepAliveTick()
                 afterParked();
             }
         }
+    } catch (const ConnectionLost &) {
+        // The parked operation ended at a loss, which the connection has said and shown.
+        finish();
+        return;
     } catch (...) {
         finish();
         if (m_connection.closing())

@@ -34,7 +34,7 @@ bool TavixApplication::notify(QObject *receiver, QEvent *event)
 
 QString TavixApplication::unknownErrorText()
 {
-    return QStringLiteral("Неизвестная ошибка");
+    return FailureText::unknownLines().join(u'\n');
 }
 
 int TavixApplication::lastResortCount()

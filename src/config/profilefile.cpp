@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cerrno>
+
 namespace {
 
 bool isBlank(QChar ch)
@@ -124,6 +126,12 @@ bool ProfileFile::entryReadsBack(const QString &section, const QString &key, con
     return !holdsLineEnd(value) && value.size() <= kMaxValueLength && Cp1251::canHold(value);
 }
 
+ProfileWriteError::ProfileWriteError(const QString &path, int systemError)
+    : std::runtime_error(QStringLiteral("Unable to write to %1").arg(path).toStdString()),
+      m_path(path), m_systemError(systemError)
+{
+}
+
 ProfileFile::ProfileFile(QString path) : m_path(std::move(path))
 {
 }
@@ -171,9 +179,11 @@ void ProfileFile::writeString(const QString &section, const QString &key, const 
 {
     if (!entryReadsBack(section, key, value))
         refuseWrite();
+    // What the system said, when it said anything: the refusals of our own leave it 0.
+    errno = 0;
     std::optional<QStringList> read = readLines();
     if (!read)
-        refuseWrite();
+        refuseWrite(errno);
     QStringList &lines = *read;
     const SectionSpan span = findSection(lines, section);
     if (span.header < 0) {
@@ -196,14 +206,17 @@ void ProfileFile::writeString(const QString &section, const QString &key, const 
     }
 
     // What is written must read back.
-    if (bytes.size() > kMaxFileSize || !replaceFileContents(m_path, bytes))
+    if (bytes.size() > kMaxFileSize)
         refuseWrite();
+    errno = 0;
+    if (!replaceFileContents(m_path, bytes))
+        refuseWrite(errno);
 }
 
-void ProfileFile::refuseWrite() const
+void ProfileFile::refuseWrite(int systemError) const
 {
     const QString fullPath = QDir::toNativeSeparators(QFileInfo(m_path).absoluteFilePath());
-    throw ProfileWriteError(QStringLiteral("Unable to write to %1").arg(fullPath).toStdString());
+    throw ProfileWriteError(fullPath, systemError);
 }
 
 void ProfileFile::writeInteger(const QString &section, const QString &key, int value)

@@ -6,11 +6,20 @@
 #include <optional>
 #include <stdexcept>
 
-// A write to the settings file that the file system refused.
+// A write to the settings file that the file system refused: the text "Unable to write to
+// <full path>", the path, and the system's error number when the refusal came with one (0 when
+// it did not: a value the file cannot keep, something there that is no regular file).
 class ProfileWriteError : public std::runtime_error
 {
 public:
-    using std::runtime_error::runtime_error;
+    explicit ProfileWriteError(const QString &path, int systemError = 0);
+
+    const QString &path() const { return m_path; }
+    int systemError() const { return m_systemError; }
+
+private:
+    QString m_path;
+    int m_systemError = 0;
 };
 
 // One private-profile (INI) file: sections in square brackets, key=value entries,
@@ -65,7 +74,7 @@ public:
 private:
     // Nothing when the file is there but cannot be read.
     std::optional<QStringList> readLines() const;
-    [[noreturn]] void refuseWrite() const;
+    [[noreturn]] void refuseWrite(int systemError = 0) const;
 
     QString m_path;
 };

@@ -10,6 +10,17 @@ int bitsPerSecond(BaudRate rate)
     return 1200 << static_cast<int>(rate);
 }
 
+template <typename Step> auto TComPort::named(Step &&step) -> decltype(step())
+{
+    try {
+        return step();
+    } catch (EComPort &error) {
+        if (error.port().empty())
+            error.setPort(m_port.toStdString());
+        throw;
+    }
+}
+
 TComPort::TComPort() : TComPort(createSerialDevice())
 {
 }
@@ -73,17 +84,17 @@ void TComPort::SetControlRTS(RtsControl control)
 void TComPort::applyLineIfOpen()
 {
     if (m_connected)
-        m_device->configure(m_line);
+        named([this] { m_device->configure(m_line); });
 }
 
 void TComPort::Open()
 {
     if (m_connected)
         return;
-    m_device->open(m_port);
+    named([this] { m_device->open(m_port); });
     m_connected = true;
     try {
-        m_device->configure(m_line);
+        named([this] { m_device->configure(m_line); });
     } catch (...) {
         m_device->close();
         m_connected = false;
@@ -103,17 +114,21 @@ int TComPort::WriteStr(const QString &text)
 {
     if (text.isEmpty())
         return 0;
-    if (!m_device->isOpen())
-        throw EComPort(EComPort::NotOpen);
     const QByteArray bytes = Cp1251::fromUnicode(text);
-    return static_cast<int>(m_device->write(bytes, m_writeTimeouts.forBytes(bytes.size())));
+    return named([&] {
+        if (!m_device->isOpen())
+            throw EComPort(EComPort::NotOpen);
+        return static_cast<int>(m_device->write(bytes, m_writeTimeouts.forBytes(bytes.size())));
+    });
 }
 
 int TComPort::Read(char *buffer, int count)
 {
-    if (!m_device->isOpen())
-        throw EComPort(EComPort::NotOpen);
-    const QByteArray got = m_device->read(count);
+    const QByteArray got = named([&] {
+        if (!m_device->isOpen())
+            throw EComPort(EComPort::NotOpen);
+        return m_device->read(count);
+    });
     // Never past the caller's buffer, whatever the device hands over.
     const qsizetype taken = std::min<qsizetype>(got.size(), std::max(count, 0));
     std::copy(got.cbegin(), got.cbegin() + taken, buffer);
@@ -122,14 +137,16 @@ int TComPort::Read(char *buffer, int count)
 
 int TComPort::ReadStr(QString &text, int count)
 {
-    if (!m_device->isOpen())
-        throw EComPort(EComPort::NotOpen);
-    const QByteArray got = m_device->read(count);
+    const QByteArray got = named([&] {
+        if (!m_device->isOpen())
+            throw EComPort(EComPort::NotOpen);
+        return m_device->read(count);
+    });
     text = Cp1251::toUnicode(got);
     return static_cast<int>(got.size());
 }
 
 void TComPort::ClearBuffer(bool input, bool output)
 {
-    m_device->purge(input, output);
+    named([&] { m_device->purge(input, output); });
 }

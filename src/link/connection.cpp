@@ -8,7 +8,9 @@
 #include "portdiagnosis.h"
 #include "replytext.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <algorithm>
@@ -39,7 +41,7 @@ public:
     {
         if (!m_port)
             throw EComPort(EComPort::NotOpen);
-        m_port->WriteStr(line);
+        m_connection.send(m_port, line);
     }
 
     Reply readReply(int limitSeconds) override
@@ -130,6 +132,7 @@ void Connection::setState(ConnectionState state)
     if (m_state == state)
         return;
     m_state = state;
+    watchLine(state == ConnectionState::Connected);
     if (m_env.stateChanged)
         m_env.stateChanged(state);
 }
@@ -179,13 +182,123 @@ Reply Connection::read(const std::shared_ptr<TComPort> &port,
     // The reader keeps the port object alive for its whole wait, even if the connection lets
     // go of it meanwhile: its next read then fails with "Port Not Open".
     const std::shared_ptr<TComPort> held = port;
+    if (lost(held))
+        throw ConnectionLost(m_lostLine.toStdString());
     if (m_env.clock->eventDriven()) {
         LinkClock &clock = *m_env.clock;
         context.waitForInput = [&clock, held](int ms) {
             return clock.waitForInput(held->readableHandle(), ms);
         };
     }
-    return reader(*held, context);
+    // The reader watches the handle itself while it waits; the watch between exchanges
+    // resumes after it (and takes note again of what is left unread).
+    if (m_lineWatch)
+        m_lineWatch->setEnabled(false);
+    struct ResumeWatch
+    {
+        Connection &connection;
+        ~ResumeWatch()
+        {
+            if (connection.m_lineWatch && connection.m_state == ConnectionState::Connected)
+                connection.m_lineWatch->setEnabled(true);
+        }
+    } resume{*this};
+    try {
+        return reader(*held, context);
+    } catch (const EComPort &) {
+        rethrowPortError(held);
+    }
+}
+
+void Connection::send(const std::shared_ptr<TComPort> &port, const QString &line)
+{
+    if (lost(port))
+        throw ConnectionLost(m_lostLine.toStdString());
+    // Before anything goes out: a line that went while nothing talked.
+    if (const int failure = port->lineFailure())
+        loseLine(port, failure);
+    try {
+        port->WriteStr(line);
+    } catch (const EComPort &) {
+        rethrowPortError(port);
+    }
+}
+
+void Connection::rethrowPortError(const std::shared_ptr<TComPort> &port)
+{
+    try {
+        throw;
+    } catch (const EComPort &error) {
+        if (error.lineLost())
+            loseLine(port, error.winCode());
+        // "Port Not Open" on a port that was lost meanwhile (a wait that let the watch see
+        // it): the loss has been said.
+        if (lost(port))
+            throw ConnectionLost(m_lostLine.toStdString());
+        throw;
+    }
+}
+
+bool Connection::lost(const std::shared_ptr<TComPort> &port) const
+{
+    return port && m_lostPort.lock() == port;
+}
+
+void Connection::loseLine(const std::shared_ptr<TComPort> &port, int systemError)
+{
+    if (!lost(port)) {
+        m_lostPort = port;
+        m_lostLine = FailureText::lineLost(port->Port(), systemError);
+        if (m_port == port) {
+            // Not connected before the line, which lets events run: nothing else may talk
+            // through the dead port meanwhile.
+            dropConnection();
+            if (!m_closing)
+                log().log(m_lostLine, LogColor::Red);
+        }
+    }
+    throw ConnectionLost(m_lostLine.toStdString());
+}
+
+void Connection::watchLine(bool on)
+{
+    if (m_lineWatch) {
+        m_lineWatch->setEnabled(false);
+        if (m_watchSignals > 0)
+            m_retiredWatches.push_back(std::move(m_lineWatch));
+        m_lineWatch.reset();
+    }
+    if (m_watchSignals == 0)
+        m_retiredWatches.clear();
+    if (!on || !QCoreApplication::instance() || !m_port || m_port->readableHandle() < 0)
+        return;
+    m_lineWatch = std::make_unique<QSocketNotifier>(static_cast<qintptr>(m_port->readableHandle()),
+                                                    QSocketNotifier::Read);
+    QObject::connect(m_lineWatch.get(), &QSocketNotifier::activated, m_lineWatch.get(),
+                     [this] { lineWatchFired(); });
+}
+
+void Connection::lineWatchFired()
+{
+    // Called by the event loop: nothing may leave it.
+    ++m_watchSignals;
+    struct Over
+    {
+        int &depth;
+        ~Over() { --depth; }
+    } over{m_watchSignals};
+    try {
+        const std::shared_ptr<TComPort> port = m_port;
+        if (!port || m_state != ConnectionState::Connected)
+            return;
+        if (const int failure = port->lineFailure())
+            loseLine(port, failure);
+        // Bytes nobody asked for: the next exchange reads them; watched again after it.
+        if (m_lineWatch)
+            m_lineWatch->setEnabled(false);
+    } catch (...) {
+        // The loss has been said and the connection dropped.
+    }
 }
 
 Connection::ConnectResult Connection::connect(const Request &request,
@@ -253,6 +366,9 @@ Connection::ConnectResult Connection::connect(const Request &request,
             setState(ConnectionState::ReadingAll); // the call is up: it is ended below
         abandonConnect(QStringLiteral("Соединение отменено оператором!"));
         return ConnectResult::Cancelled;
+    } catch (const ConnectionLost &) {
+        // Said, dropped and let go of as a lost carrier is.
+        return ConnectResult::CarrierLost;
     } catch (const std::exception &error) {
         // A port error (a line that died mid-reply) or a reply the settings read cannot
         // convert: the connection cannot stand, and the operator is told why.
@@ -506,7 +622,7 @@ void Connection::disconnect()
     } else {
         try {
             m_env.clock->sleep(500);
-            port->WriteStr(QStringLiteral("exit\r\n"));
+            send(port, QStringLiteral("exit\r\n"));
             const auto waitFor = [this, &port](const QString &text) {
                 return read(port,
                             [&text](TComPort &p, ReaderContext &context) {
@@ -521,9 +637,9 @@ void Connection::disconnect()
                               LogColor::Blue);
                 setState(ConnectionState::HangingUp);
                 if (!unitHungUp) {
-                    port->WriteStr(QStringLiteral("+++"));
+                    send(port, QStringLiteral("+++"));
                     waitFor(QStringLiteral("OK"));
-                    port->WriteStr(QStringLiteral("ATH\r\n"));
+                    send(port, QStringLiteral("ATH\r\n"));
                     if (waitFor(QStringLiteral("OK")))
                         log().log(QStringLiteral("Cоединение завершено!"), LogColor::Blue);
                     else
@@ -540,6 +656,8 @@ void Connection::disconnect()
                     log().log(QStringLiteral("Выход из командного режима выполнен некорректно"),
                               LogColor::Red);
             }
+        } catch (const ConnectionLost &) {
+            // Said once, with the port and the reason; nothing is left to close.
         } catch (const EComPort &) {
             log().write(QStringLiteral("Ошибка открытия порта!"));
             log().log(QStringLiteral("Ошибка открытия порта!"), LogColor::Red);
@@ -558,7 +676,7 @@ bool Connection::keepAliveExchange()
     try {
         if (isOpen()) {
             const std::shared_ptr<TComPort> port = m_port;
-            port->WriteStr(QStringLiteral("date\r\n"));
+            send(port, QStringLiteral("date\r\n"));
             const Reply reply = read(port, [](TComPort &p, ReaderContext &context) {
                 return ReplyReader::readClockReply(p, context, 3);
             });
@@ -573,6 +691,9 @@ bool Connection::keepAliveExchange()
                     return false;
             }
         }
+    } catch (const ConnectionLost &) {
+        // Said once, with the port and the reason, and dropped as a lost carrier is.
+        return false;
     } catch (const EComPort &) {
         log().write(QStringLiteral("Ошибка открытия порта!"));
         log().log(QStringLiteral("Ошибка открытия порта!"), LogColor::Red);
@@ -602,6 +723,7 @@ void Connection::dropConnection()
 
 void Connection::releasePort()
 {
+    watchLine(false);
     // A reader still waiting on the port keeps its own hold on the object; closing it here ends
     // that wait with a port error instead of a read of freed memory.
     if (m_port)

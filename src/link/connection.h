@@ -9,8 +9,10 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class LogSink;
+class QSocketNotifier;
 class TComPort;
 
 // Where the connection stands. Every change is told once, through
@@ -24,7 +26,7 @@ enum class ConnectionState {
     Connected,      // Connect is over: the operations may talk to the unit
     Disconnecting,  // the goodbye to the unit; on a call, the unit may hang up itself
     HangingUp,      // the unit's call is being ended; Connect waits for the end
-    Dropped,        // the connection went under us: no carrier, a dead line
+    Dropped,        // the connection went under us: no carrier, a dead line, a lost port
 };
 
 // Everything the connection needs from the program around it.
@@ -106,6 +108,10 @@ public:
     bool carrierLostIn(const QString &reply);
     void releasePort();
 
+    // Sends a line through the port an exchange holds. A line found gone, before or while
+    // sending, takes the connection down (see loseLine).
+    void send(const std::shared_ptr<TComPort> &port, const QString &line);
+
     // Returns after at least this long, letting window events run all along.
     void pause(unsigned milliseconds);
 
@@ -134,6 +140,18 @@ private:
     bool dial(const QString &phone);
     // The connection went under us (no carrier, a dead line): not connected at once.
     void dropConnection();
+    // The line under the port is gone (systemError says why): the first time for this port
+    // and while it is the connection's, the connection is dropped and one red line names the
+    // port and the reason. Always throws ConnectionLost.
+    [[noreturn]] void loseLine(const std::shared_ptr<TComPort> &port, int systemError);
+    bool lost(const std::shared_ptr<TComPort> &port) const;
+    // A port error on a port that was lost, or one that says the line is gone, becomes the
+    // loss; any other goes on as it is.
+    [[noreturn]] void rethrowPortError(const std::shared_ptr<TComPort> &port);
+    // While connected, the open port's handle is watched between exchanges, so a line that
+    // goes while nothing talks is noticed when it goes.
+    void watchLine(bool on);
+    void lineWatchFired();
     void setState(ConnectionState state);
 
     Reply read(const std::shared_ptr<TComPort> &port,
@@ -159,4 +177,11 @@ private:
     bool m_closing = false;
     bool m_cancelRequested = false;
     int m_readerCalls = 0;
+    // The port whose line went, and the line that said so.
+    std::weak_ptr<TComPort> m_lostPort;
+    QString m_lostLine;
+    std::unique_ptr<QSocketNotifier> m_lineWatch;
+    // Watches let go of from inside their own signal, kept until it is over.
+    std::vector<std::unique_ptr<QSocketNotifier>> m_retiredWatches;
+    int m_watchSignals = 0;
 };

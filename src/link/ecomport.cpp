@@ -1,5 +1,6 @@
 #include "ecomport.h"
 
+#include <cerrno>
 #include <string>
 
 namespace {
@@ -17,6 +18,17 @@ std::string messageOf(EComPort::Code code, int winCode)
 EComPort::EComPort(Code code, int winCode)
     : std::runtime_error(messageOf(code, winCode)), m_code(code), m_winCode(winCode)
 {
+}
+
+bool EComPort::lineLost() const
+{
+    if (m_code == OpenFailed || m_code == NotOpen)
+        return false;
+#ifndef _WIN32
+    return m_winCode == EIO || m_winCode == ENXIO || m_winCode == ENODEV;
+#else
+    return false;
+#endif
 }
 
 const char *EComPort::textOf(Code code)

@@ -9,7 +9,8 @@ class UnitLink;
 // One exchange with the unit as the page operations make it: a command line sent, its reply
 // read within a time limit, and, when the reply has no "OK", the failure said and the reply
 // checked for a lost carrier (which takes the connection down). A port error (EComPort) goes to
-// the caller as the link throws it, so the operation's runner reports it as before.
+// the caller as the link throws it, so the operation's runner reports it as before; a line
+// found gone ends the exchange with ConnectionLost, which the connection has already said.
 namespace Exchange {
 
 enum class Kind {

@@ -11,6 +11,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -99,6 +100,7 @@ void PosixSerialDevice::open(const QString &name)
     }
     ::ioctl(fd, TIOCEXCL);
     m_fd = fd;
+    m_path = path;
 }
 
 void PosixSerialDevice::close() noexcept
@@ -110,6 +112,28 @@ void PosixSerialDevice::close() noexcept
     ::flock(m_fd, LOCK_UN);
     ::close(m_fd);
     m_fd = -1;
+    m_path.clear();
+}
+
+int PosixSerialDevice::lineFailure() const
+{
+    if (m_fd < 0)
+        return 0;
+    pollfd state{m_fd, POLLIN, 0};
+    int ready = 0;
+    do {
+        ready = ::poll(&state, 1, 0);
+    } while (ready < 0 && errno == EINTR);
+    if (ready <= 0 || !(state.revents & (POLLHUP | POLLERR | POLLNVAL)))
+        return 0;
+    // An adapter pulled out takes its device node with it; a pseudo-terminal's other end
+    // closing, or a hang-up, leaves the node (for a while) and only the line is gone.
+    struct stat node
+    {
+    };
+    if (::stat(m_path.constData(), &node) != 0 && (errno == ENOENT || errno == ENODEV))
+        return ENODEV;
+    return EIO;
 }
 
 void PosixSerialDevice::configure(const LineSettings &settings)
@@ -151,9 +175,16 @@ QByteArray PosixSerialDevice::read(qsizetype maxBytes)
     QByteArray buffer(maxBytes, Qt::Uninitialized);
     for (;;) {
         const ssize_t got = ::read(m_fd, buffer.data(), static_cast<size_t>(maxBytes));
-        if (got >= 0) {
+        if (got > 0) {
             buffer.truncate(got);
             return buffer;
+        }
+        // A terminal without VMIN reads nothing both when nothing has come and after a
+        // hang-up: only the descriptor's state tells a dead line from a quiet one.
+        if (got == 0) {
+            if (const int failure = lineFailure())
+                throw EComPort(EComPort::ReadFailed, failure);
+            return {};
         }
         if (errno == EINTR)
             continue;

@@ -13,6 +13,8 @@ public:
     void close() noexcept override;
     bool isOpen() const override { return m_fd >= 0; }
     int readableHandle() const override { return m_fd; }
+    // EIO after a hang-up, ENODEV when the device's node has gone with it.
+    int lineFailure() const override;
 
     void configure(const LineSettings &settings) override;
     QByteArray read(qsizetype maxBytes) override;
@@ -23,4 +25,5 @@ private:
     void setModemLine(int line, bool on);
 
     int m_fd = -1;
+    QByteArray m_path;
 };

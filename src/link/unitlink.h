@@ -5,15 +5,27 @@
 #include <QString>
 
 #include <functional>
+#include <stdexcept>
 
 class LogSink;
+
+// The line under the connection is gone (a hang-up, an I/O error, a device that vanished):
+// the connection has already said so in the log, with the port and the reason, and is not
+// connected. It ends the operation that was talking, as a lost carrier does; its text is that
+// log line.
+class ConnectionLost : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
 
 // What an operation on the unit needs from the connection, and nothing more: send a command
 // line, read the reply with one of the readers, the carrier check, the log, the operator's
 // boxes, and letting events run while it waits. An operation never sees the port: a link is bound
 // to the port that was open when it was made, so a disconnect or a close handled while the
 // operation waits ends its next exchange with the port error "Port Not Open" instead of reaching
-// another port.
+// another port. A line found gone, when a command is about to go out or while a reply is
+// awaited, ends the exchange with ConnectionLost.
 //
 // A link refers to its connection: it must not outlive it.
 class UnitLink
@@ -23,7 +35,7 @@ public:
 
     // Whether the port is (still) open.
     virtual bool isOpen() const = 0;
-    // Throws EComPort.
+    // Throws EComPort, or ConnectionLost when the line is gone.
     virtual void send(const QString &line) = 0;
 
     virtual Reply readReply(int limitSeconds) = 0;

@@ -78,6 +78,9 @@ void clearSettings(UnitLink &link, const QStringList &connectors,
             sendClearingCommands(link, connectors);
         else
             log.log(QStringLiteral("COM-порт закрыт!"), LogColor::Red);
+    } catch (const ConnectionLost &) {
+        // Nothing is left to read back through: the sequence ends at the loss.
+        throw;
     } catch (...) {
         // The pages show what the unit holds now, whatever happened to the sequence; the
         // first error is the one reported.

@@ -368,9 +368,9 @@ private Q_SLOTS:
         QCOMPARE(s.prompt.boxes.size(), 1);
         QCOMPARE(s.prompt.boxes[0].kind, QStringLiteral("error"));
         QCOMPARE(s.prompt.boxes[0].text,
-                 QStringLiteral("Port Not Open\n"
-                                "COM-порт закрыт: связь с прибором завершена или потеряна. "
-                                "Подключитесь заново."));
+                 QStringLiteral("Port Not Open\nПорт ") + s.link() +
+                     QStringLiteral(" закрыт: связь с прибором завершена или потеряна. "
+                                    "Подключитесь заново."));
         QVERIFY(widget<QPushButton>(*s.form, "Button12")->isEnabled());
         QVERIFY(widget<QTabWidget>(*s.form, "PageControl1")->isEnabled());
         QVERIFY(!QApplication::overrideCursor());

@@ -253,6 +253,45 @@ private Q_SLOTS:
                  qPrintable(message));
         QVERIFY(m_port->Connected());
     }
+
+    void shouldTellLineGoneFromQuietLine_data()
+    {
+        QTest::addColumn<int>("operation");
+        QTest::newRow("Read") << 0;
+        QTest::newRow("ReadStr") << 1;
+        QTest::newRow("WriteStr") << 2;
+        QTest::newRow("ClearBuffer") << 3;
+    }
+
+    // The other end of a pseudo-terminal closed (as an adapter pulled out hangs its terminal
+    // up): a read finds no bytes either way, only the descriptor says the line is gone.
+    void shouldTellLineGoneFromQuietLine()
+    {
+        QFETCH(int, operation);
+        openPort();
+        char buffer[70];
+        QCOMPARE(m_port->Read(buffer, 70), 0);
+        QCOMPARE(m_port->lineFailure(), 0);
+
+        m_pty->closeMaster();
+        QVERIFY(m_port->lineFailure() != 0);
+        bool lineLost = false;
+        try {
+            QString text;
+            if (operation == 0)
+                m_port->Read(buffer, 70);
+            else if (operation == 1)
+                m_port->ReadStr(text, 80);
+            else if (operation == 2)
+                m_port->WriteStr(QStringLiteral("date\r\n"));
+            else
+                m_port->ClearBuffer(true, true);
+        } catch (const EComPort &error) {
+            lineLost = error.lineLost();
+            QCOMPARE(QString::fromStdString(error.port()), m_pty->slavePath());
+        }
+        QVERIFY(lineLost);
+    }
 };
 
 QTEST_GUILESS_MAIN(ComPortTest)

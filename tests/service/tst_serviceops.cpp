@@ -1,6 +1,7 @@
 // The service page's operations with no window, against the simulated unit: the identity's
 // reads and writes with their boxes, and the maintenance procedures.
 #include "link/ecomport.h"
+#include "link/failuretext.h"
 #include "link/logsink.h"
 #include "protocol/settingsrows.h"
 #include "service/identityops.h"
@@ -9,6 +10,8 @@
 #include "unit/unitread.h"
 
 #include <QTest>
+
+#include <cerrno>
 
 namespace {
 
@@ -486,12 +489,14 @@ private Q_SLOTS:
             if (line == QStringLiteral("Очистка параметра [FTP адрес]"))
                 unit.sim.reset(); // the adapter is pulled out
         };
-        QVERIFY_THROWS_EXCEPTION(EComPort, clearAndReadBack(*link, unit.data));
+        QVERIFY_THROWS_EXCEPTION(ConnectionLost, clearAndReadBack(*link, unit.data));
         unit.log.onLog = {};
-        // The sequence ends at the port error; the pages are read back all the same, and the
-        // error that ended the sequence is the one that goes on.
+        // The sequence ends at the loss, said once with the port: nothing is left to read the
+        // pages back through.
         QCOMPARE(unit.log.shown.mid(unit.log.shown.size() - 2),
-                 (QStringList{"Очистка параметра [FTP адрес]", "Считывание настроек..."}));
+                 (QStringList{
+                     "Очистка параметра [FTP адрес]",
+                     FailureText::lineLost(unit.dir.filePath(QStringLiteral("ttySim")), ENODEV)}));
     }
 };
 
