@@ -2,6 +2,7 @@
 
 #include "atomicfile.h"
 #include "cp1251.h"
+#include "filetext.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -107,33 +108,26 @@ bool holdsLineEnd(QStringView text)
     return text.contains(u'\r') || text.contains(u'\n');
 }
 
-} // namespace
-
-bool ProfileFile::entryReadsBack(const QString &section, const QString &key, const QString &value)
+// A line whose Windows-1251 bytes happen to be UTF-8 ("Рџ" is the bytes of "П") would make a
+// file of otherwise plain ASCII lines read as UTF-8, and come back as another text.
+bool readsAsOtherText(const QString &line)
 {
-    // A line end would end the entry early and plant the rest as lines of their own; a key
-    // that the reader would trim, split at "=" or take for a section header would never be
-    // found again, and a section name with "]" neither.
-    if (holdsLineEnd(section) || section.contains(u']') || !Cp1251::canHold(section))
-        return false;
-    if (key.isEmpty() || trimBlanks(key).size() != key.size() || key.contains(u'=') ||
-        key.startsWith(u'[') || holdsLineEnd(key) || !Cp1251::canHold(key))
-        return false;
-    return !holdsLineEnd(value) && value.size() <= kMaxValueLength && Cp1251::canHold(value);
+    return FileText::isMultiByteUtf8(Cp1251::fromUnicode(line));
 }
 
-ProfileFile::ProfileFile(QString path) : m_path(std::move(path))
+QByteArray bytesOf(const QStringList &lines)
 {
+    QByteArray bytes;
+    for (const QString &line : lines) {
+        bytes += Cp1251::fromUnicode(line);
+        bytes += "\r\n";
+    }
+    return bytes;
 }
 
-std::optional<QStringList> ProfileFile::readLines() const
+QStringList linesOf(const QString &text)
 {
-    const FileContents file = readFileContents(m_path, kMaxFileSize);
-    if (file.status == FileContents::Status::Unreadable)
-        return std::nullopt;
-    if (file.status == FileContents::Status::Missing)
-        return QStringList();
-    QStringList lines = Cp1251::toUnicode(file.bytes).split(u'\n');
+    QStringList lines = text.split(u'\n');
     for (QString &line : lines) {
         if (line.endsWith(u'\r'))
             line.chop(1);
@@ -142,6 +136,49 @@ std::optional<QStringList> ProfileFile::readLines() const
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;
+}
+
+} // namespace
+
+bool ProfileFile::entryReadsBack(const QString &section, const QString &key, const QString &value)
+{
+    // A line end would end the entry early and plant the rest as lines of their own; a key
+    // that the reader would trim, split at "=" or take for a section header would never be
+    // found again, and a section name with "]" neither.
+    if (holdsLineEnd(section) || section.contains(u']') || !Cp1251::canHold(section) ||
+        readsAsOtherText(u'[' + section + u']'))
+        return false;
+    if (key.isEmpty() || trimBlanks(key).size() != key.size() || key.contains(u'=') ||
+        key.startsWith(u'[') || holdsLineEnd(key) || !Cp1251::canHold(key))
+        return false;
+    return !holdsLineEnd(value) && value.size() <= kMaxValueLength && Cp1251::canHold(value) &&
+           !readsAsOtherText(key + u'=' + value);
+}
+
+ProfileFile::ProfileFile(QString path) : m_path(std::move(path))
+{
+}
+
+std::optional<QStringList> ProfileFile::readLines(bool *utf8) const
+{
+    const FileContents file = readFileContents(m_path, kMaxFileSize);
+    if (utf8)
+        *utf8 = false;
+    if (file.status == FileContents::Status::Unreadable)
+        return std::nullopt;
+    if (file.status == FileContents::Status::Missing)
+        return QStringList();
+    const FileText::Decoded decoded = FileText::decode(file.bytes);
+    if (utf8)
+        *utf8 = decoded.utf8;
+    return linesOf(decoded.text);
+}
+
+bool ProfileFile::readsAsUtf8() const
+{
+    bool utf8 = false;
+    readLines(&utf8);
+    return utf8;
 }
 
 QString ProfileFile::readString(const QString &section, const QString &key,
@@ -185,14 +222,11 @@ void ProfileFile::writeString(const QString &section, const QString &key, const 
         lines.insert(insertAt, key + u'=' + value);
     }
 
-    QByteArray bytes;
-    for (const QString &line : std::as_const(lines)) {
-        bytes += Cp1251::fromUnicode(line);
-        bytes += "\r\n";
-    }
-
-    // What is written must read back.
-    if (bytes.size() > kMaxFileSize || !replaceFileContents(m_path, bytes))
+    // What is written must read back: a file read as UTF-8 goes back as Windows-1251, which may
+    // not hold all of it, and the bytes written must not read as UTF-8 in turn.
+    const QByteArray bytes = bytesOf(lines);
+    if (bytes.size() > kMaxFileSize || linesOf(FileText::decode(bytes).text) != lines ||
+        !replaceFileContents(m_path, bytes))
         refuseWrite();
 }
 

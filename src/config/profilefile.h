@@ -14,7 +14,9 @@ public:
 };
 
 // One private-profile (INI) file: sections in square brackets, key=value entries,
-// Windows-1251 bytes, CR LF line ends.
+// Windows-1251 bytes, CR LF line ends. A file that is valid UTF-8 holding characters of more
+// than one byte (saved by a Linux editor) is read as UTF-8 (config/filetext.h); a write puts
+// the whole file back in Windows-1251.
 //
 // Every call opens the file afresh, so a change made by hand while the program runs shows at
 // the next read. Section and key names match without regard to case; values lose the blanks
@@ -42,6 +44,8 @@ public:
                        const QString &defaultValue) const;
     // Decimal, or hexadecimal after "0x" or "$"; the default when absent or no integer.
     int readInteger(const QString &section, const QString &key, int defaultValue) const;
+    // Whether the file is read as UTF-8 rather than Windows-1251.
+    bool readsAsUtf8() const;
 
     // Both throw ProfileWriteError "Unable to write to <full path>" when the file cannot be
     // written, cannot be read or would grow beyond kMaxFileSize, and when the entry would not
@@ -58,12 +62,13 @@ public:
     // start new lines: a value could plant sections and keys of its own), a key that is not
     // empty, has no blanks at its ends, holds no "=" and does not begin with "[", a section
     // name without "]", a value of at most kMaxValueLength characters, and nothing the code
-    // page cannot hold. Blanks and quotes around a value are the reader's to take off.
+    // page cannot hold, nor a line whose Windows-1251 bytes would read as UTF-8 ("Рџ" is the
+    // bytes of "П"). Blanks and quotes around a value are the reader's to take off.
     static bool entryReadsBack(const QString &section, const QString &key, const QString &value);
 
 private:
-    // Nothing when the file is there but cannot be read.
-    std::optional<QStringList> readLines() const;
+    // Nothing when the file is there but cannot be read; `utf8` tells how it was read.
+    std::optional<QStringList> readLines(bool *utf8 = nullptr) const;
     [[noreturn]] void refuseWrite() const;
 
     QString m_path;

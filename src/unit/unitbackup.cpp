@@ -2,6 +2,7 @@
 
 #include "config/cp1251.h"
 #include "config/filefolders.h"
+#include "config/filetext.h"
 #include "config/profilefile.h"
 #include "link/logsink.h"
 #include "protocol/commandset.h"
@@ -52,7 +53,7 @@ QByteArray fileBytes(const UnitSnapshot &snapshot)
     return Cp1251::fromUnicode(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
 }
 
-std::optional<UnitSnapshot> read(const QString &path, QString *why)
+std::optional<UnitSnapshot> read(const QString &path, QString *why, LogSink *log)
 {
     const QFileInfo info(path);
     if (!info.isFile() || !info.isReadable()) {
@@ -84,6 +85,8 @@ std::optional<UnitSnapshot> read(const QString &path, QString *why)
     snapshot.deviceVersion = file.readString(units, QStringLiteral("DEVVERS"), QString());
     snapshot.taken = QDateTime::fromString(file.readString(units, kSaved, QString()),
                                            QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    if (log && file.readsAsUtf8())
+        log->log(FileText::readAsUtf8Notice(path), LogColor::Blue);
     return snapshot;
 }
 

@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextEdit>
 #include <QToolButton>
 
 namespace {
@@ -295,6 +296,32 @@ private Q_SLOTS:
             page->ComboBox3Exit();
         QVERIFY(!selector->isVisible());
         QCOMPARE(form->unitData().sensors.cell(column, 3), loaded);
+    }
+
+    // A settings file saved as UTF-8 by a Linux editor loads its Russian texts as written.
+    void shouldLoadSetFromFileInItsEncoding_data()
+    {
+        QTest::addColumn<bool>("utf8");
+        QTest::newRow("UTF-8") << true;
+        QTest::newRow("Windows-1251") << false;
+    }
+
+    void shouldLoadSetFromFileInItsEncoding()
+    {
+        QFETCH(bool, utf8);
+        RecordingPrompt prompt;
+        FormFixture fixture;
+        const QString text = QStringLiteral(
+            "[SENSORS]\r\nSensorAlarm1=Размыкание\r\nSensorReaction1=Передать СМС\r\n");
+        auto form = fixture.start({QStringLiteral("-pelnax")}, {QStringLiteral("/dev/ttyS0")},
+                                  utf8 ? text.toUtf8() : Cp1251::fromUnicode(text));
+        showPage(*form, Sensors);
+        QTest::mouseClick(widget<QToolButton>(*form, "ButtonDefVals"), Qt::LeftButton);
+        QCOMPARE(covered(*form, Sensors).mid(0, 3),
+                 (QStringList{"Размыкание", "Передать СМС", ""}));
+        const QString notice = QStringLiteral("Файл ") + fixture.iniPath() +
+                               QStringLiteral(" прочитан в кодировке UTF-8");
+        QCOMPARE(widget<QTextEdit>(*form, "LogRichEdit")->toPlainText().contains(notice), utf8);
     }
 
     void shouldReportFileThatCannotBeWritten()
