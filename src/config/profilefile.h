@@ -6,11 +6,22 @@
 #include <optional>
 #include <stdexcept>
 
-// A write to the settings file that the file system refused.
+// A write to the settings file that was refused. what() is the text the program has always
+// given ("Unable to write to <full path>"); reason() says why in the operator's words when
+// that is known (a value the file cannot keep, the file held by another copy of the program).
 class ProfileWriteError : public std::runtime_error
 {
 public:
     using std::runtime_error::runtime_error;
+    ProfileWriteError(const std::string &what, QString reason)
+        : std::runtime_error(what), m_reason(std::move(reason))
+    {
+    }
+
+    const QString &reason() const noexcept { return m_reason; }
+
+private:
+    QString m_reason;
 };
 
 // One private-profile (INI) file: sections in square brackets, key=value entries,
@@ -47,9 +58,23 @@ public:
     // Whether the file is read as UTF-8 rather than Windows-1251.
     bool readsAsUtf8() const;
 
-    // Both throw ProfileWriteError "Unable to write to <full path>" when the file cannot be
-    // written, cannot be read or would grow beyond kMaxFileSize, and when the entry would not
-    // read back as written (see entryReadsBack): nothing is written then.
+    struct Entry
+    {
+        QString section;
+        QString key;
+        QString value;
+    };
+
+    // Writes the entries in their order as one change of the file: every entry is checked
+    // (entryReadsBack) before any is written, and the read, the change and the write hold an
+    // exclusive lock among processes ("<file>.lock" beside it, waited for two seconds at most;
+    // one left by a process that died is taken over), so a write by another window or
+    // tavix-cli in between is never lost. Throws ProfileWriteError "Unable to write to <full
+    // path>" when an entry would not read back as written (its reason names each one), when
+    // the lock cannot be had, or when the file cannot be written, cannot be read or would grow
+    // beyond kMaxFileSize: nothing is written then.
+    void writeEntries(const QList<Entry> &entries);
+    // One entry, as writeEntries.
     void writeString(const QString &section, const QString &key, const QString &value);
     void writeInteger(const QString &section, const QString &key, int value);
 
@@ -65,11 +90,14 @@ public:
     // page cannot hold, nor a line whose Windows-1251 bytes would read as UTF-8 ("Рџ" is the
     // bytes of "П"). Blanks and quotes around a value are the reader's to take off.
     static bool entryReadsBack(const QString &section, const QString &key, const QString &value);
+    // Why not, in the operator's words naming the value; empty when it does.
+    static QString whyEntryCannotBeKept(const QString &section, const QString &key,
+                                        const QString &value);
 
 private:
     // Nothing when the file is there but cannot be read; `utf8` tells how it was read.
     std::optional<QStringList> readLines(bool *utf8 = nullptr) const;
-    [[noreturn]] void refuseWrite() const;
+    [[noreturn]] void refuseWrite(const QString &reason = QString()) const;
 
     QString m_path;
 };

@@ -67,9 +67,12 @@ QStringList linesOf(const std::exception &error)
     QStringList lines{QString::fromUtf8(error.what())};
     if (const auto *port = dynamic_cast<const EComPort *>(&error))
         lines << russianLineOf(*port);
-    else if (dynamic_cast<const ProfileWriteError *>(&error))
-        lines << QStringLiteral("Не удалось сохранить файл настроек: нет места на диске, нет прав "
-                                "на запись в его папку или значение нельзя сохранить в файле.");
+    else if (const auto *file = dynamic_cast<const ProfileWriteError *>(&error))
+        lines << (!file->reason().isEmpty()
+                      ? file->reason()
+                      : QStringLiteral("Не удалось сохранить файл настроек: нет места на диске, "
+                                       "нет прав на запись в его папку или значение нельзя "
+                                       "сохранить в файле."));
     return lines;
 }
 

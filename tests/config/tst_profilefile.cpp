@@ -204,6 +204,8 @@ private Q_SLOTS:
     void shouldRaiseWithFullPathWhenWriteRefused();
     void shouldRefuseEntryThatWouldNotReadBack_data();
     void shouldRefuseEntryThatWouldNotReadBack();
+    void shouldWriteNoEntryWhenAnyCannotBeKept_data();
+    void shouldWriteNoEntryWhenAnyCannotBeKept();
     void shouldRefuseWriteThatFileCouldNotReadBack_data();
     void shouldRefuseWriteThatFileCouldNotReadBack();
     void shouldKeepOldFileWholeWhenDiskFillsMidway();
@@ -528,6 +530,48 @@ void ProfileFileTest::shouldRefuseEntryThatWouldNotReadBack()
     ProfileFile ini(iniPath());
     QVERIFY_THROWS_EXCEPTION(ProfileWriteError, ini.writeString(section, key, value));
     // Nothing of it reached the file.
+    QCOMPARE(readBytes(iniPath()), before);
+}
+
+void ProfileFileTest::shouldWriteNoEntryWhenAnyCannotBeKept_data()
+{
+    QTest::addColumn<QString>("bad");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("line break") << "gdata\n[GSMSET]\nPhone=1"
+                                << "значение «gdata\\n[GSMSET]\\nPhone=1» ключа APN_PASSWORD "
+                                   "(раздел PARAMS) нельзя сохранить: в нём есть перевод строки";
+    QTest::newRow("outside the code page")
+        << QString::fromUtf8("pass\xe2\x9c\x93")
+        << QString::fromUtf8("значение «pass\xe2\x9c\x93» ключа APN_PASSWORD (раздел PARAMS) "
+                             "нельзя сохранить: в нём есть символы, которых нет в кодировке "
+                             "Windows-1251");
+    QTest::newRow("too long") << QString(ProfileFile::kMaxValueLength + 1, u'7')
+                              << "ключа APN_PASSWORD (раздел PARAMS) нельзя сохранить: оно "
+                                 "длиннее 2047 символов";
+}
+
+// A set saved whole or not at all: the keys before the bad one are not written either, and the
+// reason names the value.
+void ProfileFileTest::shouldWriteNoEntryWhenAnyCannotBeKept()
+{
+    QFETCH(QString, bad);
+    QFETCH(QString, named);
+    const QByteArray before = "[PARAMS]\r\nAPN_ADDRESS=old.apn\r\n";
+    QVERIFY(writeBytes(iniPath(), before));
+    ProfileFile ini(iniPath());
+    try {
+        ini.writeEntries({{QStringLiteral("PARAMS"), QStringLiteral("APN_ADDRESS"), "new.apn"},
+                          {QStringLiteral("PARAMS"), QStringLiteral("APN_LOGIN"), "user"},
+                          {QStringLiteral("PARAMS"), QStringLiteral("APN_PASSWORD"), bad},
+                          {QStringLiteral("PARAMS"), QStringLiteral("FTP_ADDRESS"), "ftp"}});
+        QFAIL("the write should have been refused");
+    } catch (const ProfileWriteError &error) {
+        QCOMPARE(QString::fromUtf8(error.what()),
+                 QStringLiteral("Unable to write to ") + iniPath());
+        QVERIFY2(error.reason().startsWith(QStringLiteral("Файл настроек не изменён: ")),
+                 qPrintable(error.reason()));
+        QVERIFY2(error.reason().contains(named), qPrintable(error.reason()));
+    }
     QCOMPARE(readBytes(iniPath()), before);
 }
 
