@@ -94,12 +94,13 @@ bool writeNew(const QString &path, const UnitSnapshot &snapshot, QString *why)
 {
     QFile file(path);
     const QByteArray bytes = fileBytes(snapshot);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+    // Owner-only from the first byte: the mode is given in the call that creates the file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                   QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         if (why)
             *why = file.errorString() + QStringLiteral(": ") + path;
         return false;
     }
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     const bool written = file.write(bytes) == bytes.size() && file.flush();
     if (!written) {
         if (why)
