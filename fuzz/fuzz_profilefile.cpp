@@ -1,8 +1,11 @@
 // The settings file's reader and writer, from any file the fuzzer makes, through writes of its
-// choosing: reading is repeatable; a write the file takes reads back as the reader's rules make
-// of the value; a write it refuses leaves the file byte for byte; and no write loses or changes
-// another entry, one written before under another name or one the file held from the start.
+// choosing: reading is repeatable; an entry that would not read back is refused, and any other
+// only when the file holds UTF-8 that its rewriting in Windows-1251 would change; a write the
+// file takes reads back as the reader's rules make of the value; a write it refuses leaves the
+// file byte for byte; and no write loses or changes another entry, one written before under
+// another name or one the file held from the start.
 #include "config/cp1251.h"
+#include "config/filetext.h"
 #include "config/profilefile.h"
 #include "fuzzcheck.h"
 
@@ -51,13 +54,14 @@ QString comparable(const QString &name)
 }
 
 // The entries the file's lines seem to hold, each under the section line above it: the first
-// 64, as the lines name them.
+// 64, as the lines name them, in the encoding the file is read in.
 QList<std::pair<QString, QString>> entriesNamedIn(const QByteArray &bytes)
 {
     QList<std::pair<QString, QString>> entries;
     QString section;
-    for (const QByteArray &raw : bytes.split('\n')) {
-        const QString line = Cp1251::toUnicode(raw).trimmed();
+    const QString text = FileText::decode(bytes).text;
+    for (const QString &raw : text.split(u'\n')) {
+        const QString line = raw.trimmed();
         if (line.startsWith(u'[')) {
             const qsizetype end = line.indexOf(u']');
             if (end > 0)
@@ -69,6 +73,15 @@ QList<std::pair<QString, QString>> entriesNamedIn(const QByteArray &bytes)
             entries.append({section, line.first(equals).trimmed()});
     }
     return entries;
+}
+
+bool holdsUtf8Sequence(const QByteArray &bytes)
+{
+    for (qsizetype at = 0; at < bytes.size(); ++at) {
+        if (FileText::multiByteSequenceAt(bytes, at) > 0)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -108,7 +121,8 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
         } catch (const ProfileWriteError &) {
             refused = true;
         }
-        FUZZ_CHECK(refused == !ProfileFile::entryReadsBack(section, key, value),
+        const bool readsBack = ProfileFile::entryReadsBack(section, key, value);
+        FUZZ_CHECK(refused == !readsBack || (refused && holdsUtf8Sequence(bytesBefore)),
                    "refused: " + QString::number(refused) + " [" + section + "] " + key + "=" +
                        value);
         if (refused) {

@@ -9,6 +9,7 @@
 #include "app/widgets/radiogroup.h"
 #include "app/widgets/unittextvalidator.h"
 #include "link/dialing.h"
+#include "link/failuretext.h"
 #include "link/logsink.h"
 #include "link/portwatcher.h"
 
@@ -204,12 +205,23 @@ bool ConnectionPanel::saveChoices()
     choice.phone = m_phone->text();
 
     ProfileFile file = m_around.settingsFile();
-    return GsmSet::save(file, choice, [this] {
-        const QString badSpeed = QStringLiteral("Некорректная скорость!");
-        m_around.log.log(badSpeed, LogColor::Red);
-        UserPrompt::current().inform(window(), QStringLiteral("Сохранение настроек СОМ порта"),
-                                     badSpeed);
-    });
+    bool speedChosen = true;
+    try {
+        GsmSet::save(file, choice, [this, &speedChosen] {
+            speedChosen = false;
+            const QString badSpeed = QStringLiteral("Некорректная скорость!");
+            m_around.log.log(badSpeed, LogColor::Red);
+            UserPrompt::current().inform(window(), QStringLiteral("Сохранение настроек СОМ порта"),
+                                         badSpeed);
+        });
+    } catch (const ProfileWriteError &error) {
+        // Choices that cannot be kept for the next start are no reason not to connect: said in
+        // red in the log, where Connect reports each of its steps, without a box to dismiss at
+        // every Connect, and the connection goes on.
+        for (const QString &line : FailureText::linesOf(error))
+            m_around.log.log(line, LogColor::Red);
+    }
+    return speedChosen;
 }
 
 void ConnectionPanel::disconnectPressed()

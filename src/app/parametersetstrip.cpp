@@ -5,6 +5,7 @@
 #include "app/logcolors.h"
 #include "app/pages/pagewidgets.h"
 #include "app/userprompt.h"
+#include "config/filetext.h"
 #include "link/logsink.h"
 #include "unit/parametersetmapping.h"
 #include "unit/unitbackup.h"
@@ -70,7 +71,10 @@ void ParameterSetStrip::loadPressed()
 {
     const ButtonOff off(m_load);
     const ProfileFile file = m_around.settingsFile();
-    ParameterSetMapping::loadFromFile(file, m_around.pageShown(), m_around.data);
+    const Snapshot::Page page = m_around.pageShown();
+    ParameterSetMapping::loadFromFile(file, page, m_around.data);
+    if (page != Snapshot::Page::None && file.readsAsUtf8())
+        m_around.log.log(FileText::readAsUtf8Notice(file.path()), LogColor::Blue);
 }
 
 void ParameterSetStrip::savePressed()
@@ -116,7 +120,7 @@ void ParameterSetStrip::comparePressed()
     if (path.isEmpty())
         return;
     QString why;
-    const std::optional<UnitSnapshot> file = UnitBackup::read(path, &why);
+    const std::optional<UnitSnapshot> file = UnitBackup::read(path, &why, &m_around.log);
     if (!file) {
         const QString text = QStringLiteral("Не удалось прочитать файл настроек: ") + why;
         m_around.log.log(text, LogColor::Red);

@@ -394,7 +394,7 @@ void CliTool::disconnect()
 std::optional<UnitSnapshot> CliTool::readFile(const QString &path)
 {
     QString why;
-    std::optional<UnitSnapshot> file = UnitBackup::read(path, &why);
+    std::optional<UnitSnapshot> file = UnitBackup::read(path, &why, m_log.get());
     if (!file)
         fail(QStringLiteral("Не удалось прочитать файл настроек: ") + why);
     return file;

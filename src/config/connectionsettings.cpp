@@ -52,21 +52,23 @@ int speedIndexFor(int bitsPerSecond)
 
 bool save(ProfileFile &file, const Choice &choice, const std::function<void()> &reportBadSpeed)
 {
+    QList<ProfileFile::Entry> entries;
     if (choice.port)
-        file.writeString(kSection, kNumbCom, choice.port->trimmed());
+        entries.append({kSection, kNumbCom, choice.port->trimmed()});
 
     const std::optional<int> speed = ProfileFile::parseInteger(choice.speedText);
     if (speed)
-        file.writeInteger(kSection, kSpeed, *speed);
-    else
-        reportBadSpeed();
+        entries.append({kSection, kSpeed, QString::number(*speed)});
 
     if (choice.type == ConnectionType::Line)
-        file.writeString(kSection, kTypeConnect, kTypeLine);
+        entries.append({kSection, kTypeConnect, kTypeLine});
     else if (choice.type == ConnectionType::GsmModem)
-        file.writeString(kSection, kTypeConnect, kTypeGsm);
+        entries.append({kSection, kTypeConnect, kTypeGsm});
 
-    file.writeString(kSection, kPhone, choice.phone);
+    entries.append({kSection, kPhone, choice.phone});
+    if (!speed)
+        reportBadSpeed();
+    file.writeEntries(entries);
     return speed.has_value();
 }
 

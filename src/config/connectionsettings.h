@@ -57,9 +57,10 @@ struct Choice
 };
 
 // Writes NumbCom, Speed, TypeConnect ("line" or "gsm"; none chosen writes none) and Phone in
-// this order, each key one write of the file.
-// A speed text that is no integer writes no Speed: reportBadSpeed is called at that point, the
-// other keys are still written, and the result is false.
+// this order, as one write of the file (ProfileFile::writeEntries: all or none, and
+// ProfileWriteError when refused).
+// A speed text that is no integer writes no Speed: reportBadSpeed is called before the write,
+// the other keys are still written, and the result is false.
 bool save(ProfileFile &file, const Choice &choice, const std::function<void()> &reportBadSpeed);
 
 // DTR and RTS as the file holds them ("0" when absent); only "1" asserts a line.

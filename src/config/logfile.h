@@ -7,7 +7,8 @@
 // "dd.mm.yy hh:mm:ss:zzz", TAB, the message, CR LF, in Windows-1251. The file is opened,
 // appended to and closed for every line, so each line is on disk when the call returns; it is
 // never truncated. A file that cannot be written loses the line and disturbs nobody. A new file
-// is made owner-only (0600); an existing one keeps its mode.
+// is made owner-only (0600) in the call that creates it; an existing one keeps its mode. A line
+// is written whole or not at all: a full disk takes back what part of it got in.
 class LogFile
 {
 public:

@@ -59,8 +59,10 @@ QStringList load(const ProfileFile &file, const Section &section)
 
 void save(ProfileFile &file, const Section &section, const QStringList &values)
 {
+    QList<ProfileFile::Entry> entries;
     for (qsizetype i = 0; i < section.keys.size(); ++i)
-        file.writeString(section.name, section.keys[i], values.value(i));
+        entries.append({section.name, section.keys[i], values.value(i)});
+    file.writeEntries(entries);
 }
 
 } // namespace ParameterSets

@@ -26,7 +26,8 @@ const Section &devices();
 
 // One value per key, the default for a missing one.
 QStringList load(const ProfileFile &file, const Section &section);
-// Throws ProfileWriteError at the first key that cannot be written; the keys before it stay.
+// All the keys as one write of the file: ProfileWriteError, naming each value the file cannot
+// keep, and nothing written when any key cannot be.
 void save(ProfileFile &file, const Section &section, const QStringList &values);
 
 } // namespace ParameterSets

@@ -2,9 +2,13 @@
 
 #include "atomicfile.h"
 #include "cp1251.h"
+#include "filetext.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
+#include <QThread>
 
 #include <cerrno>
 
@@ -111,39 +115,26 @@ bool holdsLineEnd(QStringView text)
     return text.contains(u'\r') || text.contains(u'\n');
 }
 
-} // namespace
-
-bool ProfileFile::entryReadsBack(const QString &section, const QString &key, const QString &value)
+// A line whose Windows-1251 bytes happen to be UTF-8 ("Рџ" is the bytes of "П") would make a
+// file of otherwise plain ASCII lines read as UTF-8, and come back as another text.
+bool readsAsOtherText(const QString &line)
 {
-    // A line end would end the entry early and plant the rest as lines of their own; a key
-    // that the reader would trim, split at "=" or take for a section header would never be
-    // found again, and a section name with "]" neither.
-    if (holdsLineEnd(section) || section.contains(u']') || !Cp1251::canHold(section))
-        return false;
-    if (key.isEmpty() || trimBlanks(key).size() != key.size() || key.contains(u'=') ||
-        key.startsWith(u'[') || holdsLineEnd(key) || !Cp1251::canHold(key))
-        return false;
-    return !holdsLineEnd(value) && value.size() <= kMaxValueLength && Cp1251::canHold(value);
+    return FileText::isMultiByteUtf8(Cp1251::fromUnicode(line));
 }
 
-ProfileWriteError::ProfileWriteError(const QString &path, int systemError)
-    : std::runtime_error(QStringLiteral("Unable to write to %1").arg(path).toStdString()),
-      m_path(path), m_systemError(systemError)
+QByteArray bytesOf(const QStringList &lines)
 {
+    QByteArray bytes;
+    for (const QString &line : lines) {
+        bytes += Cp1251::fromUnicode(line);
+        bytes += "\r\n";
+    }
+    return bytes;
 }
 
-ProfileFile::ProfileFile(QString path) : m_path(std::move(path))
+QStringList linesOf(const QString &text)
 {
-}
-
-std::optional<QStringList> ProfileFile::readLines() const
-{
-    const FileContents file = readFileContents(m_path, kMaxFileSize);
-    if (file.status == FileContents::Status::Unreadable)
-        return std::nullopt;
-    if (file.status == FileContents::Status::Missing)
-        return QStringList();
-    QStringList lines = Cp1251::toUnicode(file.bytes).split(u'\n');
+    QStringList lines = text.split(u'\n');
     for (QString &line : lines) {
         if (line.endsWith(u'\r'))
             line.chop(1);
@@ -152,6 +143,134 @@ std::optional<QStringList> ProfileFile::readLines() const
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;
+}
+
+void putEntry(QStringList &lines, const ProfileFile::Entry &entry)
+{
+    const SectionSpan span = findSection(lines, entry.section);
+    if (span.header < 0) {
+        lines.append(u'[' + entry.section + u']');
+        lines.append(entry.key + u'=' + entry.value);
+    } else if (const qsizetype at = findKey(lines, span, entry.key); at >= 0) {
+        lines[at] = entryOf(lines[at])->key.toString() + u'=' + entry.value;
+    } else {
+        // After the section's last non-blank line, so a blank separator stays between sections.
+        qsizetype insertAt = span.end;
+        while (insertAt > span.header + 1 && trimBlanks(lines[insertAt - 1]).isEmpty())
+            --insertAt;
+        lines.insert(insertAt, entry.key + u'=' + entry.value);
+    }
+}
+
+// Beside the file the path leads to, so two paths to one file share the lock.
+QString lockPathFor(const QString &path)
+{
+    const QString target = QFileInfo(path).canonicalFilePath();
+    return (target.isEmpty() ? path : target) + QStringLiteral(".lock");
+}
+
+// A write holds the lock for milliseconds; waiting longer means the other holder is stuck, and
+// the window must not wait with it. A holder that died leaves a lock QLockFile sees as stale
+// (its process is gone) and takes over at once.
+constexpr auto kLockWait = std::chrono::milliseconds(2000);
+constexpr unsigned long kLockPollMs = 5;
+
+bool holdLock(QLockFile &lock)
+{
+    QDeadlineTimer deadline(kLockWait);
+    for (;;) {
+        if (lock.tryLock(0))
+            return true;
+        if (lock.error() != QLockFile::LockFailedError || deadline.hasExpired())
+            return false;
+        QThread::msleep(kLockPollMs);
+    }
+}
+
+// A value as the operator's line names it: control characters spelled out, a long one cut.
+QString shownValue(const QString &value)
+{
+    QString shown;
+    for (const QChar ch : value.first(std::min<qsizetype>(value.size(), 60))) {
+        if (ch == u'\r')
+            shown += QStringLiteral("\\r");
+        else if (ch == u'\n')
+            shown += QStringLiteral("\\n");
+        else if (ch.unicode() < 0x20 || ch.unicode() == 0x7F)
+            shown += QStringLiteral("\\x%1").arg(ch.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            shown += ch;
+    }
+    if (value.size() > 60)
+        shown += QStringLiteral("…");
+    return shown;
+}
+
+} // namespace
+
+QString ProfileFile::whyEntryCannotBeKept(const QString &section, const QString &key,
+                                          const QString &value)
+{
+    // A line end would end the entry early and plant the rest as lines of their own; a key
+    // that the reader would trim, split at "=" or take for a section header would never be
+    // found again, and a section name with "]" neither.
+    if (holdsLineEnd(section) || section.contains(u']') || !Cp1251::canHold(section) ||
+        readsAsOtherText(u'[' + section + u']'))
+        return QStringLiteral("имя раздела «%1» нельзя сохранить в файле").arg(shownValue(section));
+    if (key.isEmpty() || trimBlanks(key).size() != key.size() || key.contains(u'=') ||
+        key.startsWith(u'[') || holdsLineEnd(key) || !Cp1251::canHold(key))
+        return QStringLiteral("имя ключа «%1» (раздел %2) нельзя сохранить в файле")
+            .arg(shownValue(key), section);
+    QString why;
+    if (holdsLineEnd(value))
+        why = QStringLiteral("в нём есть перевод строки");
+    else if (value.size() > kMaxValueLength)
+        why = QStringLiteral("оно длиннее %1 символов").arg(kMaxValueLength);
+    else if (!Cp1251::canHold(value))
+        why = QStringLiteral("в нём есть символы, которых нет в кодировке Windows-1251");
+    else if (readsAsOtherText(key + u'=' + value))
+        why = QStringLiteral("файл прочитал бы его как текст UTF-8");
+    if (why.isEmpty())
+        return {};
+    return QStringLiteral("значение «%1» ключа %2 (раздел %3) нельзя сохранить: %4")
+        .arg(shownValue(value), key, section, why);
+}
+
+bool ProfileFile::entryReadsBack(const QString &section, const QString &key, const QString &value)
+{
+    return whyEntryCannotBeKept(section, key, value).isEmpty();
+}
+
+ProfileWriteError::ProfileWriteError(const QString &path, int systemError, QString reason)
+    : std::runtime_error(QStringLiteral("Unable to write to %1").arg(path).toStdString()),
+      m_path(path), m_systemError(systemError), m_reason(std::move(reason))
+{
+}
+
+ProfileFile::ProfileFile(QString path) : m_path(std::move(path))
+{
+}
+
+std::optional<QStringList> ProfileFile::readLines(bool *utf8) const
+{
+    const FileContents file = readFileContents(m_path, kMaxFileSize);
+    if (utf8)
+        *utf8 = false;
+    if (file.status == FileContents::Status::Unreadable)
+        return std::nullopt;
+    if (file.status == FileContents::Status::Missing)
+        return QStringList();
+    const FileText::Decoded decoded = FileText::decode(file.bytes);
+    if (utf8)
+        *utf8 = decoded.utf8;
+    return linesOf(decoded.text);
+}
+
+bool ProfileFile::readsAsUtf8() const
+{
+    bool utf8 = false;
+    readLines(&utf8);
+    return utf8;
 }
 
 QString ProfileFile::readString(const QString &section, const QString &key,
@@ -177,35 +296,51 @@ int ProfileFile::readInteger(const QString &section, const QString &key, int def
 
 void ProfileFile::writeString(const QString &section, const QString &key, const QString &value)
 {
-    if (!entryReadsBack(section, key, value))
-        refuseWrite();
+    writeEntries({{section, key, value}});
+}
+
+void ProfileFile::writeEntries(const QList<Entry> &entries)
+{
+    // Every entry is looked at before anything is written: none or all of them reach the file.
+    QStringList cannotBeKept;
+    for (const Entry &entry : entries) {
+        if (const QString why = whyEntryCannotBeKept(entry.section, entry.key, entry.value);
+            !why.isEmpty())
+            cannotBeKept << why;
+    }
+    if (!cannotBeKept.isEmpty())
+        refuseWrite(0, QStringLiteral("Файл настроек не изменён: ") +
+                           cannotBeKept.join(QStringLiteral("; ")) + u'.');
+
+    // Another window or tavix-cli writing the same file meanwhile would write over this change
+    // with what it read before it: the read, the change and the write hold the file's lock.
+    QLockFile lock(lockPathFor(m_path));
+    if (!holdLock(lock))
+        refuseWrite(0, lock.error() == QLockFile::LockFailedError
+                           ? QStringLiteral("Файл настроек занят другой копией программы "
+                                            "(блокировка %1). Повторите сохранение.")
+                                 .arg(QDir::toNativeSeparators(lock.fileName()))
+                           : QStringLiteral("Не удалось создать файл блокировки %1: нет прав на "
+                                            "запись в папку файла настроек или нет места на диске.")
+                                 .arg(QDir::toNativeSeparators(lock.fileName())));
+
     // What the system said, when it said anything: the refusals of our own leave it 0.
     errno = 0;
     std::optional<QStringList> read = readLines();
     if (!read)
         refuseWrite(errno);
     QStringList &lines = *read;
-    const SectionSpan span = findSection(lines, section);
-    if (span.header < 0) {
-        lines.append(u'[' + section + u']');
-        lines.append(key + u'=' + value);
-    } else if (const qsizetype at = findKey(lines, span, key); at >= 0) {
-        lines[at] = entryOf(lines[at])->key.toString() + u'=' + value;
-    } else {
-        // After the section's last non-blank line, so a blank separator stays between sections.
-        qsizetype insertAt = span.end;
-        while (insertAt > span.header + 1 && trimBlanks(lines[insertAt - 1]).isEmpty())
-            --insertAt;
-        lines.insert(insertAt, key + u'=' + value);
-    }
+    for (const Entry &entry : entries)
+        putEntry(lines, entry);
 
-    QByteArray bytes;
-    for (const QString &line : std::as_const(lines)) {
-        bytes += Cp1251::fromUnicode(line);
-        bytes += "\r\n";
-    }
-
-    // What is written must read back.
+    // What is written must read back: a file read as UTF-8 goes back as Windows-1251, which may
+    // not hold all of it, and the bytes written must not read as UTF-8 in turn.
+    const QByteArray bytes = bytesOf(lines);
+    if (linesOf(FileText::decode(bytes).text) != lines)
+        refuseWrite(0, QStringLiteral("Файл настроек не изменён: записанный заново в кодировке "
+                                      "Windows-1251, он читался бы иначе (в нём есть символы, "
+                                      "которых нет в этой кодировке). Сохраните его в кодировке "
+                                      "Windows-1251."));
     if (bytes.size() > kMaxFileSize)
         refuseWrite();
     errno = 0;
@@ -213,10 +348,10 @@ void ProfileFile::writeString(const QString &section, const QString &key, const 
         refuseWrite(errno);
 }
 
-void ProfileFile::refuseWrite(int systemError) const
+void ProfileFile::refuseWrite(int systemError, const QString &reason) const
 {
     const QString fullPath = QDir::toNativeSeparators(QFileInfo(m_path).absoluteFilePath());
-    throw ProfileWriteError(fullPath, systemError);
+    throw ProfileWriteError(fullPath, systemError, reason);
 }
 
 void ProfileFile::writeInteger(const QString &section, const QString &key, int value)

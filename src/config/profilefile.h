@@ -6,24 +6,29 @@
 #include <optional>
 #include <stdexcept>
 
-// A write to the settings file that the file system refused: the text "Unable to write to
-// <full path>", the path, and the system's error number when the refusal came with one (0 when
-// it did not: a value the file cannot keep, something there that is no regular file).
+// A write to the settings file that was refused: the text the program has always given
+// ("Unable to write to <full path>"), the path, the system's error number when the refusal came
+// with one (0 when it did not), and reason(), which says why in the operator's words when that is
+// known (a value the file cannot keep, the file held by another copy of the program).
 class ProfileWriteError : public std::runtime_error
 {
 public:
-    explicit ProfileWriteError(const QString &path, int systemError = 0);
+    explicit ProfileWriteError(const QString &path, int systemError = 0, QString reason = {});
 
     const QString &path() const { return m_path; }
     int systemError() const { return m_systemError; }
+    const QString &reason() const noexcept { return m_reason; }
 
 private:
     QString m_path;
     int m_systemError = 0;
+    QString m_reason;
 };
 
 // One private-profile (INI) file: sections in square brackets, key=value entries,
-// Windows-1251 bytes, CR LF line ends.
+// Windows-1251 bytes, CR LF line ends. A file that is valid UTF-8 holding characters of more
+// than one byte (saved by a Linux editor) is read as UTF-8 (config/filetext.h); a write puts
+// the whole file back in Windows-1251.
 //
 // Every call opens the file afresh, so a change made by hand while the program runs shows at
 // the next read. Section and key names match without regard to case; values lose the blanks
@@ -52,10 +57,26 @@ public:
                        bool *cut = nullptr) const;
     // Decimal, or hexadecimal after "0x" or "$"; the default when absent or no integer.
     int readInteger(const QString &section, const QString &key, int defaultValue) const;
+    // Whether the file is read as UTF-8 rather than Windows-1251.
+    bool readsAsUtf8() const;
 
-    // Both throw ProfileWriteError "Unable to write to <full path>" when the file cannot be
-    // written, cannot be read or would grow beyond kMaxFileSize, and when the entry would not
-    // read back as written (see entryReadsBack): nothing is written then.
+    struct Entry
+    {
+        QString section;
+        QString key;
+        QString value;
+    };
+
+    // Writes the entries in their order as one change of the file: every entry is checked
+    // (entryReadsBack) before any is written, and the read, the change and the write hold an
+    // exclusive lock among processes ("<file>.lock" beside it, waited for two seconds at most;
+    // one left by a process that died is taken over), so a write by another window or
+    // tavix-cli in between is never lost. Throws ProfileWriteError "Unable to write to <full
+    // path>" when an entry would not read back as written (its reason names each one), when
+    // the lock cannot be had, or when the file cannot be written, cannot be read or would grow
+    // beyond kMaxFileSize: nothing is written then.
+    void writeEntries(const QList<Entry> &entries);
+    // One entry, as writeEntries.
     void writeString(const QString &section, const QString &key, const QString &value);
     void writeInteger(const QString &section, const QString &key, int value);
 
@@ -68,13 +89,17 @@ public:
     // start new lines: a value could plant sections and keys of its own), a key that is not
     // empty, has no blanks at its ends, holds no "=" and does not begin with "[", a section
     // name without "]", a value of at most kMaxValueLength characters, and nothing the code
-    // page cannot hold. Blanks and quotes around a value are the reader's to take off.
+    // page cannot hold, nor a line whose Windows-1251 bytes would read as UTF-8 ("Рџ" is the
+    // bytes of "П"). Blanks and quotes around a value are the reader's to take off.
     static bool entryReadsBack(const QString &section, const QString &key, const QString &value);
+    // Why not, in the operator's words naming the value; empty when it does.
+    static QString whyEntryCannotBeKept(const QString &section, const QString &key,
+                                        const QString &value);
 
 private:
-    // Nothing when the file is there but cannot be read.
-    std::optional<QStringList> readLines() const;
-    [[noreturn]] void refuseWrite(int systemError = 0) const;
+    // Nothing when the file is there but cannot be read; `utf8` tells how it was read.
+    std::optional<QStringList> readLines(bool *utf8 = nullptr) const;
+    [[noreturn]] void refuseWrite(int systemError = 0, const QString &reason = QString()) const;
 
     QString m_path;
 };

@@ -144,7 +144,7 @@ QStringList linesOf(const std::exception &error)
     if (const auto *port = dynamic_cast<const EComPort *>(&error))
         lines << russianLineOf(*port);
     else if (const auto *file = dynamic_cast<const ProfileWriteError *>(&error))
-        lines << russianLineOf(*file);
+        lines << (!file->reason().isEmpty() ? file->reason() : russianLineOf(*file));
     return lines;
 }
 

@@ -25,7 +25,8 @@ QStringList store(Snapshot::Page page, const UnitData &data);
 bool hasEmptyValue(Snapshot::Page page, const UnitData &data);
 
 // The same through the settings file: the page's set, a missing key giving its default; only
-// that page's set is written, which throws ProfileWriteError at the first key that cannot be.
+// that page's set is written, all its keys or none (ProfileWriteError names the values the
+// file cannot keep).
 void loadFromFile(const ProfileFile &file, Snapshot::Page page, UnitData &data);
 void storeInFile(ProfileFile &file, Snapshot::Page page, const UnitData &data);
 

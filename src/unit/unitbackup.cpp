@@ -2,6 +2,7 @@
 
 #include "config/cp1251.h"
 #include "config/filefolders.h"
+#include "config/filetext.h"
 #include "config/profilefile.h"
 #include "link/logsink.h"
 #include "protocol/commandset.h"
@@ -52,7 +53,7 @@ QByteArray fileBytes(const UnitSnapshot &snapshot)
     return Cp1251::fromUnicode(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
 }
 
-std::optional<UnitSnapshot> read(const QString &path, QString *why)
+std::optional<UnitSnapshot> read(const QString &path, QString *why, LogSink *log)
 {
     const QFileInfo info(path);
     if (!info.isFile() || !info.isReadable()) {
@@ -88,6 +89,8 @@ std::optional<UnitSnapshot> read(const QString &path, QString *why)
     snapshot.deviceVersion = file.readString(units, QStringLiteral("DEVVERS"), QString());
     snapshot.taken = QDateTime::fromString(file.readString(units, kSaved, QString()),
                                            QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    if (log && file.readsAsUtf8())
+        log->log(FileText::readAsUtf8Notice(path), LogColor::Blue);
     return snapshot;
 }
 
@@ -95,12 +98,13 @@ bool writeNew(const QString &path, const UnitSnapshot &snapshot, QString *why)
 {
     QFile file(path);
     const QByteArray bytes = fileBytes(snapshot);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+    // Owner-only from the first byte: the mode is given in the call that creates the file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                   QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         if (why)
             *why = file.errorString() + QStringLiteral(": ") + path;
         return false;
     }
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     const bool written = file.write(bytes) == bytes.size() && file.flush();
     if (!written) {
         if (why)

@@ -27,7 +27,8 @@ QByteArray fileBytes(const UnitSnapshot &snapshot);
 // A file of that form, or of any form with a [SETTINGS] section: keys it lacks are null in
 // the snapshot's values, and a value longer than the file's values can be is cut and its key
 // listed in `cut`. Nothing, and why, when the file cannot be read or has no settings.
-std::optional<UnitSnapshot> read(const QString &path, QString *why);
+// A file saved as UTF-8 is read as such, and the log, when given, is told so.
+std::optional<UnitSnapshot> read(const QString &path, QString *why, LogSink *log = nullptr);
 
 // A new file at the path, never replacing one: false, and why, when something is already there
 // or the write fails (a half-written file is removed).

@@ -216,6 +216,36 @@ private Q_SLOTS:
         QVERIFY(!s.form->unitData().settings.isChanged(GPRSapn));
     }
 
+    // A backup edited in a Linux editor and saved as UTF-8 shows its Russian text as written.
+    void shouldShowFileSavedAsUtf8AsWritten_data()
+    {
+        QTest::addColumn<bool>("utf8");
+        QTest::newRow("UTF-8") << true;
+        QTest::newRow("Windows-1251") << false;
+    }
+
+    void shouldShowFileSavedAsUtf8AsWritten()
+    {
+        QFETCH(bool, utf8);
+        Compared c;
+        const QString text = Cp1251::toUnicode(readBytes(c.file))
+                                 .replace(QStringLiteral("GPRSlogin=\"gdata\""),
+                                          QStringLiteral("GPRSlogin=\"Пользователь\""));
+        QVERIFY(text.contains(QStringLiteral("Пользователь")));
+        writeBytes(c.file, utf8 ? text.toUtf8() : Cp1251::fromUnicode(text));
+        CompareDialog *dialog = c.open();
+        QVERIFY(dialog);
+        const QTableWidget &table = *dialog->CompareTable;
+        QStringList fileValues;
+        for (int r = 0; r < table.rowCount(); ++r)
+            fileValues << table.item(r, 2)->text();
+        QVERIFY2(fileValues.contains(QStringLiteral("Пользователь")),
+                 qPrintable(fileValues.join(u'|')));
+        const QString notice =
+            QStringLiteral("Файл ") + c.file + QStringLiteral(" прочитан в кодировке UTF-8");
+        QCOMPARE(c.s.log().contains(notice), utf8);
+    }
+
     void shouldSayWhyFileCannotBeCompared()
     {
         Compared c;

@@ -2,8 +2,10 @@
 #include "app/widgets/portselector.h"
 #include "app/widgets/radiogroup.h"
 #include "config/cp1251.h"
+#include "simulator.h"
 #include "support/formfixture.h"
 #include "support/recordingprompt.h"
+#include "support/testclocks.h"
 #include "support/widgetbyname.h"
 
 #include <QAbstractButton>
@@ -13,7 +15,68 @@
 #include <QTest>
 #include <QTextEdit>
 
+#include <algorithm>
+#include <csignal>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
+
+// The effective user "nobody" while it stands, for root, whom permission bits do not stop.
+class ActingAsNobody
+{
+public:
+    explicit ActingAsNobody(bool wanted)
+    {
+        if (!wanted)
+            return;
+        m_acting = ::setegid(65534) == 0 && ::seteuid(65534) == 0;
+        m_ok = m_acting;
+    }
+    ~ActingAsNobody()
+    {
+        if (m_acting) {
+            [[maybe_unused]] const int user = ::seteuid(0);
+            [[maybe_unused]] const int group = ::setegid(0);
+        }
+    }
+    ActingAsNobody(const ActingAsNobody &) = delete;
+    ActingAsNobody &operator=(const ActingAsNobody &) = delete;
+    bool ok() const { return m_ok; }
+
+private:
+    bool m_acting = false;
+    bool m_ok = true;
+};
+
+// Files may not grow beyond the bytes given while it stands, as on a full disk; -1 no limit.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(long bytes)
+    {
+        if (bytes < 0)
+            return;
+        std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit small = m_old;
+        small.rlim_cur = rlim_t(bytes);
+        m_set = ::setrlimit(RLIMIT_FSIZE, &small) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        if (m_set)
+            ::setrlimit(RLIMIT_FSIZE, &m_old);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit m_old{};
+    bool m_set = false;
+};
 
 const QStringList kPorts = {QStringLiteral("COM1"), QStringLiteral("COM3")};
 
@@ -117,27 +180,94 @@ private Q_SLOTS:
                  QStringList{"Log.txt"});
     }
 
-    void shouldShowRefusedWriteInErrorBox()
+    // Choices that cannot be saved are said in red, and the connection goes on: the Connect
+    // reaches the simulated unit all the same.
+    void shouldConnectWhenChoicesCannotBeSaved_data()
     {
+        QTest::addColumn<QString>("place");
+        QTest::newRow("a folder in the file's place") << "folder";
+        QTest::newRow("a FIFO in the file's place") << "fifo";
+        QTest::newRow("a read-only folder") << "read-only folder";
+        QTest::newRow("a file of mode 000") << "mode 000";
+        QTest::newRow("a full disk") << "full disk";
+    }
+
+    void shouldConnectWhenChoicesCannotBeSaved()
+    {
+        QFETCH(QString, place);
         RecordingPrompt prompt;
-        FormFixture fixture;
-        auto form = fixture.start({QStringLiteral("-pelnax")}, kPorts);
-        form->show();
-        widget<QComboBox>(*form, "ComboBox1")->setCurrentIndex(3);
-        // The settings file's name taken by a folder: the write is refused even for root.
-        QVERIFY(QDir(fixture.dir.path()).mkdir(QStringLiteral("TavixConfig.ini")));
+        QTemporaryDir base;
+        QVERIFY(base.isValid());
+        const QByteArray baseName = QFile::encodeName(base.path());
+        QCOMPARE(::chmod(baseName.constData(), 0755), 0);
+        const QString settings = base.filePath(QStringLiteral("settings"));
+        const QString logs = base.filePath(QStringLiteral("logs"));
+        for (const QString &folder : {settings, logs}) {
+            QVERIFY(QDir().mkdir(folder));
+            QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0777), 0);
+        }
+        const QString ini = settings + QStringLiteral("/TavixConfig.ini");
+        const QByteArray iniName = QFile::encodeName(ini);
+        if (place == u"folder") {
+            QVERIFY(QDir().mkdir(ini));
+        } else if (place == u"fifo") {
+            QCOMPARE(::mkfifo(iniName.constData(), 0666), 0);
+        } else {
+            QVERIFY(writeBytes(ini, "[GSMSET]\r\nSpeed=9600\r\n"));
+            if (place == u"read-only folder")
+                QCOMPARE(::chmod(QFile::encodeName(settings).constData(), 0555), 0);
+            else if (place == u"mode 000")
+                QCOMPARE(::chmod(iniName.constData(), 0), 0);
+        }
 
-        QTest::mouseClick(widget<QPushButton>(*form, "Button12"), Qt::LeftButton);
+        SimOptions simOptions;
+        simOptions.link = base.filePath(QStringLiteral("ttySim"));
+        simOptions.unitOptions.stepMs = 30;
+        Simulator sim(simOptions);
+        QString error;
+        QVERIFY2(sim.start(&error), qPrintable(error));
+        // Root is let through by permission bits: the Connect runs as "nobody", who may use
+        // the line.
+        QCOMPARE(::chmod(QFile::encodeName(sim.slavePath()).constData(), 0666), 0);
 
-        QCOMPARE(prompt.boxes.size(), 1);
-        QCOMPARE(prompt.boxes[0].kind, QStringLiteral("error"));
-        QCOMPARE(prompt.boxes[0].text,
-                 QStringLiteral("Unable to write to ") + fixture.iniPath() +
-                     QStringLiteral("\nНе удалось сохранить файл настроек: нет места на диске, нет "
-                                    "прав на запись в его папку или значение нельзя сохранить в "
-                                    "файле."));
-        // The window goes on working.
-        QVERIFY(widget<QPushButton>(*form, "Button12")->isEnabled());
+        StartOptions options;
+        options.programDir = base.path();
+        options.settingsDir = settings;
+        options.logDir = logs;
+        options.backupDir = logs;
+        options.arguments = {QStringLiteral("-pelnax")};
+        const QString port = simOptions.link;
+        options.listPorts = [port] {
+            return QStringList{port};
+        };
+        options.clock = std::make_shared<ScaledClock>(10);
+        TForm1 form(options);
+        form.show();
+        widget<QComboBox>(form, "ComboBox1")->setCurrentIndex(3);
+
+        {
+            const bool asNobody = place == u"read-only folder" || place == u"mode 000";
+            const ActingAsNobody nobody(asNobody && ::geteuid() == 0);
+            if (asNobody && !nobody.ok())
+                QSKIP("cannot act as an unprivileged user here");
+            const FileSizeLimit full(place == u"full disk" ? 8 : -1);
+            QTest::mouseClick(widget<QPushButton>(form, "Button12"), Qt::LeftButton);
+        }
+
+        QVERIFY2(widget<QPushButton>(form, "Button14")->isEnabled(),
+                 qPrintable(widget<QTextEdit>(form, "LogRichEdit")->toPlainText()));
+        QVERIFY(form.unitData().settingsReadOk);
+        for (const RecordingPrompt::Box &box : prompt.boxes)
+            QVERIFY2(box.kind != QStringLiteral("error"), qPrintable(box.text));
+        const QStringList log = widget<QTextEdit>(form, "LogRichEdit")->toPlainText().split(u'\n');
+        const auto refused = std::find_if(log.begin(), log.end(), [&ini](const QString &line) {
+            return line.endsWith(QStringLiteral("  Unable to write to ") + ini);
+        });
+        QVERIFY2(refused != log.end(), qPrintable(log.join(u'\n')));
+        QVERIFY2(refused + 1 != log.end() && (refused + 1)->contains(QStringLiteral("файл")),
+                 qPrintable(log.join(u'\n')));
+        form.close();
+        ::chmod(QFile::encodeName(settings).constData(), 0777);
     }
 };
 

@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextEdit>
 #include <QToolButton>
 
 namespace {
@@ -295,6 +296,56 @@ private Q_SLOTS:
             page->ComboBox3Exit();
         QVERIFY(!selector->isVisible());
         QCOMPARE(form->unitData().sensors.cell(column, 3), loaded);
+    }
+
+    // A value the file cannot keep stops the whole save before any key is written, and the
+    // box names it.
+    void shouldSaveNothingOfSetWithValueFileCannotKeep()
+    {
+        RecordingPrompt prompt;
+        FormFixture fixture;
+        const QByteArray before = "[PARAMS]\r\nAPN_ADDRESS=prepared.apn\r\n";
+        auto form =
+            fixture.start({QStringLiteral("-pelnax")}, {QStringLiteral("/dev/ttyS0")}, before);
+        showPage(*form, Settings);
+        fill(*form, Settings, QStringLiteral("a"));
+        form->unitData().settings.setValue(SettingsRows::FtpLogin, QStringLiteral("ftp\nuser"));
+        QTest::mouseClick(widget<QToolButton>(*form, "ButtonSaveParams"), Qt::LeftButton);
+        QCOMPARE(readBytes(fixture.iniPath()), before);
+        QCOMPARE(prompt.boxes.size(), 2);
+        QCOMPARE(prompt.boxes[1].kind, QStringLiteral("error"));
+        QCOMPARE(prompt.boxes[1].text,
+                 QStringLiteral("Unable to write to ") + QDir(fixture.iniPath()).absolutePath() +
+                     QStringLiteral("\nФайл настроек не изменён: значение «ftp\\nuser» ключа "
+                                    "FTP_LOGIN (раздел PARAMS) нельзя сохранить: в нём есть "
+                                    "перевод строки."));
+        QVERIFY(widget<QToolButton>(*form, "ButtonSaveParams")->isEnabled());
+    }
+
+    // A settings file saved as UTF-8 by a Linux editor loads its Russian texts as written.
+    void shouldLoadSetFromFileInItsEncoding_data()
+    {
+        QTest::addColumn<bool>("utf8");
+        QTest::newRow("UTF-8") << true;
+        QTest::newRow("Windows-1251") << false;
+    }
+
+    void shouldLoadSetFromFileInItsEncoding()
+    {
+        QFETCH(bool, utf8);
+        RecordingPrompt prompt;
+        FormFixture fixture;
+        const QString text = QStringLiteral(
+            "[SENSORS]\r\nSensorAlarm1=Размыкание\r\nSensorReaction1=Передать СМС\r\n");
+        auto form = fixture.start({QStringLiteral("-pelnax")}, {QStringLiteral("/dev/ttyS0")},
+                                  utf8 ? text.toUtf8() : Cp1251::fromUnicode(text));
+        showPage(*form, Sensors);
+        QTest::mouseClick(widget<QToolButton>(*form, "ButtonDefVals"), Qt::LeftButton);
+        QCOMPARE(covered(*form, Sensors).mid(0, 3),
+                 (QStringList{"Размыкание", "Передать СМС", ""}));
+        const QString notice = QStringLiteral("Файл ") + fixture.iniPath() +
+                               QStringLiteral(" прочитан в кодировке UTF-8");
+        QCOMPARE(widget<QTextEdit>(*form, "LogRichEdit")->toPlainText().contains(notice), utf8);
     }
 
     void shouldReportFileThatCannotBeWritten()

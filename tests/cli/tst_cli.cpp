@@ -344,6 +344,45 @@ private Q_SLOTS:
         QCOMPARE(f.sim->bytesReceived(), 0);
     }
 
+    // A file saved as UTF-8 by a Linux editor is read as UTF-8 and said so; the unit gets the
+    // value in its own code page. A Windows-1251 file reads as ever.
+    void shouldReadFileInTheEncodingItWasSavedIn_data()
+    {
+        QTest::addColumn<QByteArray>("login");
+        QTest::addColumn<bool>("utf8");
+        QTest::newRow("UTF-8") << QStringLiteral("Пользователь").toUtf8() << true;
+        QTest::newRow("Windows-1251") << Cp1251::fromUnicode(u"Пользователь") << false;
+    }
+
+    void shouldReadFileInTheEncodingItWasSavedIn()
+    {
+        QFETCH(QByteArray, login);
+        QFETCH(bool, utf8);
+        CliFixture f;
+        f.startUnit(false);
+        const QString file = f.path(QStringLiteral("edited.ini"));
+        writeBytes(file, "[SETTINGS]\r\nGPRSlogin=\"" + login + "\"\r\n");
+        const QString notice =
+            QStringLiteral("Файл ") + file + QStringLiteral(" прочитан в кодировке UTF-8");
+
+        const Run diff =
+            f.cli(QStringList{QStringLiteral("diff")} + f.portArguments(false) + QStringList{file});
+        QVERIFY2(diff.exitCode == 0, qPrintable(diff.err));
+        QVERIFY2(diff.out.contains(QStringLiteral("в файле \"Пользователь\"")),
+                 qPrintable(diff.out));
+        QCOMPARE(diff.err.contains(notice), utf8);
+
+        const Run write = f.cli(QStringList{QStringLiteral("write")} + f.portArguments(false) +
+                                QStringList{file});
+        QVERIFY2(write.exitCode == 0, qPrintable(write.err));
+        QCOMPARE(write.err.contains(notice), utf8);
+        QVERIFY2(f.traced().contains(QStringLiteral("GPRSlogin=Пользователь")),
+                 qPrintable(f.traced().join(u'|')));
+        QCOMPARE(f.unitValue(GPRSlogin), QStringLiteral("Пользователь"));
+        QCOMPARE(readBytes(f.path(QStringLiteral("Log.txt"))).contains(Cp1251::fromUnicode(notice)),
+                 utf8);
+    }
+
     // A CR inside a value would end the command early and the unit would take the rest as a
     // command: here a clock setting, which a file never sets.
     void shouldNeverSplitCommandAtLineEndInsideValue()

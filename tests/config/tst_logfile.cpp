@@ -5,7 +5,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 class LogFileTest : public QObject
@@ -22,6 +26,29 @@ private Q_SLOTS:
         QFile::setPermissions(logPath(), QFile::ReadOwner | QFile::WriteOwner);
         QFile::remove(logPath());
         QDir(m_dir.path()).rmdir(QStringLiteral("Log.txt"));
+    }
+
+    // A full disk (here a file size limit, in a child) takes the part of the line that got in
+    // back out: no torn line for the next one to run on from.
+    void shouldWriteLineWholeOrNotAtAll()
+    {
+        const QByteArray before = "11.12.26 01:59:59:000\tprevious line\r\n";
+        QVERIFY(writeBytes(logPath(), before));
+        const pid_t pid = ::fork();
+        QVERIFY(pid >= 0);
+        if (pid == 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{rlim_t(before.size() + 11), rlim_t(before.size() + 11)};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            const bool appended =
+                LogFile(logPath()).append(QStringLiteral("a line the disk has no room for"));
+            ::_exit(appended ? 1 : 0);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(pid, &status, 0), pid);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QCOMPARE(readBytes(logPath()), before);
     }
 
     void shouldFormatFileLine_data()

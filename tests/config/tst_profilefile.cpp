@@ -204,6 +204,10 @@ private Q_SLOTS:
     void shouldRaiseWithFullPathWhenWriteRefused();
     void shouldRefuseEntryThatWouldNotReadBack_data();
     void shouldRefuseEntryThatWouldNotReadBack();
+    void shouldWriteNoEntryWhenAnyCannotBeKept_data();
+    void shouldWriteNoEntryWhenAnyCannotBeKept();
+    void shouldRefuseWriteThatFileCouldNotReadBack_data();
+    void shouldRefuseWriteThatFileCouldNotReadBack();
     void shouldKeepOldFileWholeWhenDiskFillsMidway();
     void shouldLeaveNoTemporaryFilesBehind();
     void shouldNeverWriteOverFileItCannotRead();
@@ -297,6 +301,15 @@ void ProfileFileTest::shouldReadValueByTheFileRules_data()
     QTest::newRow("Cyrillic section and key names ignore case")
         << Cp1251::fromUnicode(u"[Раздел]\r\nКлюч=1\r\n") << QStringLiteral("РАЗДЕЛ")
         << QStringLiteral("ключ") << "1";
+    // Saved by a Linux editor.
+    QTest::newRow("UTF-8 Cyrillic")
+        << QStringLiteral("[SENSORS]\r\nSensorAlarm1=Замыкание\r\n").toUtf8() << "SENSORS"
+        << "SensorAlarm1" << QStringLiteral("Замыкание");
+    QTest::newRow("UTF-8 with a byte order mark, first section found")
+        << QByteArray("\xEF\xBB\xBF") +
+               QStringLiteral("[PARAMS]\nAPN_LOGIN=\"Пользователь\"\n").toUtf8()
+        << "PARAMS"
+        << "APN_LOGIN" << QStringLiteral("Пользователь");
 }
 
 void ProfileFileTest::shouldReadValueByTheFileRules()
@@ -386,6 +399,11 @@ void ProfileFileTest::shouldWriteEntryInItsPlace_data()
         << QByteArray() << "SENSORS"
         << "SensorAlarm1" << QStringLiteral("Размыкание")
         << QByteArray("[SENSORS]\r\nSensorAlarm1=\xD0\xE0\xE7\xEC\xFB\xEA\xE0\xED\xE8\xE5\r\n");
+    QTest::newRow("a file read as UTF-8 goes back as Windows-1251")
+        << QStringLiteral("\uFEFF[SENSORS]\nSensorAlarm1=Замыкание\n").toUtf8() << "SENSORS"
+        << "SensorReaction1" << QStringLiteral("Нет реакции")
+        << Cp1251::fromUnicode(
+               u"[SENSORS]\r\nSensorAlarm1=Замыкание\r\nSensorReaction1=Нет реакции\r\n");
 }
 
 void ProfileFileTest::shouldWriteEntryInItsPlace()
@@ -468,22 +486,37 @@ void ProfileFileTest::shouldRefuseEntryThatWouldNotReadBack_data()
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
-    QTest::newRow("LF in value plants a section") << kSection << "Phone" << "1\n[EVIL]\nX=1";
-    QTest::newRow("CR LF in value") << kSection << "Phone" << "1\r\nTypeConnect=gsm";
-    QTest::newRow("lone CR in value") << kSection << "Phone" << "1\r2";
-    QTest::newRow("LF in key") << kSection << "Ph\none" << "1";
-    QTest::newRow("LF in section") << "GSM\nSET" << "Phone" << "1";
-    QTest::newRow("empty key") << kSection << "" << "1";
-    QTest::newRow("= in key") << kSection << "a=b" << "1";
-    QTest::newRow("blank before key") << kSection << " Phone" << "1";
-    QTest::newRow("TAB after key") << kSection << "Phone\t" << "1";
-    QTest::newRow("key looks like a section") << kSection << "[X]" << "1";
-    QTest::newRow("] in section") << "GSM]SET" << "Phone" << "1";
+    QTest::newRow("LF in value plants a section") << kSection << "Phone"
+                                                  << "1\n[EVIL]\nX=1";
+    QTest::newRow("CR LF in value") << kSection << "Phone"
+                                    << "1\r\nTypeConnect=gsm";
+    QTest::newRow("lone CR in value") << kSection << "Phone"
+                                      << "1\r2";
+    QTest::newRow("LF in key") << kSection << "Ph\none"
+                               << "1";
+    QTest::newRow("LF in section") << "GSM\nSET"
+                                   << "Phone"
+                                   << "1";
+    QTest::newRow("empty key") << kSection << ""
+                               << "1";
+    QTest::newRow("= in key") << kSection << "a=b"
+                              << "1";
+    QTest::newRow("blank before key") << kSection << " Phone"
+                                      << "1";
+    QTest::newRow("TAB after key") << kSection << "Phone\t"
+                                   << "1";
+    QTest::newRow("key looks like a section") << kSection << "[X]"
+                                              << "1";
+    QTest::newRow("] in section") << "GSM]SET"
+                                  << "Phone"
+                                  << "1";
     QTest::newRow("key outside the code page") << kSection << QString::fromUtf8("Ph\u4e2d") << "1";
-    QTest::newRow("value outside the code page") << kSection << "Phone"
-                                                 << QString::fromUtf8("1\xf0\x9f\x98\x80");
-    QTest::newRow("value too long to read back") << kSection << "Phone"
-                                                 << QString(ProfileFile::kMaxValueLength + 1, u'9');
+    QTest::newRow("value outside the code page")
+        << kSection << "Phone" << QString::fromUtf8("1\xf0\x9f\x98\x80");
+    QTest::newRow("value too long to read back")
+        << kSection << "Phone" << QString(ProfileFile::kMaxValueLength + 1, u'9');
+    // Its Windows-1251 bytes D0 9F are the UTF-8 of "П": the file would read as UTF-8.
+    QTest::newRow("value whose bytes read as UTF-8") << kSection << "Phone" << QStringLiteral("Рџ");
 }
 
 void ProfileFileTest::shouldRefuseEntryThatWouldNotReadBack()
@@ -497,6 +530,73 @@ void ProfileFileTest::shouldRefuseEntryThatWouldNotReadBack()
     ProfileFile ini(iniPath());
     QVERIFY_THROWS_EXCEPTION(ProfileWriteError, ini.writeString(section, key, value));
     // Nothing of it reached the file.
+    QCOMPARE(readBytes(iniPath()), before);
+}
+
+void ProfileFileTest::shouldWriteNoEntryWhenAnyCannotBeKept_data()
+{
+    QTest::addColumn<QString>("bad");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("line break") << "gdata\n[GSMSET]\nPhone=1"
+                                << "значение «gdata\\n[GSMSET]\\nPhone=1» ключа APN_PASSWORD "
+                                   "(раздел PARAMS) нельзя сохранить: в нём есть перевод строки";
+    QTest::newRow("outside the code page")
+        << QString::fromUtf8("pass\xe2\x9c\x93")
+        << QString::fromUtf8("значение «pass\xe2\x9c\x93» ключа APN_PASSWORD (раздел PARAMS) "
+                             "нельзя сохранить: в нём есть символы, которых нет в кодировке "
+                             "Windows-1251");
+    QTest::newRow("too long") << QString(ProfileFile::kMaxValueLength + 1, u'7')
+                              << "ключа APN_PASSWORD (раздел PARAMS) нельзя сохранить: оно "
+                                 "длиннее 2047 символов";
+}
+
+// A set saved whole or not at all: the keys before the bad one are not written either, and the
+// reason names the value.
+void ProfileFileTest::shouldWriteNoEntryWhenAnyCannotBeKept()
+{
+    QFETCH(QString, bad);
+    QFETCH(QString, named);
+    const QByteArray before = "[PARAMS]\r\nAPN_ADDRESS=old.apn\r\n";
+    QVERIFY(writeBytes(iniPath(), before));
+    ProfileFile ini(iniPath());
+    try {
+        ini.writeEntries({{QStringLiteral("PARAMS"), QStringLiteral("APN_ADDRESS"), "new.apn"},
+                          {QStringLiteral("PARAMS"), QStringLiteral("APN_LOGIN"), "user"},
+                          {QStringLiteral("PARAMS"), QStringLiteral("APN_PASSWORD"), bad},
+                          {QStringLiteral("PARAMS"), QStringLiteral("FTP_ADDRESS"), "ftp"}});
+        QFAIL("the write should have been refused");
+    } catch (const ProfileWriteError &error) {
+        QCOMPARE(QString::fromUtf8(error.what()),
+                 QStringLiteral("Unable to write to ") + iniPath());
+        QVERIFY2(error.reason().startsWith(QStringLiteral("Файл настроек не изменён: ")),
+                 qPrintable(error.reason()));
+        QVERIFY2(error.reason().contains(named), qPrintable(error.reason()));
+    }
+    QCOMPARE(readBytes(iniPath()), before);
+}
+
+void ProfileFileTest::shouldRefuseWriteThatFileCouldNotReadBack_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("value");
+    // Read as UTF-8, the file goes back in Windows-1251, which has no room for a check mark.
+    QTest::newRow("a UTF-8 line Windows-1251 cannot hold")
+        << QStringLiteral("[GSMSET]\r\n; проверено \u2713\r\nPhone=1\r\n").toUtf8() << "2";
+    // Read as Windows-1251 for its last line; without that line the rest would read as UTF-8
+    // and "Рџ" would come back as "П".
+    QTest::newRow("replacing the one line that kept the file Windows-1251")
+        << QByteArray("[GSMSET]\r\nName=\xD0\x9F\r\nPhone=\xC0\r\n") << "2";
+}
+
+void ProfileFileTest::shouldRefuseWriteThatFileCouldNotReadBack()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, value);
+    QVERIFY(writeBytes(iniPath(), before));
+    QVERIFY(ProfileFile::entryReadsBack(kSection, QStringLiteral("Phone"), value));
+    ProfileFile ini(iniPath());
+    QVERIFY_THROWS_EXCEPTION(ProfileWriteError,
+                             ini.writeString(kSection, QStringLiteral("Phone"), value));
     QCOMPARE(readBytes(iniPath()), before);
 }
 

@@ -1,0 +1,36 @@
+// Saves one parameter set into a settings file again and again, as a window pressing
+// "Сохранить параметры в ini-файл" would: profilesaver FILE PARAMS|SENSORS TIMES.
+// Each value holds the round, so the last round's values show whether any save was lost.
+// Exit status 0 when every save was taken, 1 with the reason on stderr otherwise.
+#include "config/parametersets.h"
+#include "config/profilefile.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() != 4)
+        return 2;
+    const ParameterSets::Section &section = arguments[2] == QStringLiteral("PARAMS")
+                                                ? ParameterSets::params()
+                                                : ParameterSets::sensors();
+    const int times = arguments[3].toInt();
+    ProfileFile file(arguments[1]);
+    for (int round = 1; round <= times; ++round) {
+        QStringList values;
+        for (const QString &key : section.keys)
+            values << key + QStringLiteral(" раунд %1").arg(round);
+        try {
+            ParameterSets::save(file, section, values);
+        } catch (const ProfileWriteError &error) {
+            std::fprintf(stderr, "%s: %s\n", error.what(), qPrintable(error.reason()));
+            return 1;
+        }
+    }
+    return 0;
+}
