@@ -314,15 +314,14 @@ void ProfileFile::writeEntries(const QList<Entry> &entries)
 
     // Another window or tavix-cli writing the same file meanwhile would write over this change
     // with what it read before it: the read, the change and the write hold the file's lock.
+    // A lock that cannot even be made (a missing or read-only folder, a full disk) means the
+    // file cannot be replaced there either: the write below then fails with the system's own
+    // reason, which says more to the operator than the lock's failure would.
     QLockFile lock(lockPathFor(m_path));
-    if (!holdLock(lock))
-        refuseWrite(0, lock.error() == QLockFile::LockFailedError
-                           ? QStringLiteral("Файл настроек занят другой копией программы "
-                                            "(блокировка %1). Повторите сохранение.")
-                                 .arg(QDir::toNativeSeparators(lock.fileName()))
-                           : QStringLiteral("Не удалось создать файл блокировки %1: нет прав на "
-                                            "запись в папку файла настроек или нет места на диске.")
-                                 .arg(QDir::toNativeSeparators(lock.fileName())));
+    if (!holdLock(lock) && lock.error() == QLockFile::LockFailedError)
+        refuseWrite(0, QStringLiteral("Файл настроек занят другой копией программы "
+                                      "(блокировка %1). Повторите сохранение.")
+                           .arg(QDir::toNativeSeparators(lock.fileName())));
 
     // What the system said, when it said anything: the refusals of our own leave it 0.
     errno = 0;
