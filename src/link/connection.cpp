@@ -369,6 +369,23 @@ Connection::ConnectResult Connection::connect(const Request &request,
     } catch (const ConnectionLost &) {
         // Said, dropped and let go of as a lost carrier is.
         return ConnectResult::CarrierLost;
+    } catch (const EComPort &error) {
+        // The modem's preparation and the dial talk to the port outside the exchanges: a line
+        // that goes there ends the Connect as one that goes during the first read.
+        if (!error.lineLost()) {
+            abandonConnect(FailureText::of(error));
+            return ConnectResult::NotConnected;
+        }
+        if (const std::shared_ptr<TComPort> port = m_port) {
+            try {
+                loseLine(port, error.winCode());
+            } catch (const ConnectionLost &) {
+                // Said, dropped and let go of.
+            }
+            return ConnectResult::CarrierLost;
+        }
+        abandonConnect(FailureText::lineLost(request.port, error.winCode()));
+        return ConnectResult::NotConnected;
     } catch (const std::exception &error) {
         // A port error (a line that died mid-reply) or a reply the settings read cannot
         // convert: the connection cannot stand, and the operator is told why.

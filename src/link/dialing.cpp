@@ -28,7 +28,7 @@ Registration registrationOf(const QString &answer)
 
 bool isDialNumber(QStringView number)
 {
-    static const QString kDialCharacters = QStringLiteral("0123456789+*#,WwPpTt!@ ");
+    static const QString kDialCharacters = QStringLiteral("0123456789+*#,WwPpTt!@ -()");
     return std::all_of(number.begin(), number.end(),
                        [](QChar ch) { return kDialCharacters.contains(ch); });
 }

@@ -23,10 +23,11 @@ Registration registrationOf(const QString &answer);
 // Whether number can follow "ATD" as a number and nothing else: the digits, "+", "*", "#",
 // the pause ",", the dial modifiers "W" (wait for the dial tone), "P" and "T" (pulse and tone),
 // "!" (a flash) and "@" (wait for quiet), in either letter case as the modem reads commands,
-// and blanks, which the modem passes over. Nothing that ends the dial command or starts another
-// one: no ";" (it returns the modem to commands, and what follows runs as a command), no
-// line break or other control character, no other letter ("L" redials, "S" dials a stored
-// number, "G", "I" and ">" reach further options of some modems).
+// and blanks, hyphens and parentheses, which the modem passes over as characters it does not
+// use (a number saved as "8-900-123-45-67" or "8 (900) 1234567" dials as it always has). Nothing
+// that ends the dial command or starts another one: no ";" (it returns the modem to commands, and
+// what follows runs as a command), no line break or other control character, no other letter ("L"
+// redials, "S" dials a stored number, "G", "I" and ">" reach further options of some modems).
 bool isDialNumber(QStringView number);
 
 // The log lines for a dial answer that holds no CONNECT, one per failure text it contains.

@@ -121,6 +121,54 @@ private Q_SLOTS:
         QVERIFY(widget<RadioGroup>(*s.form, "RadioGroup1")->isEnabled());
         QVERIFY(!QApplication::overrideCursor());
     }
+
+    // The same while Connect itself talks: the modem's preparation, the dial, the first read.
+    void shouldEndConnectWithOneLineWhenLineGoes_data()
+    {
+        QTest::addColumn<bool>("modem");
+        QTest::addColumn<QString>("where");
+        QTest::newRow("over a line, first read") << false << QStringLiteral("reader");
+        QTest::newRow("through the modem, its preparation") << true << QStringLiteral("reader");
+        QTest::newRow("through the modem, the dial") << true << QStringLiteral("dial");
+    }
+
+    void shouldEndConnectWithOneLineWhenLineGoes()
+    {
+        QFETCH(bool, modem);
+        QFETCH(QString, where);
+        Session s;
+        s.start(Session::quickOptions(modem),
+                modem ? QStringLiteral("gsm") : QStringLiteral("line"), QStringLiteral("1"));
+        s.form->setKeepAliveIntervalForTests(600000);
+        const qsizetype logged = s.log().size();
+        s.form->setEventPointHookForTests([&](const QString &point) {
+            if (s.sim && point.startsWith(where))
+                s.sim.reset();
+        });
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
+        s.form->setEventPointHookForTests({});
+        QVERIFY(!s.sim);
+
+        // The reason depends on how the line went (a hang-up, a vanished device).
+        const QString lost = QStringLiteral("Связь с прибором потеряна: порт ") + s.link() +
+                             QStringLiteral(" недоступен (");
+        const QStringList log = s.log().mid(logged);
+        QVERIFY2(log.filter(QRegularExpression(u'^' + QRegularExpression::escape(lost))).size() ==
+                     1,
+                 qPrintable(log.join(u'\n')));
+        static const QRegularExpression stale(
+            QStringLiteral("function failed|Port Not Open|Ошибка открытия порта!"));
+        QVERIFY2(!log.join(u'\n').contains(stale), qPrintable(log.join(u'\n')));
+        for (const RecordingPrompt::Box &box : std::as_const(s.prompt.boxes))
+            QVERIFY2(box.kind != QStringLiteral("error"), qPrintable(box.text));
+        QVERIFY(widget<QPushButton>(*s.form, "Button12")->isEnabled());
+        QVERIFY(!widget<QPushButton>(*s.form, "Button14")->isEnabled());
+        for (const QPushButton *b : operationButtons(*s.form))
+            QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
+        QVERIFY(!s.form->comPort());
+        QVERIFY(!s.form->portConnected());
+        QVERIFY(!QApplication::overrideCursor());
+    }
 };
 
 int main(int argc, char **argv)

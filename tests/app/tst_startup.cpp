@@ -88,6 +88,9 @@ void StartupTest::shouldRestoreConnectionPanel_data()
     QTest::newRow("blank argument falls back to stored phone")
         << QStringList{"   "} << stored << kPorts << false << -1 << ConnectionType::GsmModem
         << storedPhone << true << 2 << 3;
+    QTest::newRow("stored number written with hyphens and parentheses")
+        << QStringList() << QByteArray("[GSMSET]\r\nPhone=8 (900) 123-45-67\r\n") << kPorts << false
+        << -1 << ConnectionType::GsmModem << "8 (900) 123-45-67" << true << 0 << -1;
     QTest::newRow("full mode, line")
         << QStringList{"-pelnax"} << QByteArray(stored + "TypeConnect=line\r\n") << kPorts << true
         << 0 << ConnectionType::Line << storedPhone << false << 2 << 3;

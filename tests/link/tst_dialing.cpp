@@ -67,7 +67,8 @@ private Q_SLOTS:
         QTest::newRow("escape") << "8900\x1b" << false;
         QTest::newRow("redial letter") << "L" << false;
         QTest::newRow("stored number") << "S=1" << false;
-        QTest::newRow("hyphens") << "8-916-123" << false;
+        QTest::newRow("hyphens") << "8-916-123-45-67" << true;
+        QTest::newRow("parentheses") << "8 (916) 123-45-67" << true;
         QTest::newRow("Cyrillic digit look-alike") << "89З6" << false;
         QTest::newRow("full-width digit") << "８916" << false;
     }

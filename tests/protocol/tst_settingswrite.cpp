@@ -242,7 +242,8 @@ private Q_SLOTS:
         QTest::newRow("GPRS start after an escape")
             << "08:00:00"
             << "60"
-            << "\x1b" "10:00:00"
+            << "\x1b"
+               "10:00:00"
             << "30" << invalid << "Введено некорректное значение [Начало GPRS окна]!";
         QTest::newRow("the first failing rule speaks")
             << "bad"
@@ -286,7 +287,9 @@ private Q_SLOTS:
                            "Значение [Начало GPRS окна] не перезаписано!",
                            "Значение [Длина GPRS окна (минуты)] не перезаписано!"};
         QTest::newRow("a start after a control character refuses the whole group")
-            << int(GprsStart) << "\x0b" "10:00:00"
+            << int(GprsStart)
+            << "\x0b"
+               "10:00:00"
             << QStringList{"Введено некорректное значение [Начало GPRS окна]!",
                            "Значение [Начало GSM окна] не перезаписано!",
                            "Значение [Длина GSM окна (минуты)] не перезаписано!",
