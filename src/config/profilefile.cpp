@@ -169,10 +169,11 @@ QString lockPathFor(const QString &path)
     return (target.isEmpty() ? path : target) + QStringLiteral(".lock");
 }
 
-// A write holds the lock for milliseconds; waiting longer means the other holder is stuck, and
-// the window must not wait with it. A holder that died leaves a lock QLockFile sees as stale
-// (its process is gone) and takes over at once.
-constexpr auto kLockWait = std::chrono::milliseconds(2000);
+// A write holds the lock for milliseconds (an fsync on a slow disk takes tens of them); waiting
+// longer means the other holder is stuck, and the window, whose thread this is, must not stand
+// still with it: the wait is kept short, and the operator is told to save again. A holder that
+// died leaves a lock QLockFile sees as stale (its process is gone) and takes over at once.
+constexpr auto kLockWait = std::chrono::milliseconds(300);
 constexpr unsigned long kLockPollMs = 5;
 
 bool holdLock(QLockFile &lock)

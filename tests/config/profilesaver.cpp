@@ -1,7 +1,8 @@
 // Saves one parameter set into a settings file again and again, as a window pressing
 // "Сохранить параметры в ini-файл" would: profilesaver FILE PARAMS|SENSORS TIMES.
 // Each value holds the round, so the last round's values show whether any save was lost.
-// Exit status 0 when every save was taken, 1 with the reason on stderr otherwise.
+// Exit status 0 when every save was taken (one refused as busy is made again), 1 with the
+// reason on stderr otherwise.
 #include "config/parametersets.h"
 #include "config/profilefile.h"
 
@@ -25,11 +26,19 @@ int main(int argc, char **argv)
         QStringList values;
         for (const QString &key : section.keys)
             values << key + QStringLiteral(" раунд %1").arg(round);
-        try {
-            ParameterSets::save(file, section, values);
-        } catch (const ProfileWriteError &error) {
-            std::fprintf(stderr, "%s: %s\n", error.what(), qPrintable(error.reason()));
-            return 1;
+        // A lock held longer than the short wait (the other saver descheduled on a loaded
+        // machine) is refused with "save again"; the operator would, and so does this.
+        for (int attempt = 1;; ++attempt) {
+            try {
+                ParameterSets::save(file, section, values);
+                break;
+            } catch (const ProfileWriteError &error) {
+                const bool busy = error.reason().startsWith(QStringLiteral("Файл настроек занят"));
+                if (!busy || attempt == 20) {
+                    std::fprintf(stderr, "%s: %s\n", error.what(), qPrintable(error.reason()));
+                    return 1;
+                }
+            }
         }
     }
     return 0;
