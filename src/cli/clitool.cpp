@@ -11,6 +11,7 @@
 #include "link/dialing.h"
 #include "link/failuretext.h"
 #include "link/logsink.h"
+#include "link/unitlink.h"
 #include "protocol/protocolkeys.h"
 #include "protocol/settingswrite.h"
 #include "unit/unitbackup.h"
@@ -257,6 +258,8 @@ int CliTool::runCommand(const Options &options)
     // A port that fails (a pulled cable, the port closed under a reader by the goodbye after a
     // signal) or a reply that is no value throws: the run ends there, never with an abort.
     std::optional<QString> broken;
+    // A lost line has been said already, by the connection's log line naming the port and why.
+    bool lost = false;
     try {
         if (options.command == QStringLiteral("read"))
             exitCode = read(options);
@@ -264,12 +267,14 @@ int CliTool::runCommand(const Options &options)
             exitCode = write(options);
         else
             exitCode = diff(options);
+    } catch (const ConnectionLost &) {
+        lost = true;
     } catch (const std::exception &error) {
         broken = reasonOf(error);
     } catch (...) {
         broken = QStringLiteral("Работа прервана неизвестной ошибкой");
     }
-    if (broken) {
+    if (broken || lost) {
         sayGoodbye();
         exitCode = UnitFailed;
     }
@@ -374,8 +379,10 @@ std::optional<int> CliTool::connectAndRead(const Options &options, UnitData &dat
         disconnect();
         fail(QStringLiteral("Прибор не ответил: настройки не считаны"));
         return UnitFailed;
-    case Connection::ConnectResult::NotConnected:
     case Connection::ConnectResult::CarrierLost:
+        // The connection has said the line or the call is gone, with the reason, in its log.
+        return UnitFailed;
+    case Connection::ConnectResult::NotConnected:
     case Connection::ConnectResult::Cancelled:
         break;
     }

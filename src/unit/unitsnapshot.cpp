@@ -102,6 +102,20 @@ QString windowRefusal(int key, const QString &value)
     return check.verdict == SettingsWrite::WindowCheck::Invalid ? check.refusal : QString();
 }
 
+// Whether a value holds no decimal digit: no number or time of day at all ("abc", "noon").
+bool holdsNoDigit(const QString &value)
+{
+    return std::none_of(value.cbegin(), value.cend(), [](QChar c) { return c.isDigit(); });
+}
+
+// The unit's form of a date and time, "DD.MM.YYYY HH:MM:SS", whether or not such a day is.
+bool isWireDateTimeForm(const QString &value)
+{
+    static const QRegularExpression form(
+        QStringLiteral("^[0-9]{2}\\.[0-9]{2}\\.[0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2}$"));
+    return form.match(value).hasMatch();
+}
+
 int settingsRowOf(int key)
 {
     if (key <= mobile3 || key == date)
@@ -341,8 +355,16 @@ QString refusalOf(int key, const QString &value, Stage stage)
     const bool textRow = key <= FTPpass || (key >= mobile1 && key <= mobile3);
     if (value.isEmpty() && !textRow && key != LowAlarmWarning)
         return stage == Stage::BeforeRead ? QString() : QStringLiteral("пустое значение");
+    // Before the read only what no unit could report: a number or a time of day with no digit,
+    // a date not even of the unit's form, a reaction code or a sensor set outside its codes.
+    // What a unit may hold (a phone in another form, a speed, a serial number, a day that is
+    // none, a range) is judged after the read, and only where the file's value differs.
+    const bool beforeRead = stage == Stage::BeforeRead;
     if (key >= GSMstart && key <= GPRSlen)
-        return windowRefusal(key, value);
+        return beforeRead && !holdsNoDigit(value) ? QString() : windowRefusal(key, value);
+    if (beforeRead &&
+        ((key >= mobile1 && key <= mobile3) || (key >= SN_CORRECTOR1 && key <= SN_CORRECTOR3)))
+        return {};
     if (key >= mobile1 && key <= mobile3) {
         static const QRegularExpression phone(QStringLiteral("^8[0-9]{10}$"));
         return value.isEmpty() || phone.match(value).hasMatch()
@@ -350,7 +372,7 @@ QString refusalOf(int key, const QString &value, Stage stage)
                    : QStringLiteral("Некорректный номер телефона (8 и десять цифр)");
     }
     if (key == ReadArchive4 || (key >= ReadArchive1 && key <= ReadArchive3))
-        return isWireDateTime(value)
+        return isWireDateTime(value) || (beforeRead && isWireDateTimeForm(value))
                    ? QString()
                    : QStringLiteral("нет такой даты и времени (ДД.ММ.ГГГГ ЧЧ:ММ:СС)");
     if (key == ESTATSENS) {
@@ -376,7 +398,8 @@ QString refusalOf(int key, const QString &value, Stage stage)
                    : QStringLiteral("Период опроса датчиков должен быть в пределах 5 - 50 сек.!");
     }
     if (key >= BrInt1 && key <= BrInt3)
-        return value == QLatin1String("9600") || value == QLatin1String("19200")
+        return value == QLatin1String("9600") || value == QLatin1String("19200") ||
+                       (beforeRead && ValueWords::integerOf(value))
                    ? QString()
                    : QStringLiteral("скорость корректора — 9600 или 19200");
     if (key >= SN_CORRECTOR1 && key <= SN_CORRECTOR3)

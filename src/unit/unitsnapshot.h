@@ -75,9 +75,13 @@ QString shownValue(int key, const QString &value);
 // control character such as CR or LF in it, ...) or the key has no page; nothing changes then.
 bool apply(UnitData &data, int key, const QString &value);
 
-// When a file's values are judged: before the unit is read, a value the unit itself may hold
-// passes (an empty one, which a backup holds for what the unit did not report, and a poll
-// period outside what the page sets), to be judged once the unit's own value is known.
+// When a file's values are judged. Before the unit is read only what no unit could report is
+// refused: a control character, a value too long, a number or a time of day with no digit in
+// it, a reaction code or a sensor set outside its codes, a date not of the unit's form. A value
+// a unit may hold (an empty one, which a backup holds for what the unit did not report, a phone
+// in another form, a speed, a serial number, a day that is none, a period or a window out of
+// range) passes, to be judged once the unit's own value is known: a value equal to the unit's
+// is never sent, so it is never refused.
 enum class Stage { BeforeRead, AfterRead };
 
 // Why the page would refuse a file's value for a key, in the operator's words (the value is not

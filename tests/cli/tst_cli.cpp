@@ -245,16 +245,10 @@ private Q_SLOTS:
             << "write" << QByteArray("Mask1=9") << QStringList{"Mask1"};
         QTest::newRow("a speed that is no number")
             << "write" << QByteArray("BrInt1=abc") << QStringList{"BrInt1"};
-        QTest::newRow("no such day") << "write" << QByteArray("ReadArchive1=31.02.2026 00:00:00")
-                                     << QStringList{"ReadArchive1"};
-        QTest::newRow("no such time of day")
-            << "write" << QByteArray("GSMstart=25:00:00") << QStringList{"GSMstart"};
-        QTest::newRow("a window longer than a day")
-            << "write" << QByteArray("GSMlen=1441") << QStringList{"GSMlen"};
+        QTest::newRow("a date not of the unit's form")
+            << "write" << QByteArray("ReadArchive1=01.10.2026") << QStringList{"ReadArchive1"};
         QTest::newRow("sensors beyond the six")
             << "write" << QByteArray("ESTATSENS=99") << QStringList{"ESTATSENS"};
-        QTest::newRow("a phone with letters")
-            << "write" << QByteArray("mobile1=8916abc4567") << QStringList{"mobile1"};
         QTest::newRow("longer than a value can be")
             << "write" << QByteArray("GPRSapn=") + QByteArray(3000, 'x') << QStringList{"GPRSapn"};
         QTest::newRow("two at once, compared")
@@ -295,6 +289,15 @@ private Q_SLOTS:
         QTest::newRow("windows that overlap") << QByteArray("GPRSstart=08:10:00") << "GPRSstart";
         QTest::newRow("a serial number left empty")
             << QByteArray("SN_CORRECTOR1=\"\"") << "SN_CORRECTOR1";
+        // Of the unit's form, yet no page would send them; a unit may report such a value.
+        QTest::newRow("no such day")
+            << QByteArray("ReadArchive1=31.02.2026 00:00:00") << "ReadArchive1";
+        QTest::newRow("no such time of day") << QByteArray("GSMstart=25:00:00") << "GSMstart";
+        QTest::newRow("a window longer than a day") << QByteArray("GSMlen=1441") << "GSMlen";
+        QTest::newRow("a phone with letters") << QByteArray("mobile1=8916abc4567") << "mobile1";
+        QTest::newRow("a speed the page does not set") << QByteArray("BrInt1=0") << "BrInt1";
+        QTest::newRow("a serial number that is no number")
+            << QByteArray("SN_CORRECTOR1=-") << "SN_CORRECTOR1";
     }
 
     // A value a unit may hold passes the first look; once the unit is read, a differing one the
@@ -314,6 +317,44 @@ private Q_SLOTS:
                                   QStringLiteral(": ")),
                  qPrintable(run.err));
         const QStringList sent = f.traced();
+        QVERIFY2(sent.filter(QStringLiteral("=")).isEmpty(), qPrintable(sent.join(u'|')));
+        QVERIFY2(sent.contains(QStringLiteral("exit")), qPrintable(sent.join(u'|')));
+    }
+
+    void shouldTakeBackBackupItJustRead_data()
+    {
+        QTest::addColumn<QByteArray>("held");
+        QTest::newRow("a phone in the international form")
+            << QByteArray("mobile1=\"+79161234567\"");
+        QTest::newRow("a speed the page does not set") << QByteArray("BrInt3=\"0\"");
+        QTest::newRow("no such day") << QByteArray("ReadArchive1=\"00.00.0000 00:00:00\"");
+        QTest::newRow("a serial number that is no number") << QByteArray("SN_CORRECTOR2=\"-\"");
+    }
+
+    // A unit may hold a value no page would send. A backup `read -o` just took from it gives the
+    // same value, which is never sent: diff finds nothing, write sends nothing but its reads.
+    void shouldTakeBackBackupItJustRead()
+    {
+        QFETCH(QByteArray, held);
+        CliFixture f;
+        writeBytes(f.path(QStringLiteral("unit.ini")), "[UNIT]\r\n" + held + "\r\n");
+        f.startUnit(false);
+        const QString file = f.path(QStringLiteral("backup.ini"));
+        const Run read = f.cli(QStringList{QStringLiteral("read")} + f.portArguments(false) +
+                               QStringList{QStringLiteral("-o"), file});
+        QVERIFY2(read.exitCode == 0, qPrintable(read.err));
+        QVERIFY2(readBytes(file).contains(held), readBytes(file).constData());
+
+        const Run diff =
+            f.cli(QStringList{QStringLiteral("diff")} + f.portArguments(false) + QStringList{file});
+        QVERIFY2(diff.exitCode == 0, qPrintable(diff.err));
+        QCOMPARE(diff.out.trimmed(), QStringLiteral("Различий нет."));
+
+        const qsizetype before = f.traced().size();
+        const Run write = f.cli(QStringList{QStringLiteral("write")} + f.portArguments(false) +
+                                QStringList{file});
+        QVERIFY2(write.exitCode == 0, qPrintable(write.err));
+        const QStringList sent = f.traced().mid(before);
         QVERIFY2(sent.filter(QStringLiteral("=")).isEmpty(), qPrintable(sent.join(u'|')));
         QVERIFY2(sent.contains(QStringLiteral("exit")), qPrintable(sent.join(u'|')));
     }
@@ -490,8 +531,9 @@ private Q_SLOTS:
     }
 
     // Ctrl+C, a script's kill, a closed terminal or a pulled cable at any step of a write: the
-    // run ends with status 1 and one line of reason, after the goodbye to the unit where the
-    // line still works; never with an abort. The unit falls silent at the step, so the stop
+    // run ends with status 1 and one line of reason (for a line lost once connected, the
+    // connection's own line), after the goodbye to the unit where the line still works; never
+    // with an abort. The unit falls silent at the step, so the stop
     // lands while tavix-cli waits there.
     void shouldEndWithReasonWhenStoppedMidway()
     {
@@ -553,11 +595,18 @@ private Q_SLOTS:
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(!run.err.contains(QStringLiteral("terminate called")), qPrintable(run.err));
         const QStringList lines = run.err.trimmed().split(u'\n');
+        if (stop == 0) {
+            // The connection has said the line is lost (a dial included): that is the reason,
+            // said once and last.
+            const QString loss = QStringLiteral("Связь с прибором потеряна");
+            QVERIFY2(run.err.count(loss) == 1 && lines.last().contains(loss) &&
+                         lines.filter(QRegularExpression(QStringLiteral("^tavix-cli: "))).isEmpty(),
+                     qPrintable(run.err));
+            return;
+        }
         QVERIFY2(lines.filter(QRegularExpression(QStringLiteral("^tavix-cli: "))).size() == 1 &&
                      lines.last().startsWith(QStringLiteral("tavix-cli: ")),
                  qPrintable(run.err));
-        if (stop == 0)
-            return;
         QCOMPARE(lines.last(), QStringLiteral("tavix-cli: Прервано сигналом ") +
                                    TerminationPipe::signalName(stop));
         // The goodbye: the unit leaves its service mode; a dial under way is abandoned and the
