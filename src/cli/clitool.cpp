@@ -5,6 +5,7 @@
 #include "config/logfile.h"
 #include "config/profilefile.h"
 #include "config/terminationpipe.h"
+#include "config/visibletext.h"
 #include "devices/correctorsops.h"
 #include "devices/sensorsops.h"
 #include "link/connection.h"
@@ -32,35 +33,11 @@ namespace {
 // Whether a line could not be written whole to standard output or standard error.
 bool g_outputLost = false;
 
-// A control character as it is shown: "\r", "\n", "\t" or "\x1b". Text from a file or the
-// unit goes to a terminal, which would obey an escape sequence (clear the screen, set the
-// title) or a carriage return (write over the line).
-QString visible(const QString &text)
-{
-    QString shown;
-    shown.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t code = c.unicode();
-        if (code >= 0x20 && code != 0x7f && (code < 0x80 || code > 0x9f)) {
-            shown += c;
-        } else if (code == u'\r') {
-            shown += QStringLiteral("\\r");
-        } else if (code == u'\n') {
-            shown += QStringLiteral("\\n");
-        } else if (code == u'\t') {
-            shown += QStringLiteral("\\t");
-        } else {
-            shown += QStringLiteral("\\x") + QString::number(code, 16).rightJustified(2, u'0');
-        }
-    }
-    return shown;
-}
-
 // One line, its control characters shown escaped. A stream that takes it no longer (a closed
 // pipe: SIGPIPE is ignored) loses the line and the run goes on; the run's status says so.
 void printTo(FILE *stream, const QString &text)
 {
-    const QByteArray bytes = (visible(text) + u'\n').toLocal8Bit();
+    const QByteArray bytes = (VisibleText::of(text) + u'\n').toLocal8Bit();
     const bool whole =
         std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream) == size_t(bytes.size());
     if (std::fflush(stream) != 0 || !whole) {

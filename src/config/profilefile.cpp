@@ -3,12 +3,11 @@
 #include "atomicfile.h"
 #include "cp1251.h"
 #include "filetext.h"
+#include "visibletext.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QThread>
 
 #include <cerrno>
 
@@ -169,42 +168,13 @@ QString lockPathFor(const QString &path)
     return (target.isEmpty() ? path : target) + QStringLiteral(".lock");
 }
 
-// A write holds the lock for milliseconds (an fsync on a slow disk takes tens of them); waiting
-// longer means the other holder is stuck, and the window, whose thread this is, must not stand
-// still with it: the wait is kept short, and the operator is told to save again. A holder that
-// died leaves a lock QLockFile sees as stale (its process is gone) and takes over at once.
-constexpr auto kLockWait = std::chrono::milliseconds(300);
-constexpr unsigned long kLockPollMs = 5;
-
-bool holdLock(QLockFile &lock)
-{
-    QDeadlineTimer deadline(kLockWait);
-    for (;;) {
-        if (lock.tryLock(0))
-            return true;
-        if (lock.error() != QLockFile::LockFailedError || deadline.hasExpired())
-            return false;
-        QThread::msleep(kLockPollMs);
-    }
-}
-
 // A value as the operator's line names it: control characters spelled out, a long one cut.
 QString shownValue(const QString &value)
 {
-    QString shown;
-    for (const QChar ch : value.first(std::min<qsizetype>(value.size(), 60))) {
-        if (ch == u'\r')
-            shown += QStringLiteral("\\r");
-        else if (ch == u'\n')
-            shown += QStringLiteral("\\n");
-        else if (ch.unicode() < 0x20 || ch.unicode() == 0x7F)
-            shown += QStringLiteral("\\x%1").arg(ch.unicode(), 2, 16, QLatin1Char('0'));
-        else
-            shown += ch;
-    }
-    if (value.size() > 60)
-        shown += QStringLiteral("…");
-    return shown;
+    constexpr qsizetype kShownLength = 60;
+    if (value.size() <= kShownLength)
+        return VisibleText::of(value);
+    return VisibleText::of(QStringView(value).first(kShownLength)) + QStringLiteral("…");
 }
 
 } // namespace
@@ -319,7 +289,11 @@ void ProfileFile::writeEntries(const QList<Entry> &entries)
     // file cannot be replaced there either: the write below then fails with the system's own
     // reason, which says more to the operator than the lock's failure would.
     QLockFile lock(lockPathFor(m_path));
-    if (!holdLock(lock) && lock.error() == QLockFile::LockFailedError)
+    // Taken at once or not at all: a write holds the lock for milliseconds, and this is the
+    // window's thread, which must never stand still waiting for another process. A lock held
+    // now is another copy writing this very moment: the operator is told to save again. One
+    // left by a process that died is stale (its process is gone) and tryLock takes it over.
+    if (!lock.tryLock(0) && lock.error() == QLockFile::LockFailedError)
         refuseWrite(0, QStringLiteral("Файл настроек занят другой копией программы "
                                       "(блокировка %1). Повторите сохранение.")
                            .arg(QDir::toNativeSeparators(lock.fileName())));

@@ -69,10 +69,10 @@ public:
 
     // Writes the entries in their order as one change of the file: every entry is checked
     // (entryReadsBack) before any is written, and the read, the change and the write hold an
-    // exclusive lock among processes ("<file>.lock" beside it, waited for 300 ms at most;
-    // one left by a process that died is taken over), so a write by another window or
-    // tavix-cli in between is never lost. Throws ProfileWriteError "Unable to write to <full
-    // path>" when an entry would not read back as written (its reason names each one), when
+    // exclusive lock among processes ("<file>.lock" beside it, taken at once or the write
+    // refused as busy; one left by a process that died is taken over), so a write by another
+    // window or tavix-cli in between is never lost. Throws ProfileWriteError "Unable to write to
+    // <full path>" when an entry would not read back as written (its reason names each one), when
     // the lock cannot be had, or when the file cannot be written, cannot be read or would grow
     // beyond kMaxFileSize: nothing is written then.
     void writeEntries(const QList<Entry> &entries);

@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QStringList>
+#include <QThread>
 
 #include <cstdio>
 
@@ -26,18 +27,19 @@ int main(int argc, char **argv)
         QStringList values;
         for (const QString &key : section.keys)
             values << key + QStringLiteral(" раунд %1").arg(round);
-        // A lock held longer than the short wait (the other saver descheduled on a loaded
-        // machine) is refused with "save again"; the operator would, and so does this.
+        // A save while the other saver holds the lock is refused with "save again"; the
+        // operator would, and so does this, a moment later (this is no window: it may sleep).
         for (int attempt = 1;; ++attempt) {
             try {
                 ParameterSets::save(file, section, values);
                 break;
             } catch (const ProfileWriteError &error) {
                 const bool busy = error.reason().startsWith(QStringLiteral("Файл настроек занят"));
-                if (!busy || attempt == 20) {
+                if (!busy || attempt == 10000) {
                     std::fprintf(stderr, "%s: %s\n", error.what(), qPrintable(error.reason()));
                     return 1;
                 }
+                QThread::msleep(1);
             }
         }
     }
