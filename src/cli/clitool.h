@@ -31,6 +31,9 @@ public:
     int run(const QStringList &arguments);
 
     static QString helpText();
+    // The one line that says why a run broke off: the program's own text, if any, and the
+    // Russian line that says what happened.
+    static QString reasonOf(const std::exception &error);
 
 private:
     struct Options;
@@ -41,8 +44,6 @@ private:
     // The goodbye to the unit where the line still works (the hang-up over GSM), and the port
     // let go of; what fails on the way is let be.
     void sayGoodbye() noexcept;
-    // The one line that says why a run broke off.
-    static QString reasonOf(const std::exception &error);
     int read(const Options &options);
     int write(const Options &options);
     int diff(const Options &options);

@@ -1,4 +1,5 @@
 #include "cli/clitool.h"
+#include "config/visibletext.h"
 
 #include <QCoreApplication>
 
@@ -19,7 +20,8 @@ int main(int argc, char **argv)
         CliTool tool(QCoreApplication::applicationDirPath());
         return tool.run(QCoreApplication::arguments().mid(1));
     } catch (const std::exception &error) {
-        std::fprintf(stderr, "tavix-cli: %s\n", error.what());
+        const QByteArray reason = VisibleText::of(CliTool::reasonOf(error)).toLocal8Bit();
+        std::fprintf(stderr, "tavix-cli: %s\n", reason.constData());
     } catch (...) {
         std::fprintf(stderr, "tavix-cli: Работа прервана неизвестной ошибкой\n");
     }
