@@ -30,18 +30,6 @@ bool allEnabled(const QList<QPushButton *> &buttons, bool enabled)
                        [enabled](QPushButton *b) { return b->isEnabled() == enabled; });
 }
 
-// The controls of a window that is not connected.
-void verifyNotConnected(const Session &s)
-{
-    QVERIFY(widget<QPushButton>(*s.form, "Button12")->isEnabled());
-    QVERIFY(!widget<QPushButton>(*s.form, "Button14")->isEnabled());
-    QVERIFY(allEnabled(operationButtons(*s.form), false));
-    QVERIFY(!widget<QTimer>(*s.form, "Timer1")->isActive());
-    QVERIFY(!s.form->modemSessionActive());
-    QVERIFY(!s.form->portConnected());
-    QVERIFY(widget<QTabWidget>(*s.form, "PageControl1")->isEnabled());
-}
-
 // A dial-up connection whose keep-alive comes every 100 ms and waits 150 ms for the unit's
 // clock, so a test can act while a tick is exchanging.
 void connectWithSlowTicks(Session &s)
@@ -117,7 +105,7 @@ private Q_SLOTS:
         QTest::mouseClick(widget<QPushButton>(*s.form, "Button14"), Qt::LeftButton);
         QCOMPARE(s.log().mid(3), (QStringList{"Завершение соединения...",
                                               "Выход из командного режима выполнен успешно."}));
-        verifyNotConnected(s);
+        verifyNotConnected(*s.form);
         QVERIFY(!widget<QLineEdit>(*s.form, "Edit2")->isEnabled());
         QVERIFY(s.form->comPort()); // held until the next Connect
     }
@@ -161,7 +149,7 @@ private Q_SLOTS:
         QTest::mouseClick(widget<QPushButton>(*s.form, "Button14"), Qt::LeftButton);
         QCOMPARE(s.log().mid(6), (QStringList{"Завершение соединения...",
                                               "Cоединение завершено. Модем повесил трубку."}));
-        verifyNotConnected(s);
+        verifyNotConnected(*s.form);
         QVERIFY(widget<RadioGroup>(*s.form, "RadioGroup1")->isEnabled());
         QVERIFY(widget<QLineEdit>(*s.form, "Edit2")->isEnabled());
     }
@@ -178,7 +166,7 @@ private Q_SLOTS:
         QTest::mouseClick(widget<QPushButton>(*s.form, "Button14"), Qt::LeftButton);
         QCOMPARE(s.log().mid(6),
                  (QStringList{"Завершение соединения...", "Cоединение завершено!"}));
-        verifyNotConnected(s);
+        verifyNotConnected(*s.form);
     }
 
     void shouldReportFailedDialling_data()
@@ -216,7 +204,7 @@ private Q_SLOTS:
         QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
 
         QCOMPARE(s.log().last(), lastLine);
-        verifyNotConnected(s);
+        verifyNotConnected(*s.form);
         QVERIFY(s.prompt.boxes.isEmpty());
     }
 
@@ -231,7 +219,7 @@ private Q_SLOTS:
         QCOMPARE(s.log(), (QStringList{"Соединение по СОМ - порту установлено",
                                        "Считывание настроек...", "Не удалось считать настройки",
                                        "Соединение по СОМ - порту завершено!"}));
-        verifyNotConnected(s);
+        verifyNotConnected(*s.form);
         QVERIFY(!widget<QLineEdit>(*s.form, "Edit2")
                      ->isEnabled()); // "Прямое" is chosen: there is nothing to dial
         QVERIFY(!s.form->comPort()); // released
@@ -272,7 +260,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(
             s.log().last(), QStringLiteral("Соединение прервано! Модем положил трубку!"), 3000);
         QTest::qWait(300);
-        verifyNotConnected(s);
+        verifyNotConnected(*s.form);
         QVERIFY(s.form->carrierLost());
         QVERIFY(widget<RadioGroup>(*s.form, "RadioGroup1")->isEnabled());
         QVERIFY(widget<QLineEdit>(*s.form, "Edit2")->isEnabled());
@@ -313,7 +301,7 @@ private Q_SLOTS:
         });
         QTRY_VERIFY_WITH_TIMEOUT(
             s.log().contains(QStringLiteral("Cоединение завершено. Модем повесил трубку.")), 5000);
-        verifyNotConnected(s);
+        verifyNotConnected(*s.form);
         QTest::qWait(300);
         QVERIFY(!widget<QTimer>(*s.form, "Timer1")->isActive());
         QVERIFY(!QApplication::overrideCursor());
@@ -384,7 +372,7 @@ private Q_SLOTS:
         QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
         QVERIFY(s.form->modemSessionActive());
         QTest::mouseClick(widget<QPushButton>(*s.form, "Button14"), Qt::LeftButton);
-        verifyNotConnected(s);
+        verifyNotConnected(*s.form);
         QVERIFY(widget<QLineEdit>(*s.form, "Edit2")
                     ->isEnabled()); // kept: no type is chosen in this mode
         QVERIFY(!s.form->correctorsPage()->Button16->isEnabled());
@@ -402,7 +390,7 @@ private Q_SLOTS:
 
         QTest::mouseClick(widget<QPushButton>(*s.form, "Button14"), Qt::LeftButton);
         QCOMPARE(s.log().last(), QStringLiteral("Cоединение завершено некорректно!"));
-        verifyNotConnected(s);
+        verifyNotConnected(*s.form);
     }
 
     void shouldConnectAfreshAfterLostCarrier()
@@ -436,7 +424,7 @@ private Q_SLOTS:
 
         QTest::mouseClick(s.form->settingsPage()->Button1, Qt::LeftButton);
         QCOMPARE(s.log().last(), QStringLiteral("Соединение прервано! Модем положил трубку!"));
-        verifyNotConnected(s);
+        verifyNotConnected(*s.form);
         QVERIFY(!s.form->settingsPage()->Button1->isEnabled());
         QVERIFY(!QApplication::overrideCursor());
     }

@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QList>
 #include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 
 #include <functional>
@@ -20,6 +22,20 @@ inline QList<QPushButton *> operationButtons(const TForm1 &form)
     for (const int n : {1, 2, 3, 4, 5, 6, 8, 9, 10, 11})
         buttons << form.findChild<QPushButton *>(QStringLiteral("Button%1").arg(n));
     return buttons;
+}
+
+// The controls of a window that is not connected: Connect on, Disconnect and every page
+// operation off, no keep-alive, no session, the pages open to choose from.
+inline void verifyNotConnected(const TForm1 &form)
+{
+    QVERIFY(form.findChild<QPushButton *>(QStringLiteral("Button12"))->isEnabled());
+    QVERIFY(!form.findChild<QPushButton *>(QStringLiteral("Button14"))->isEnabled());
+    for (const QPushButton *b : operationButtons(form))
+        QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
+    QVERIFY(!form.findChild<QTimer *>(QStringLiteral("Timer1"))->isActive());
+    QVERIFY(!form.modemSessionActive());
+    QVERIFY(!form.portConnected());
+    QVERIFY(form.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->isEnabled());
 }
 
 // Calls action once, the first time a keep-alive tick is waiting for its reply.
