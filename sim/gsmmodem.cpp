@@ -47,7 +47,11 @@ void GsmModem::receive(const QByteArray &bytes)
         return;
     }
     if (m_dialing) {
-        // Any character while dialling abandons the call.
+        // Any character while dialling abandons the call; the line feed after the dial
+        // command's carriage return ends that command's line, arriving a byte later on a paced
+        // line.
+        if (bytes.count('\n') == bytes.size())
+            return;
         m_dialing = false;
         ++m_dialAttempt;
         answer(QStringLiteral("\r\nNO CARRIER\r\n"));

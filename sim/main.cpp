@@ -49,7 +49,11 @@ int main(int argc, char **argv)
     option("dial", "What dialling gives: CONNECT, BUSY, NO ANSWER, NO CARRIER or SILENT.", "RESULT",
            "CONNECT");
     option("dial-delay", "Milliseconds from the dial command to its result.", "MS", "3000");
-    option("baud", "Pace every byte sent at N bit/s, 10 bits a byte (0: no pacing).", "N", "0");
+    option("baud",
+           "Pace the line at N bit/s both ways, 10 bits a byte: a command reaches the unit "
+           "once its last byte has crossed, a reply leaves no earlier than it is made (0: no "
+           "pacing).",
+           "N", "0");
     option("latency", "Milliseconds before each reply.", "MS", "0");
     option("chunk", "Send replies in pieces of N bytes with a short gap (0: whole).", "N", "0");
     option("step", "Milliseconds between the progress lines of a procedure.", "MS", "700");
@@ -87,12 +91,14 @@ int main(int argc, char **argv)
     if (!ok)
         return 2;
 
-    // SIGINT and SIGTERM end the run; they are taken synchronously below.
+    // SIGINT and SIGTERM end the run; SIGUSR1 asks for the byte counts so far (a benchmark
+    // counts an operation's bytes so). They are taken synchronously below.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
     sigaddset(&stopSignals, SIGHUP);
+    sigaddset(&stopSignals, SIGUSR1);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     Simulator simulator(options);
@@ -105,11 +111,16 @@ int main(int argc, char **argv)
                  options.modem ? "unit behind a GSM modem" : "unit on a direct line",
                  qPrintable(simulator.linkPath()), qPrintable(simulator.slavePath()));
 
+    const auto printCounts = [&simulator] {
+        std::fprintf(stderr, "tavix-sim: received %lld bytes, sent %lld bytes\n",
+                     static_cast<long long>(simulator.bytesReceived()),
+                     static_cast<long long>(simulator.bytesSent()));
+        std::fflush(stderr);
+    };
     int signal = 0;
-    sigwait(&stopSignals, &signal);
+    while (sigwait(&stopSignals, &signal) == 0 && signal == SIGUSR1)
+        printCounts();
     simulator.stop();
-    std::fprintf(stderr, "tavix-sim: received %lld bytes, sent %lld bytes\n",
-                 static_cast<long long>(simulator.bytesReceived()),
-                 static_cast<long long>(simulator.bytesSent()));
+    printCounts();
     return 0;
 }

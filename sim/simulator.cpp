@@ -45,6 +45,20 @@ QByteArray printable(const QByteArray &bytes)
     return out;
 }
 
+// The time left until wake as ppoll's limit; none (wait for the port) when nothing is due.
+const timespec *waitUntil(SimClock::time_point wake, timespec *limit)
+{
+    if (wake == SimClock::time_point::max())
+        return nullptr;
+    const auto left = std::max(wake - SimClock::now(), SimClock::duration::zero());
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                        std::min<SimClock::duration>(left, std::chrono::seconds(60)))
+                        .count();
+    limit->tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+    limit->tv_nsec = static_cast<long>(ns % 1'000'000'000);
+    return limit;
+}
+
 } // namespace
 
 Simulator::Simulator(SimOptions options) : m_options(std::move(options))
@@ -112,8 +126,15 @@ void Simulator::stop()
 
 void Simulator::send(const QByteArray &bytes)
 {
-    if (m_peerOpen)
-        m_out.append(bytes);
+    if (!m_peerOpen || bytes.isEmpty())
+        return;
+    if (m_out.isEmpty()) {
+        // A new reply: it goes out no earlier than it is made, so the line shows the time the
+        // configurator took to send the command it answers.
+        m_replyQueued = true;
+        m_lineFree = std::max(m_lineFree, SimClock::now());
+    }
+    m_out.append(bytes);
 }
 
 void Simulator::after(milliseconds delay, std::function<void()> action)
@@ -125,15 +146,23 @@ void Simulator::run()
 {
     char buffer[4096];
     while (!m_stopping) {
+        deliverArrived();
         runDueTimers();
         writeOutput();
 
         pollfd fds[2] = {{m_master, POLLIN, 0}, {m_wake, POLLIN, 0}};
-        const int ready = ::poll(fds, 2, pollTimeoutMs());
+        timespec timeout{};
+        const int ready = ::ppoll(fds, 2, waitUntil(nextWake(), &timeout), nullptr);
         if (ready < 0 && errno != EINTR)
             break;
         if (fds[0].revents & POLLHUP) {
             // Nobody holds the port: poll would report this at once again, so wait instead.
+            // What the configurator sent before it let go is still on the wire: it arrives
+            // first, as a port's close waits for its output to drain.
+            if (!m_in.empty()) {
+                ::ppoll(&fds[1], 1, waitUntil(m_in.front().at, &timeout), nullptr);
+                continue;
+            }
             peerClosed();
             ::poll(&fds[1], 1, 50);
             continue;
@@ -142,22 +171,27 @@ void Simulator::run()
         if (fds[0].revents & POLLIN) {
             const ssize_t got = ::read(m_master, buffer, sizeof buffer);
             if (got > 0)
-                received(QByteArray(buffer, got));
+                taken(QByteArray(buffer, got));
         }
     }
 }
 
-int Simulator::pollTimeoutMs() const
+SimClock::duration Simulator::byteTime() const
+{
+    return std::chrono::duration_cast<SimClock::duration>(
+        std::chrono::nanoseconds(10'000'000'000LL / std::max(m_options.baud, 1)));
+}
+
+SimClock::time_point Simulator::nextWake() const
 {
     SimClock::time_point wake = SimClock::time_point::max();
     if (!m_timers.empty())
         wake = m_timers.top().due;
     if (!m_out.isEmpty())
         wake = std::min(wake, m_nextWrite);
-    if (wake == SimClock::time_point::max())
-        return -1;
-    const auto left = std::chrono::ceil<milliseconds>(wake - SimClock::now()).count();
-    return static_cast<int>(std::clamp<long long>(left, 0, 60000));
+    if (!m_in.empty())
+        wake = std::min(wake, m_in.front().at);
+    return wake;
 }
 
 void Simulator::runDueTimers()
@@ -182,17 +216,23 @@ void Simulator::writeOutput()
             // A paced slice is handed over when its last byte would have arrived on the wire.
             piece = std::min<qsizetype>(piece, 16);
             if (!m_sliceArrives) {
-                const auto wire =
-                    std::chrono::microseconds(piece * 10LL * 1'000'000 / m_options.baud);
-                // Back to back with the slice before unless the line was idle: waking up a
-                // little late must not slow the line down.
-                const bool continuous = now - m_lineFree < milliseconds(20);
-                m_sliceArrives = (continuous ? m_lineFree : now) + wire;
+                // Back to back with the slice before it within what is queued (waking up a
+                // little late must not slow the line down); a reply queued on an idle line
+                // starts when it was queued (send).
+                if (m_replyQueued) {
+                    m_replyQueued = false;
+                    record({WireRecord::Kind::ReplyStarts, m_lineFree, {}, m_out.left(piece)});
+                }
+                m_sliceArrives = m_lineFree + byteTime() * piece;
             }
             if (now < *m_sliceArrives) {
                 m_nextWrite = *m_sliceArrives;
                 return;
             }
+        }
+        if (m_replyQueued) {
+            m_replyQueued = false;
+            record({WireRecord::Kind::ReplyStarts, now, {}, m_out.left(piece)});
         }
         const ssize_t written = ::write(m_master, m_out.constData(), static_cast<size_t>(piece));
         if (written <= 0) {
@@ -212,14 +252,68 @@ void Simulator::writeOutput()
     }
 }
 
-void Simulator::received(const QByteArray &bytes)
+void Simulator::taken(const QByteArray &bytes)
 {
     m_bytesIn += bytes.size();
+    const SimClock::time_point now = SimClock::now();
+    if (m_options.baud <= 0) {
+        for (const char byte : bytes)
+            m_in.push_back({now, now, byte});
+    } else {
+        // One byte after another, each arriving when its 10 bits have crossed the line.
+        SimClock::time_point at = std::max(now, m_inLineFree);
+        for (const char byte : bytes) {
+            at += byteTime();
+            m_in.push_back({at, now, byte});
+        }
+        m_inLineFree = at;
+    }
+    deliverArrived();
+}
+
+void Simulator::deliverArrived()
+{
+    const SimClock::time_point now = SimClock::now();
+    QByteArray arrived;
+    while (!m_in.empty() && m_in.front().at <= now) {
+        const Arrival &byte = m_in.front();
+        if (byte.byte == '\n' || byte.byte == '\r') {
+            if (!m_recordLine.isEmpty())
+                record({WireRecord::Kind::LineArrived, byte.at, m_recordLineTaken, m_recordLine});
+            m_recordLine.clear();
+        } else {
+            if (m_recordLine.isEmpty())
+                m_recordLineTaken = byte.takenAt;
+            m_recordLine.append(byte.byte);
+        }
+        arrived.append(byte.byte);
+        m_in.pop_front();
+    }
+    if (!arrived.isEmpty())
+        received(arrived);
+}
+
+void Simulator::received(const QByteArray &bytes)
+{
     trace(bytes);
     if (m_modem)
         m_modem->receive(bytes);
     else
         m_unit->receive(bytes);
+}
+
+void Simulator::record(WireRecord record)
+{
+    if (!m_options.recordWire)
+        return;
+    const std::lock_guard lock(m_recordsMutex);
+    m_records.push_back(std::move(record));
+}
+
+std::vector<WireRecord> Simulator::wireRecords() const
+{
+    const std::lock_guard lock(m_recordsMutex);
+    return m_records;
 }
 
 void Simulator::peerClosed()
@@ -228,7 +322,9 @@ void Simulator::peerClosed()
         return;
     m_peerOpen = false;
     m_out.clear();
+    m_replyQueued = false;
     m_sliceArrives.reset();
+    m_recordLine.clear();
     if (!m_traceLine.isEmpty())
         trace("\n");
     if (m_modem)

@@ -7,7 +7,9 @@
 #include <QString>
 
 #include <atomic>
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <queue>
 #include <thread>
@@ -19,10 +21,24 @@ struct SimOptions
     bool modem = false;
     ModemOptions modemOptions;
     UnitOptions unitOptions;
-    int baud = 0;  // pace outgoing bytes at this many bit/s, 10 bits a byte; 0 no pacing
+    int baud = 0;  // pace the bytes both ways at this many bit/s, 10 bits a byte; 0 no pacing
     int chunk = 0; // send in pieces of this many bytes with a short gap; 0 whole
     int chunkGapMs = 30;
-    QString traceFile; // every line received, time-stamped
+    QString traceFile;       // every line received, time-stamped
+    bool recordWire = false; // keep the wire's records (wireRecords) for tests
+};
+
+// One moment on the simulated wire, on the simulator's clock.
+struct WireRecord
+{
+    enum class Kind {
+        LineArrived, // a line from the configurator reached the unit or the modem, its end at `at`
+        ReplyStarts, // the first byte of a reply (bytes queued on an idle line) went out at `at`
+    };
+    Kind kind;
+    SimClock::time_point at;
+    SimClock::time_point takenAt; // a line: when its first byte was taken from the port
+    QByteArray text;              // the line without its end, or the reply's first piece
 };
 
 // The simulated unit, optionally behind a GSM modem, answering on a pseudo-terminal whose
@@ -43,6 +59,8 @@ public:
     // Bytes taken from and handed to the line so far.
     qint64 bytesReceived() const { return m_bytesIn; }
     qint64 bytesSent() const { return m_bytesOut; }
+    // What crossed the wire so far, in order, when SimOptions::recordWire is set.
+    std::vector<WireRecord> wireRecords() const;
 
 private:
     void send(const QByteArray &bytes) override;
@@ -52,10 +70,14 @@ private:
     void run();
     void runDueTimers();
     void writeOutput();
+    void taken(const QByteArray &bytes);
+    void deliverArrived();
     void received(const QByteArray &bytes);
+    void record(WireRecord record);
     void peerClosed();
     void trace(const QByteArray &bytes);
-    int pollTimeoutMs() const;
+    SimClock::time_point nextWake() const;
+    SimClock::duration byteTime() const;
 
     struct Timer
     {
@@ -87,5 +109,19 @@ private:
     SimClock::time_point m_nextWrite{};
     SimClock::time_point m_lineFree{};
     std::optional<SimClock::time_point> m_sliceArrives;
+    // Bytes from the configurator still on the wire, each with the moment it arrives.
+    struct Arrival
+    {
+        SimClock::time_point at;
+        SimClock::time_point takenAt;
+        char byte;
+    };
+    std::deque<Arrival> m_in;
+    SimClock::time_point m_inLineFree{};
+    bool m_replyQueued = false; // the queue's first bytes are a new reply, not yet on the wire
     QByteArray m_traceLine;
+    QByteArray m_recordLine;
+    SimClock::time_point m_recordLineTaken{};
+    mutable std::mutex m_recordsMutex;
+    std::vector<WireRecord> m_records;
 };

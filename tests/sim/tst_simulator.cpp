@@ -8,6 +8,8 @@
 #include <QTest>
 #include <QThread>
 
+#include <optional>
+
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
@@ -391,6 +393,81 @@ private Q_SLOTS:
         const qint64 wireMs = block.size() * 10 * 1000 / 9600;
         QVERIFY2(elapsed >= wireMs * 9 / 10,
                  qPrintable(QStringLiteral("%1 bytes in %2 ms").arg(block.size()).arg(elapsed)));
+    }
+
+    void shouldDeliverCommandOnlyOnceItsBytesCrossedTheLine()
+    {
+        SimOptions options;
+        options.baud = 9600;
+        options.recordWire = true;
+        LineProbe &unit = *startSim(options);
+        const QString command = QStringLiteral("GPRSapn=") + QString(100, u'a');
+        QCOMPARE(unit.exchange(command + kCrLf, QStringLiteral("OK\r\n")),
+                 QStringLiteral("OK\r\n"));
+
+        const std::vector<WireRecord> records = m_sim->wireRecords();
+        const auto line =
+            std::find_if(records.begin(), records.end(), [](const WireRecord &record) {
+                return record.kind == WireRecord::Kind::LineArrived;
+            });
+        QVERIFY(line != records.end());
+        QCOMPARE(line->text, command.toLatin1());
+        // The line ends with its CR, which crosses after every character before it: 10 bits
+        // a byte at 9600 bit/s.
+        const auto crossing =
+            std::chrono::nanoseconds(10'000'000'000LL / 9600) * (command.size() + 1);
+        QVERIFY2(line->at - line->takenAt >= crossing,
+                 qPrintable(QStringLiteral("%1 us on the wire")
+                                .arg(std::chrono::duration_cast<std::chrono::microseconds>(
+                                         line->at - line->takenAt)
+                                         .count())));
+    }
+
+    void shouldStartReplyOnlyAfterItsCommandArrived_data()
+    {
+        QTest::addColumn<bool>("modem");
+        QTest::addColumn<int>("baud");
+        QTest::newRow("direct line at 9600") << false << 9600;
+        QTest::newRow("data call at 9600") << true << 9600;
+        QTest::newRow("direct line, instant") << false << 0;
+    }
+
+    // Each command follows the reply before it at once, as a quick configurator's would: the
+    // reply still starts on the wire only after its command has arrived, so the configurator's
+    // turnaround shows in the line's time.
+    void shouldStartReplyOnlyAfterItsCommandArrived()
+    {
+        QFETCH(bool, modem);
+        QFETCH(int, baud);
+        SimOptions options = modem ? withModem() : SimOptions();
+        options.baud = baud;
+        options.recordWire = true;
+        LineProbe &unit = *startSim(options);
+        if (modem)
+            QCOMPARE(dial(unit), QStringLiteral("\r\nCONNECT 9600\r\n"));
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(unit.exchange(QStringLiteral("DEVSERIAL\r\n"), QStringLiteral("OK\r\n")),
+                     QStringLiteral("1047\r\nOK\r\n"));
+
+        int replies = 0;
+        std::optional<WireRecord> lastLine;
+        for (const WireRecord &record : m_sim->wireRecords()) {
+            if (record.kind == WireRecord::Kind::LineArrived) {
+                lastLine = record;
+                continue;
+            }
+            // The modem's echo and its answers to the dial are not the unit's.
+            if (!lastLine || lastLine->text != "DEVSERIAL")
+                continue;
+            ++replies;
+            const auto early =
+                std::chrono::duration_cast<std::chrono::microseconds>(lastLine->at - record.at);
+            QVERIFY2(record.at >= lastLine->at,
+                     qPrintable(QStringLiteral("reply %1 starts %2 us before its command arrived")
+                                    .arg(replies)
+                                    .arg(early.count())));
+        }
+        QCOMPARE(replies, 5);
     }
 
     void shouldSendRepliesInPieces()
