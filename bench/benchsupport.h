@@ -1,8 +1,11 @@
 #pragma once
 
 // What the benchmark drivers share: the operator who answers Yes to everything, the program's
-// CPU time, and the window's controls found by their object names as the tests find them.
+// CPU time, the sensors' page with every row changed, and the window's controls found by their
+// object names as the tests find them.
 #include "app/userprompt.h"
+#include "devices/sensorsmodel.h"
+#include "protocol/valuewords.h"
 #include "widgetbyname.h"
 
 #include <cstdio>
@@ -39,4 +42,19 @@ inline double cpuSeconds()
     ::getrusage(RUSAGE_SELF, &usage);
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Every sensor row changed, and the fields beside the grid.
+inline void changeEverySensor(SensorsModel &sensors)
+{
+    for (int k = 1; k <= 6; ++k) {
+        const bool open = sensors.cell(SensorsModel::AlarmColumn, k) == ValueWords::openingSignal();
+        sensors.setCell(SensorsModel::AlarmColumn, k, ValueWords::alarmSignalOf(!open));
+        const int reaction =
+            SensorsModel::kReactions.indexOf(sensors.cell(SensorsModel::ReactionColumn, k));
+        sensors.setCell(SensorsModel::ReactionColumn, k,
+                        SensorsModel::kReactions[(reaction + 1 + 4) % 4]);
+    }
+    sensors.setThreshold(QStringLiteral("3.4"));
+    sensors.setSamplePeriod(QStringLiteral("30"));
 }

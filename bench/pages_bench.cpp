@@ -10,7 +10,6 @@
 #include "app/tavixapplication.h"
 #include "app/tform1.h"
 #include "benchsupport.h"
-#include "protocol/valuewords.h"
 #include "simulator.h"
 
 #include <QElapsedTimer>
@@ -91,18 +90,7 @@ int main(int argc, char **argv)
     measure("readSensors", form.sensorsPage()->Button9);
     measure("readCorrectors", form.correctorsPage()->Button8);
 
-    // Every sensor row changed, and the fields beside the grid.
-    SensorsModel &sensors = form.unitData().sensors;
-    for (int k = 1; k <= 6; ++k) {
-        const bool open = sensors.cell(SensorsModel::AlarmColumn, k) == ValueWords::openingSignal();
-        sensors.setCell(SensorsModel::AlarmColumn, k, ValueWords::alarmSignalOf(!open));
-        const int reaction =
-            SensorsModel::kReactions.indexOf(sensors.cell(SensorsModel::ReactionColumn, k));
-        sensors.setCell(SensorsModel::ReactionColumn, k,
-                        SensorsModel::kReactions[(reaction + 1 + 4) % 4]);
-    }
-    sensors.setThreshold(QStringLiteral("3.4"));
-    sensors.setSamplePeriod(QStringLiteral("30"));
+    changeEverySensor(form.unitData().sensors);
     measure("writeSensors (all changed)", form.sensorsPage()->Button10);
     measure("clearSettings + read-back", form.servicePage()->Button19);
 
