@@ -82,6 +82,18 @@ public:
         });
     }
 
+    Reply drainUntilQuiet(int quietMs, int limitSeconds) override
+    {
+        return m_connection.read(m_port, [=](TComPort &port, ReaderContext &context) {
+            return ReplyReader::drainUntilQuiet(port, context, quietMs, limitSeconds);
+        });
+    }
+
+    LineRoute route() const override
+    {
+        return {m_connection.linkType(), m_port ? m_port->baudRate() : BaudRate::br9600};
+    }
+
     bool carrierLostIn(const QString &reply) override { return m_connection.carrierLostIn(reply); }
     LogSink &log() override { return m_connection.log(); }
     void letEventsRun(const QString &where) override { m_connection.letEventsRun(where); }
