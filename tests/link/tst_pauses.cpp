@@ -1,8 +1,9 @@
 // The connection's own pauses on the computer's clock, against the simulated modem and unit on
 // a pseudo-terminal: the modem's preparation, each dial pass, a dial given up, the pause before
 // the goodbye. Each keeps the program's events running (a zero-time timer fires during it),
-// and a Disconnect pressed during one of the modem's preparation ends the Connect when the
-// pause is over, before anything more goes to the modem.
+// a Disconnect pressed during one of the modem's preparation ends the Connect when the pause
+// is over, before anything more goes to the modem, and a line lost during one ends it with one
+// line naming the port.
 #include "link/connection.h"
 #include "simulator.h"
 #include "support/recordinglog.h"
@@ -214,6 +215,29 @@ private Q_SLOTS:
         QCOMPARE(session.clock->pauses.size(), pause + 1);
         QTest::qWait(200); // anything written has reached the simulator by now
         QCOMPARE(tracedCommands(session.tracePath()), received);
+    }
+
+    void shouldEndConnectWithOneLineWhenLineGoesDuringPause()
+    {
+        // The simulated modem's end of the line closes during the registration's wait.
+        ModemSession session(true, DialResult::Connect);
+        const QString port = session.dir.filePath(QStringLiteral("ttySim"));
+        QTimer pull;
+        QObject::connect(&pull, &QTimer::timeout, [&session] {
+            if (session.clock->pausing == 1 && session.sim)
+                session.sim.reset();
+        });
+        pull.start(0);
+        QCOMPARE(session.connect(), Connection::ConnectResult::CarrierLost);
+        pull.stop();
+
+        const QString lost = QStringLiteral("Связь с прибором потеряна: порт ") + port;
+        QCOMPARE(session.log.shown.filter(lost).size(), 1);
+        QVERIFY2(session.log.shown.last().startsWith(lost),
+                 qPrintable(session.log.shown.join(u'\n')));
+        QCOMPARE(session.connection->state(), S::Dropped);
+        QVERIFY(!session.connection->isOpen());
+        QCOMPARE(session.clock->pauses.size(), 2);
     }
 };
 
