@@ -82,6 +82,18 @@ public:
         });
     }
 
+    Reply drainUntilQuiet(int quietMs, int limitSeconds) override
+    {
+        return m_connection.read(m_port, [=](TComPort &port, ReaderContext &context) {
+            return ReplyReader::drainUntilQuiet(port, context, quietMs, limitSeconds);
+        });
+    }
+
+    LineRoute route() const override
+    {
+        return {m_connection.linkType(), m_port ? m_port->baudRate() : BaudRate::br9600};
+    }
+
     bool carrierLostIn(const QString &reply) override { return m_connection.carrierLostIn(reply); }
     LogSink &log() override { return m_connection.log(); }
     void letEventsRun(const QString &where) override { m_connection.letEventsRun(where); }
@@ -537,9 +549,13 @@ bool Connection::dial(const QString &phone)
         return false;
     LinkClock &clock = *m_env.clock;
 
+    // Each pause lets the window's events run (on the computer's clock): a Disconnect pressed
+    // meanwhile ends the Connect when the pause is over, before anything more goes out.
     clock.sleep(500);
+    stopIfCancelled();
     port->WriteStr(QStringLiteral("AT+CREG?\r\n"));
     clock.sleep(700);
+    stopIfCancelled();
     QString answer;
     port->ReadStr(answer, 80);
 
@@ -560,6 +576,7 @@ bool Connection::dial(const QString &phone)
 
     log().log(QStringLiteral("Набор номера..."), LogColor::Green);
     clock.sleep(500);
+    stopIfCancelled();
     port->WriteStr(QStringLiteral("ATD") + phone + QStringLiteral("\r\n"));
     setState(ConnectionState::Dialing);
     const QString text = readDialAnswer(port, 40, phone).text;
@@ -753,7 +770,13 @@ void Connection::pause(unsigned milliseconds)
     LinkClock &clock = *m_env.clock;
     const qint64 start = clock.elapsedMs();
     letEventsRun(QStringLiteral("delay"));
-    // Waits for events with a deadline instead of polling in a loop: the core stays idle.
+    // The computer's clock pauses as every other pause does, the window's events running all
+    // along, also once the program has been asked to end.
+    if (clock.eventDriven()) {
+        clock.sleep(int(milliseconds));
+        return;
+    }
+    // A test clock: waits for events with a deadline instead of polling in a loop.
     for (;;) {
         const qint64 left = qint64(milliseconds) - (clock.elapsedMs() - start);
         if (left <= 0)

@@ -20,7 +20,10 @@ void SteadyLinkClock::sleep(int ms)
     // The pause keeps its length, with the window's events running all along. Without an
     // application there are no events to run, and no window to keep alive.
     if (QCoreApplication::instance()) {
-        waitForInput(-1, ms);
+        // A timer may fire a little early: the pause goes on until its length is reached.
+        const qint64 end = elapsedMs() + ms;
+        for (qint64 left = ms; left > 0; left = end - elapsedMs())
+            waitForInput(-1, int(left));
         return;
     }
     QThread::msleep(static_cast<unsigned long>(std::max(ms, 0)));
@@ -36,6 +39,7 @@ bool SteadyLinkClock::waitForInput(int handle, int ms)
     bool paused = false;
     QTimer pause;
     pause.setSingleShot(true);
+    pause.setTimerType(Qt::PreciseTimer);
     QObject::connect(&pause, &QTimer::timeout, [&paused] { paused = true; });
     std::unique_ptr<QSocketNotifier> arrived;
     if (handle >= 0) {

@@ -3,16 +3,16 @@
 #include <QtGlobal>
 
 // The time the link runs on: a monotonic millisecond count that never jumps with the wall
-// clock, and the blocking pauses between steps. Tests drive their own clock.
+// clock, and the pauses between steps (window events run in them). Tests drive their own clock.
 class LinkClock
 {
 public:
     virtual ~LinkClock() = default;
 
     virtual qint64 elapsedMs() const = 0;
-    // Returns after ms. The computer's clock lets window events run meanwhile (so whatever
-    // uses the connection after a pause holds its own reference or checks again); a driven
-    // test clock only advances.
+    // Returns after ms, never sooner. The computer's clock lets window events run meanwhile
+    // (so whatever uses the connection after a pause holds its own reference or checks again);
+    // a driven test clock only advances.
     virtual void sleep(int ms) = 0;
 
     qint64 wholeSeconds() const { return elapsedMs() / 1000; }

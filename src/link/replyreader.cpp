@@ -1,7 +1,10 @@
 #include "replyreader.h"
 
 #include "comport.h"
+#include "ecomport.h"
 #include "replytext.h"
+
+#include <algorithm>
 
 namespace ReplyReader {
 
@@ -21,28 +24,43 @@ struct Poll
     std::function<Verdict(const QString &)> endTest;
     bool timeoutBeatsSuccess = false;
     std::function<void(const QString &)> afterTest; // sees the reply after each poll
+    // When set, the read also ends (as a success) once nothing has arrived for this long,
+    // counted from its start and from each read that took something.
+    int quietMs = 0;
 };
 
 Reply poll(TComPort &port, ReaderContext &context, int limitSeconds, const Poll &how)
 {
     Reply reply;
     const qint64 startSecond = context.clock.wholeSeconds();
+    qint64 lastArrival = context.clock.elapsedMs();
     QByteArray buffer(how.readSize, Qt::Uninitialized);
     bool readNow = false;   // the last read took all it may: more is queued
     bool pauseOnly = false; // the port said readable but gave nothing: do not watch it again
     for (;;) {
+        // A quiet gap ends within a poll: the wait goes no further than its end.
+        int waitMs = kPollMs;
+        if (how.quietMs > 0) {
+            const qint64 quietLeft = how.quietMs - (context.clock.elapsedMs() - lastArrival);
+            waitMs = int(std::clamp<qint64>(quietLeft, 1, kPollMs));
+        }
         bool readable = false;
         if (!context.waitForInput)
-            context.clock.sleep(kPollMs);
+            context.clock.sleep(waitMs);
         else if (!readNow)
-            readable = pauseOnly ? (context.clock.waitForInput(-1, kPollMs), false)
-                                 : context.waitForInput(kPollMs);
+            readable = pauseOnly ? (context.clock.waitForInput(-1, waitMs), false)
+                                 : context.waitForInput(waitMs);
         const int got = port.Read(buffer.data(), how.readSize);
         readNow = context.waitForInput && got == how.readSize;
         pauseOnly = readable && got == 0;
         reply.text += ReplyText::fromBytes(buffer.constData(), got);
+        if (got > 0)
+            lastArrival = context.clock.elapsedMs();
 
-        const Verdict verdict = how.endTest(reply.text);
+        Verdict verdict = how.endTest(reply.text);
+        if (verdict == Verdict::Waiting && how.quietMs > 0 &&
+            context.clock.elapsedMs() - lastArrival >= how.quietMs)
+            verdict = Verdict::Success;
         bool done = verdict != Verdict::Waiting;
         if (verdict == Verdict::Success)
             reply.ok = true;
@@ -115,6 +133,34 @@ Reply readBlock(TComPort &port, ReaderContext &context, int limitSeconds, int mi
     } catch (...) {
         discardQuietly(port);
         throw;
+    }
+    port.ClearBuffer(true, true);
+    return reply;
+}
+
+Reply drainUntilQuiet(TComPort &port, ReaderContext &context, int quietMs, int limitSeconds)
+{
+    const auto endTest = [](const QString &text) {
+        return ReplyText::contains(text, kNoCarrier) && ReplyText::endsWithCrLf(text)
+                   ? Verdict::Failure
+                   : Verdict::Waiting;
+    };
+    Reply reply;
+    try {
+        reply = poll(port, context, limitSeconds, {1000, endTest, false, {}, std::max(quietMs, 1)});
+    } catch (...) {
+        discardQuietly(port);
+        throw;
+    }
+    // Window events ran after the last read. A port closed meanwhile has nothing left to
+    // discard (the next exchange finds it not open); a line gone meanwhile is told as a read
+    // would tell it.
+    if (!port.Connected())
+        return reply;
+    if (const int failure = port.lineFailure()) {
+        EComPort error(EComPort::ReadFailed, failure);
+        error.setPort(port.Port().toStdString());
+        throw error;
     }
     port.ClearBuffer(true, true);
     return reply;

@@ -49,6 +49,12 @@ Reply readUntil(TComPort &port, ReaderContext &context, int limitSeconds, const 
 // discarded at the end, also when a port error ends it.
 Reply readBlock(TComPort &port, ReaderContext &context, int limitSeconds, int minSize,
                 const QString &endText);
+// A drain: takes whatever the line still delivers, 1000 bytes a read, and ends once nothing
+// has arrived for quietMs (counted from its start and from each read that took something; ok
+// then), on NO CARRIER with CR LF at the end, or at the latest at the time limit. Each wait
+// goes no further than the end of the quiet gap. Both port queues are discarded at the end,
+// also when a port error ends it.
+Reply drainUntilQuiet(TComPort &port, ReaderContext &context, int quietMs, int limitSeconds);
 // A procedure: ends on either procedure end line; every complete line is shown through
 // showLine (trimmed) as it arrives; both port queues are discarded after a normal end.
 Reply readProcedure(TComPort &port, ReaderContext &context, int limitSeconds,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lineroute.h"
 #include "replyreader.h"
 
 #include <QString>
@@ -44,6 +45,11 @@ public:
     virtual Reply readBlock(int limitSeconds, int minSize, const QString &endText) = 0;
     // Every line of the procedure is logged in blue as it arrives.
     virtual Reply readProcedure(int limitSeconds) = 0;
+    // Takes and throws away whatever the line still delivers until it has been quiet for
+    // quietMs (or the time limit), then discards both port queues.
+    virtual Reply drainUntilQuiet(int quietMs, int limitSeconds) = 0;
+    // How this link's bytes travel: the type the connection was made with, the port's speed.
+    virtual LineRoute route() const = 0;
 
     // True, with the connection taken down, when the reply says the call is gone.
     virtual bool carrierLostIn(const QString &reply) = 0;

@@ -54,7 +54,10 @@ void readSettings(UnitLink &link, SettingsModel &settings,
     }
     log.log(QStringLiteral("Считывание настроек..."), LogColor::Green);
 
-    const Reply reply = link.readBlock(1, 600, QStringLiteral("DDDDDDDDDDDDDDDDD "));
+    // Whatever an earlier reply still delivers is thrown away before "header" goes out: the
+    // line is drained until it has been quiet long enough for the route (see
+    // LineRoute::quietGapMs), for one second as the readers count it at the most.
+    const Reply reply = link.drainUntilQuiet(link.route().quietGapMs(), 1);
     if (link.carrierLostIn(reply.text))
         return;
 

@@ -159,6 +159,49 @@ private Q_SLOTS:
         QVERIFY(sent.startsWith(Cp1251::fromUnicode(reply.text)));
     }
 
+    void shouldDrainUntilLineIsQuiet_data()
+    {
+        QTest::addColumn<int>("quietMs");
+        QTest::addColumn<QList<QByteArray>>("script");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("polls");
+        QTest::addColumn<qint64>("endsAtMs");
+
+        using L = QList<QByteArray>;
+        // The waits go no further than the end of the gap.
+        QTest::newRow("quiet line, a cable's gap") << 50 << L{} << true << 1 << qint64(50);
+        QTest::newRow("quiet line, a data call's gap") << 600 << L{} << true << 6 << qint64(600);
+        QTest::newRow("pieces within the gap")
+            << 600 << L{"lef"} + L(4, {}) + L{"to"} + L(4, {}) + L{"ver\r\n"} << true << 17
+            << qint64(1700);
+        QTest::newRow("a piece in the gap's last poll")
+            << 600 << L(5, {}) + L{"late\r\n"} << true << 12 << qint64(1200);
+        QTest::newRow("NO CARRIER ends it")
+            << 600 << L{"\r\nNO CARRIER\r\n"} << false << 1 << qint64(100);
+        QTest::newRow("never quiet: the time limit")
+            << 600 << L(25, "x") << false << 20 << qint64(2000);
+    }
+
+    void shouldDrainUntilLineIsQuiet()
+    {
+        QFETCH(int, quietMs);
+        QFETCH(QList<QByteArray>, script);
+        QFETCH(bool, ok);
+        QFETCH(int, polls);
+        QFETCH(qint64, endsAtMs);
+
+        ReaderContext context = feed(script);
+        const Reply reply = ReplyReader::drainUntilQuiet(*m_port, context, quietMs, 1);
+        QCOMPARE(reply.ok, ok);
+        QCOMPARE(m_clock->sleeps(), polls);
+        QCOMPARE(m_clock->elapsedMs(), endsAtMs);
+        // Everything that came was taken, and nothing is left for the next reader.
+        QCOMPARE(Cp1251::fromUnicode(reply.text),
+                 script.first(std::min<qsizetype>(polls, script.size())).join());
+        char rest[100];
+        QCOMPARE(m_port->Read(rest, 100), 0);
+    }
+
     void shouldCountWholeSecondsOfTheTimeLimit_data()
     {
         QTest::addColumn<qint64>("startMs");

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 // A unit connected and read, over a line or through the modem, with every line it receives
@@ -37,6 +38,10 @@ struct UnitSession
     int clockFactor = 10;
     // Instead of a clock clockFactor times fast, when set.
     std::shared_ptr<LinkClock> clock;
+    // The speed selector's item Connect is made with (3: 9600 bit/s).
+    int speedItem = 3;
+    // Changes to the simulator's options beyond the unit's, when set.
+    std::function<void(SimOptions &)> adjustSimulator;
 
     // The unit's settings as the simulator's state file: key=value lines.
     void unitState(const QString &entries)
@@ -60,6 +65,8 @@ struct UnitSession
         if (silentAfter >= 0)
             options.unitOptions.silentAfter = silentAfter;
         options.traceFile = tracePath();
+        if (adjustSimulator)
+            adjustSimulator(options);
         sim = std::make_unique<Simulator>(options);
         QString error;
         if (!sim->start(&error))
@@ -85,7 +92,7 @@ struct UnitSession
         Connection::Request request;
         request.portChosen = true;
         request.port = options.link;
-        request.speedItem = 3;
+        request.speedItem = speedItem;
         request.phone = QStringLiteral("89160000001");
         const auto readAll = [this] {
             const std::unique_ptr<UnitLink> link = connection->link();
