@@ -195,8 +195,6 @@ private Q_SLOTS:
     void shouldReadValueByTheFileRules();
     void shouldReadIntegers_data();
     void shouldReadIntegers();
-    void shouldAnswerFromOneReadAsEachReadDoes_data();
-    void shouldAnswerFromOneReadAsEachReadDoes();
     void shouldKeepWhatWasReadOnceWhileEachReadSeesChange();
     void shouldWriteEntryInItsPlace_data();
     void shouldWriteEntryInItsPlace();
@@ -313,58 +311,7 @@ void ProfileFileTest::shouldReadValueByTheFileRules_data()
                QStringLiteral("[PARAMS]\nAPN_LOGIN=\"Пользователь\"\n").toUtf8()
         << "PARAMS"
         << "APN_LOGIN" << QStringLiteral("Пользователь");
-}
-
-void ProfileFileTest::shouldReadValueByTheFileRules()
-{
-    QFETCH(QByteArray, file);
-    QFETCH(QString, section);
-    QFETCH(QString, key);
-    QFETCH(QString, expected);
-    if (!file.isNull())
-        QVERIFY(writeBytes(iniPath(), file));
-
-    const ProfileFile ini(iniPath());
-    QCOMPARE(ini.readString(section, key, QStringLiteral("<default>")), expected);
-}
-
-void ProfileFileTest::shouldReadIntegers_data()
-{
-    QTest::addColumn<QByteArray>("value");
-    QTest::addColumn<int>("expected");
-
-    QTest::newRow("decimal") << QByteArray("9600") << 9600;
-    QTest::newRow("blanks around") << QByteArray("  19200 ") << 19200;
-    QTest::newRow("hex 0x") << QByteArray("0x2580") << 9600;
-    QTest::newRow("hex 0X") << QByteArray("0X2580") << 9600;
-    QTest::newRow("hex $") << QByteArray("$2580") << 9600;
-    QTest::newRow("quoted") << QByteArray("\"1200\"") << 1200;
-    QTest::newRow("negative") << QByteArray("-5") << -5;
-    QTest::newRow("hex wraps to 32 bits") << QByteArray("$FFFFFFFF") << -1;
-    QTest::newRow("trailing text") << QByteArray("9600bps") << -7;
-    QTest::newRow("no digits after prefix") << QByteArray("0x") << -7;
-    QTest::newRow("letters") << QByteArray("fast") << -7;
-    QTest::newRow("empty") << QByteArray("") << -7;
-    QTest::newRow("too large") << QByteArray("4294967296") << -7;
-    QTest::newRow("blank inside") << QByteArray("96 00") << -7;
-}
-
-void ProfileFileTest::shouldReadIntegers()
-{
-    QFETCH(QByteArray, value);
-    QFETCH(int, expected);
-    QVERIFY(writeBytes(iniPath(), "[GSMSET]\r\nSpeed=" + value + "\r\n"));
-
-    QCOMPARE(
-        ProfileFile(iniPath()).readInteger(QStringLiteral("GSMSET"), QStringLiteral("Speed"), -7),
-        expected);
-}
-
-void ProfileFileTest::shouldAnswerFromOneReadAsEachReadDoes_data()
-{
-    // Every case of the file's rules, and the odd files a multi-key reader meets.
-    shouldReadValueByTheFileRules_data();
-    const QString absent = QStringLiteral("<default>");
+    // Odd files a reader of several keys meets.
     QTest::newRow("second section of the same name never looked into")
         << QByteArray("[S]\r\na=1\r\n[s]\r\nk=2\r\n") << "S"
         << "k" << absent;
@@ -402,7 +349,7 @@ void ProfileFileTest::shouldAnswerFromOneReadAsEachReadDoes_data()
         << "k" << absent;
 }
 
-void ProfileFileTest::shouldAnswerFromOneReadAsEachReadDoes()
+void ProfileFileTest::shouldReadValueByTheFileRules()
 {
     QFETCH(QByteArray, file);
     QFETCH(QString, section);
@@ -412,6 +359,9 @@ void ProfileFileTest::shouldAnswerFromOneReadAsEachReadDoes()
         QVERIFY(writeBytes(iniPath(), file));
 
     const ProfileFile ini(iniPath());
+    QCOMPARE(ini.readString(section, key, QStringLiteral("<default>")), expected);
+
+    // The file read once answers as each read does, asked once or again.
     const ProfileContents once = ini.contents();
     bool cutOnce = false;
     bool cutEach = false;
@@ -420,8 +370,39 @@ void ProfileFileTest::shouldAnswerFromOneReadAsEachReadDoes()
     QCOMPARE(cutOnce, cutEach);
     QCOMPARE(once.readInteger(section, key, -7), ini.readInteger(section, key, -7));
     QCOMPARE(once.readsAsUtf8(), ini.readsAsUtf8());
-    // Asked again, the one read answers the same.
     QCOMPARE(once.readString(section, key, kDefault), expected);
+}
+
+void ProfileFileTest::shouldReadIntegers_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("decimal") << QByteArray("9600") << 9600;
+    QTest::newRow("blanks around") << QByteArray("  19200 ") << 19200;
+    QTest::newRow("hex 0x") << QByteArray("0x2580") << 9600;
+    QTest::newRow("hex 0X") << QByteArray("0X2580") << 9600;
+    QTest::newRow("hex $") << QByteArray("$2580") << 9600;
+    QTest::newRow("quoted") << QByteArray("\"1200\"") << 1200;
+    QTest::newRow("negative") << QByteArray("-5") << -5;
+    QTest::newRow("hex wraps to 32 bits") << QByteArray("$FFFFFFFF") << -1;
+    QTest::newRow("trailing text") << QByteArray("9600bps") << -7;
+    QTest::newRow("no digits after prefix") << QByteArray("0x") << -7;
+    QTest::newRow("letters") << QByteArray("fast") << -7;
+    QTest::newRow("empty") << QByteArray("") << -7;
+    QTest::newRow("too large") << QByteArray("4294967296") << -7;
+    QTest::newRow("blank inside") << QByteArray("96 00") << -7;
+}
+
+void ProfileFileTest::shouldReadIntegers()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(int, expected);
+    QVERIFY(writeBytes(iniPath(), "[GSMSET]\r\nSpeed=" + value + "\r\n"));
+
+    QCOMPARE(
+        ProfileFile(iniPath()).readInteger(QStringLiteral("GSMSET"), QStringLiteral("Speed"), -7),
+        expected);
 }
 
 void ProfileFileTest::shouldKeepWhatWasReadOnceWhileEachReadSeesChange()
