@@ -86,7 +86,7 @@ void UnitState::setClock(const QDateTime &time)
 
 bool UnitState::load(const QString &path)
 {
-    const ProfileFile file(path);
+    const ProfileContents file = ProfileFile(path).contents();
     // The values are byte strings; the file holds them as Windows-1251 text, which maps every
     // byte to one character and back.
     const auto asBytes = [](const QString &text) {

@@ -71,9 +71,10 @@ void ParameterSetStrip::loadPressed()
 {
     const ButtonOff off(m_load);
     const ProfileFile file = m_around.settingsFile();
+    const ProfileContents contents = file.contents();
     const Snapshot::Page page = m_around.pageShown();
-    ParameterSetMapping::loadFromFile(file, page, m_around.data);
-    if (page != Snapshot::Page::None && file.readsAsUtf8())
+    ParameterSetMapping::loadFromFile(contents, page, m_around.data);
+    if (page != Snapshot::Page::None && contents.readsAsUtf8())
         m_around.log.log(FileText::readAsUtf8Notice(file.path()), LogColor::Blue);
 }
 

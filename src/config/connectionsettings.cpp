@@ -19,8 +19,9 @@ ConnectionType typeNamed(const QString &word)
 
 } // namespace
 
-Stored read(const ProfileFile &file)
+Stored read(const ProfileFile &settingsFile)
 {
+    const ProfileContents file = settingsFile.contents();
     Stored stored;
     stored.numbCom = file.readString(kSection, kNumbCom, QStringLiteral("COM0"));
     stored.speed = file.readInteger(kSection, kSpeed, 0);
@@ -72,8 +73,9 @@ bool save(ProfileFile &file, const Choice &choice, const std::function<void()> &
     return speed.has_value();
 }
 
-ModemLines readModemLines(const ProfileFile &file)
+ModemLines readModemLines(const ProfileFile &settingsFile)
 {
+    const ProfileContents file = settingsFile.contents();
     return {file.readString(kSection, kDtr, QStringLiteral("0")),
             file.readString(kSection, kRts, QStringLiteral("0"))};
 }

@@ -49,7 +49,7 @@ const Section &devices()
     return section;
 }
 
-QStringList load(const ProfileFile &file, const Section &section)
+QStringList load(const ProfileContents &file, const Section &section)
 {
     QStringList values;
     for (qsizetype i = 0; i < section.keys.size(); ++i)

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+class ProfileContents;
 class ProfileFile;
 
 // The prepared sets of settings kept in the settings file, one per page: PARAMS for the
@@ -25,7 +26,7 @@ const Section &sensors();
 const Section &devices();
 
 // One value per key, the default for a missing one.
-QStringList load(const ProfileFile &file, const Section &section);
+QStringList load(const ProfileContents &file, const Section &section);
 // All the keys as one write of the file: ProfileWriteError, naming each value the file cannot
 // keep, and nothing written when any key cannot be.
 void save(ProfileFile &file, const Section &section, const QStringList &values);

@@ -237,32 +237,91 @@ std::optional<QStringList> ProfileFile::readLines(bool *utf8) const
     return linesOf(decoded.text);
 }
 
-bool ProfileFile::readsAsUtf8() const
+ProfileContents ProfileFile::contents() const
 {
     bool utf8 = false;
-    readLines(&utf8);
-    return utf8;
+    std::optional<QStringList> lines = readLines(&utf8);
+    return ProfileContents(std::move(lines).value_or(QStringList()), utf8);
+}
+
+bool ProfileFile::readsAsUtf8() const
+{
+    return contents().readsAsUtf8();
 }
 
 QString ProfileFile::readString(const QString &section, const QString &key,
                                 const QString &defaultValue, bool *cut) const
 {
-    if (cut)
-        *cut = false;
-    const QStringList lines = readLines().value_or(QStringList());
-    const SectionSpan span = findSection(lines, section);
-    if (span.header < 0)
-        return defaultValue;
-    const qsizetype at = findKey(lines, span, key);
-    if (at < 0)
-        return defaultValue;
-    return cleanValue(entryOf(lines[at])->value, cut);
+    return contents().readString(section, key, defaultValue, cut);
 }
 
 int ProfileFile::readInteger(const QString &section, const QString &key, int defaultValue) const
 {
+    return contents().readInteger(section, key, defaultValue);
+}
+
+// The lines with the entries of each section picked out once, so that a lookup compares names
+// only. Views point into `lines`, which nothing changes after the parse.
+struct ProfileContents::Parsed
+{
+    struct Section
+    {
+        QStringView name;
+        QList<Entry> entries;
+    };
+
+    QStringList lines;
+    bool utf8 = false;
+    QList<Section> sections;
+};
+
+ProfileContents::ProfileContents() : ProfileContents(QStringList(), false)
+{
+}
+
+ProfileContents::ProfileContents(QStringList lines, bool utf8)
+{
+    auto parsed = std::make_shared<Parsed>();
+    parsed->lines = std::move(lines);
+    parsed->utf8 = utf8;
+    // Lines before the first section belong to none, as findSection sees them.
+    for (const QString &line : std::as_const(parsed->lines)) {
+        if (const auto name = sectionName(line))
+            parsed->sections.append({*name, {}});
+        else if (const auto entry = entryOf(line); entry && !parsed->sections.isEmpty())
+            parsed->sections.last().entries.append(*entry);
+    }
+    m_parsed = std::move(parsed);
+}
+
+QString ProfileContents::readString(const QString &section, const QString &key,
+                                    const QString &defaultValue, bool *cut) const
+{
+    if (cut)
+        *cut = false;
+    // The first section of the name, and in it the first entry of the key: a later section of
+    // the same name is never looked into.
+    for (const Parsed::Section &candidate : m_parsed->sections) {
+        if (!sameName(candidate.name, section))
+            continue;
+        for (const Entry &entry : candidate.entries) {
+            if (sameName(entry.key, key))
+                return cleanValue(entry.value, cut);
+        }
+        return defaultValue;
+    }
+    return defaultValue;
+}
+
+int ProfileContents::readInteger(const QString &section, const QString &key, int defaultValue) const
+{
     const QString text = readString(section, key, QString());
-    return parseInteger(text).value_or(defaultValue);
+    return ProfileFile::parseInteger(text).value_or(defaultValue);
+}
+
+bool ProfileContents::readsAsUtf8() const
+{
+    return m_parsed->utf8;
 }
 
 void ProfileFile::writeString(const QString &section, const QString &key, const QString &value)

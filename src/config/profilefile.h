@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
@@ -25,17 +26,45 @@ private:
     QString m_reason;
 };
 
+// What a private-profile file held when it was read: the file read and parsed once, answering
+// every lookup as ProfileFile's reads would have answered at that moment (the same rules for
+// names, blanks, quotes and the cut, the first matching section and key winning), however often
+// it is asked and whatever happens to the file afterwards. A reader of several keys takes one
+// (ProfileFile::contents) instead of opening the file for each key. Cheap to copy.
+class ProfileContents
+{
+public:
+    // An empty file: every read gives its default.
+    ProfileContents();
+
+    // `cut`, when given, tells whether the value was longer than ProfileFile::kMaxValueLength
+    // and was cut.
+    QString readString(const QString &section, const QString &key, const QString &defaultValue,
+                       bool *cut = nullptr) const;
+    // Decimal, or hexadecimal after "0x" or "$"; the default when absent or no integer.
+    int readInteger(const QString &section, const QString &key, int defaultValue) const;
+    // Whether the file was read as UTF-8 rather than Windows-1251.
+    bool readsAsUtf8() const;
+
+private:
+    friend class ProfileFile;
+    struct Parsed;
+    explicit ProfileContents(QStringList lines, bool utf8);
+
+    std::shared_ptr<const Parsed> m_parsed;
+};
+
 // One private-profile (INI) file: sections in square brackets, key=value entries,
 // Windows-1251 bytes, CR LF line ends. A file that is valid UTF-8 holding characters of more
 // than one byte (saved by a Linux editor) is read as UTF-8 (config/filetext.h); a write puts
 // the whole file back in Windows-1251.
 //
-// Every call opens the file afresh, so a change made by hand while the program runs shows at
-// the next read. Section and key names match without regard to case; values lose the blanks
-// around them and one pair of enclosing quotes, and at most 2047 characters are read. A write
-// replaces an existing entry where it stands, adds a new entry at the end of its section and a
-// new section at the end of the file. It writes a whole new file beside the old one and renames
-// it over, so a crash or a full disk never leaves half a file.
+// Every read opens the file afresh, so a change made by hand while the program runs shows at
+// the next read; contents() reads it once for a reader of several keys. Section and key names match
+// without regard to case; values lose the blanks around them and one pair of enclosing quotes, and
+// at most 2047 characters are read. A write replaces an existing entry where it stands, adds a new
+// entry at the end of its section and a new section at the end of the file. It writes a whole new
+// file beside the old one and renames it over, so a crash or a full disk never leaves half a file.
 //
 // A file that is there but cannot be read whole (no permission, an I/O error, a FIFO, a
 // device, a folder, larger than kMaxFileSize) reads as empty, and every write to it is refused:
@@ -59,6 +88,8 @@ public:
     int readInteger(const QString &section, const QString &key, int defaultValue) const;
     // Whether the file is read as UTF-8 rather than Windows-1251.
     bool readsAsUtf8() const;
+    // The whole file as it is now, read once: a file that is missing or cannot be read is empty.
+    ProfileContents contents() const;
 
     struct Entry
     {

@@ -88,7 +88,7 @@ bool hasEmptyValue(Snapshot::Page page, const UnitData &data)
     return false;
 }
 
-void loadFromFile(const ProfileFile &file, Snapshot::Page page, UnitData &data)
+void loadFromFile(const ProfileContents &file, Snapshot::Page page, UnitData &data)
 {
     if (const ParameterSets::Section *section = sectionOf(page))
         load(page, data, ParameterSets::load(file, *section));

@@ -4,6 +4,7 @@
 
 #include <QStringList>
 
+class ProfileContents;
 class ProfileFile;
 struct UnitData;
 
@@ -24,10 +25,10 @@ QStringList store(Snapshot::Page page, const UnitData &data);
 // device-parameters table without one.
 bool hasEmptyValue(Snapshot::Page page, const UnitData &data);
 
-// The same through the settings file: the page's set, a missing key giving its default; only
-// that page's set is written, all its keys or none (ProfileWriteError names the values the
-// file cannot keep).
-void loadFromFile(const ProfileFile &file, Snapshot::Page page, UnitData &data);
+// The same through the settings file: the page's set from the file as read once
+// (ProfileFile::contents; a missing key gives its default); only that page's set is written,
+// all its keys or none (ProfileWriteError names the values the file cannot keep).
+void loadFromFile(const ProfileContents &file, Snapshot::Page page, UnitData &data);
 void storeInFile(ProfileFile &file, Snapshot::Page page, const UnitData &data);
 
 } // namespace ParameterSetMapping

@@ -61,7 +61,8 @@ std::optional<UnitSnapshot> read(const QString &path, QString *why, LogSink *log
             *why = QStringLiteral("файл не найден или не читается: ") + path;
         return std::nullopt;
     }
-    const ProfileFile file(path);
+    // Read once: 45 settings, the unit's four keys and the code page from one read of the file.
+    const ProfileContents file = ProfileFile(path).contents();
     const QString units = QString::fromUtf16(kUnitSection);
     const QString settings = QString::fromUtf16(kSettingsSection);
     UnitSnapshot snapshot;

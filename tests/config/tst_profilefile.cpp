@@ -195,6 +195,7 @@ private Q_SLOTS:
     void shouldReadValueByTheFileRules();
     void shouldReadIntegers_data();
     void shouldReadIntegers();
+    void shouldKeepWhatWasReadOnceWhileEachReadSeesChange();
     void shouldWriteEntryInItsPlace_data();
     void shouldWriteEntryInItsPlace();
     void shouldReadBackCyrillicWritten();
@@ -310,6 +311,42 @@ void ProfileFileTest::shouldReadValueByTheFileRules_data()
                QStringLiteral("[PARAMS]\nAPN_LOGIN=\"Пользователь\"\n").toUtf8()
         << "PARAMS"
         << "APN_LOGIN" << QStringLiteral("Пользователь");
+    // Odd files a reader of several keys meets.
+    QTest::newRow("second section of the same name never looked into")
+        << QByteArray("[S]\r\na=1\r\n[s]\r\nk=2\r\n") << "S"
+        << "k" << absent;
+    QTest::newRow("first of two sections of the same name")
+        << QByteArray("[S]\r\nk=1\r\n[T]\r\nk=3\r\n[S]\r\nk=2\r\n") << "s"
+        << "K"
+        << "1";
+    QTest::newRow("entry before any section belongs to none")
+        << QByteArray("k=0\r\n[S]\r\nk=1\r\n") << "S"
+        << "k"
+        << "1";
+    QTest::newRow("key without '=' is a key without value")
+        << QByteArray("[S]\r\nk\r\nk=1\r\n") << "S"
+        << "k"
+        << "";
+    QTest::newRow("unclosed bracket is a key, not a section")
+        << QByteArray("[S]\r\n[T=1\r\nk=2\r\n") << "S"
+        << "[T"
+        << "1";
+    QTest::newRow("blanks around the section name")
+        << QByteArray(" \t[S] ; comment\r\nk=1\r\n") << "S"
+        << "k"
+        << "1";
+    QTest::newRow("integer in hexadecimal") << QByteArray("[S]\r\nk=$1F\r\n") << "S"
+                                            << "k"
+                                            << "$1F";
+    QTest::newRow("long value in quotes, cut after the quotes go")
+        << QByteArray("[S]\r\nk= \"" + QByteArray(2100, 'y') + "\" \r\n") << "S"
+        << "k" << QString(2047, u'y');
+    QTest::newRow("UTF-8 without a line end at all")
+        << QStringLiteral("[Раздел]\nключ=значение").toUtf8() << "РАЗДЕЛ"
+        << "КЛЮЧ" << QStringLiteral("значение");
+    QTest::newRow("file over the size cap reads as empty")
+        << QByteArray("[S]\r\nk=1\r\n;" + QByteArray(ProfileFile::kMaxFileSize, 'x')) << "S"
+        << "k" << absent;
 }
 
 void ProfileFileTest::shouldReadValueByTheFileRules()
@@ -323,6 +360,17 @@ void ProfileFileTest::shouldReadValueByTheFileRules()
 
     const ProfileFile ini(iniPath());
     QCOMPARE(ini.readString(section, key, QStringLiteral("<default>")), expected);
+
+    // The file read once answers as each read does, asked once or again.
+    const ProfileContents once = ini.contents();
+    bool cutOnce = false;
+    bool cutEach = false;
+    QCOMPARE(once.readString(section, key, kDefault, &cutOnce), expected);
+    QCOMPARE(ini.readString(section, key, kDefault, &cutEach), expected);
+    QCOMPARE(cutOnce, cutEach);
+    QCOMPARE(once.readInteger(section, key, -7), ini.readInteger(section, key, -7));
+    QCOMPARE(once.readsAsUtf8(), ini.readsAsUtf8());
+    QCOMPARE(once.readString(section, key, kDefault), expected);
 }
 
 void ProfileFileTest::shouldReadIntegers_data()
@@ -355,6 +403,22 @@ void ProfileFileTest::shouldReadIntegers()
     QCOMPARE(
         ProfileFile(iniPath()).readInteger(QStringLiteral("GSMSET"), QStringLiteral("Speed"), -7),
         expected);
+}
+
+void ProfileFileTest::shouldKeepWhatWasReadOnceWhileEachReadSeesChange()
+{
+    QVERIFY(writeBytes(iniPath(), "[GSMSET]\r\nPhone=1\r\n"));
+    const ProfileFile ini(iniPath());
+    const ProfileContents once = ini.contents();
+
+    // Changed by hand meanwhile, then removed.
+    QVERIFY(writeBytes(iniPath(), "[GSMSET]\r\nPhone=2\r\n"));
+    QCOMPARE(ini.readString(kSection, QStringLiteral("Phone"), kDefault), QStringLiteral("2"));
+    QVERIFY(QFile::remove(iniPath()));
+    QCOMPARE(ini.readString(kSection, QStringLiteral("Phone"), kDefault), kDefault);
+
+    QCOMPARE(once.readString(kSection, QStringLiteral("Phone"), kDefault), QStringLiteral("1"));
+    QCOMPARE(ProfileContents().readString(kSection, QStringLiteral("Phone"), kDefault), kDefault);
 }
 
 void ProfileFileTest::shouldWriteEntryInItsPlace_data()

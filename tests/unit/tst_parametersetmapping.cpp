@@ -54,7 +54,7 @@ private Q_SLOTS:
         ProfileFile file(dir.filePath(QStringLiteral("TavixConfig.ini")));
         ParameterSetMapping::storeInFile(file, page, data);
         UnitData again;
-        ParameterSetMapping::loadFromFile(file, page, again);
+        ParameterSetMapping::loadFromFile(file.contents(), page, again);
         QCOMPARE(ParameterSetMapping::store(page, again), values);
     }
 
