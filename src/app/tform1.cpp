@@ -68,6 +68,9 @@ TForm1::TForm1(const StartOptions &options, QWidget *parent)
     environment.stateChanged = [this](ConnectionState state) {
         m_connectionPanel->showConnectionState(state);
     };
+    // The walk through /proc for other holders of the port would hold up the window.
+    environment.checkHoldersAside = true;
+    environment.holdersScan = m_options.holdersScan;
     m_connection = std::make_unique<Connection>(std::move(environment));
     setupUi();
     connect(m_keepAlive, &QTimer::timeout, this,

@@ -42,6 +42,9 @@ struct StartOptions
     std::function<SerialPortInfo(const QString &)> describePort;
     std::shared_ptr<LinkClock> clock; // the link's time; empty: the computer's clock
     std::function<QDateTime()> now;   // the date and time; empty: the computer's
+    // The check for other programs holding the port just opened, run beside the window's
+    // thread; empty: the system's own.
+    HoldersCheck::Scan holdersScan;
 };
 
 // The main window, composed of its parts: the connection panel (ConnectionPanel), the

@@ -12,6 +12,9 @@ WindowLog::WindowLog(QTextEdit *pane, const QString &filePath,
                      std::function<void(const QString &)> letEventsRun)
     : m_pane(pane), m_file(filePath), m_letEventsRun(std::move(letEventsRun))
 {
+    m_repaint.setSingleShot(true);
+    m_repaint.setInterval(kRepaintMs);
+    QObject::connect(&m_repaint, &QTimer::timeout, &m_repaint, [this] { repaintNow(); });
 }
 
 void WindowLog::log(const QString &line, int color)
@@ -24,9 +27,11 @@ void WindowLog::show(const QString &line, int color)
 {
     if (!m_pane)
         return;
+    holdRepaint();
     const QString stamp = QTime::currentTime().toString(QStringLiteral("hh:mm:ss"));
     LogPane::appendLine(m_pane, stamp + QStringLiteral("  ") + line, LogColor::toQColor(color));
-    // Shown at once, even in the middle of a long exchange.
+    // Shown at once, even in the middle of a long exchange: the events that run include the
+    // repaint once the burst's time is up.
     if (m_letEventsRun)
         m_letEventsRun(QStringLiteral("log: ") + line);
 }
@@ -52,11 +57,25 @@ void WindowLog::replaceLastShown(const QString &line, int color)
 {
     if (!m_pane)
         return;
-    // One repaint for the pair, so a countdown does not flicker.
-    m_pane->setUpdatesEnabled(false);
+    // Painted together with the line that takes its place, so a countdown does not flicker.
+    holdRepaint();
     LogPane::deleteLastLine(m_pane);
     show(line, color);
-    // Showing the line let events run: the window may have gone meanwhile.
-    if (m_pane)
-        m_pane->setUpdatesEnabled(true);
+}
+
+void WindowLog::holdRepaint()
+{
+    if (m_repaint.isActive())
+        return;
+    m_pane->setUpdatesEnabled(false);
+    m_repaint.start();
+}
+
+void WindowLog::repaintNow()
+{
+    // The window may have gone meanwhile.
+    if (!m_pane)
+        return;
+    LogPane::scrollToNewest(m_pane);
+    m_pane->setUpdatesEnabled(true);
 }

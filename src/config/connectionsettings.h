@@ -58,7 +58,7 @@ struct Choice
 
 // Writes NumbCom, Speed, TypeConnect ("line" or "gsm"; none chosen writes none) and Phone in
 // this order, as one write of the file (ProfileFile::writeEntries: all or none, and
-// ProfileWriteError when refused).
+// ProfileWriteError when refused); choices the file holds already write nothing.
 // A speed text that is no integer writes no Speed: reportBadSpeed is called before the write,
 // the other keys are still written, and the result is false.
 bool save(ProfileFile &file, const Choice &choice, const std::function<void()> &reportBadSpeed);

@@ -45,31 +45,70 @@ int appendWhole(int fd, const QByteArray &line)
 
 } // namespace
 
-LogFile::LogFile(QString path) : m_path(std::move(path))
+LogFile::LogFile(QString path) : m_path(std::move(path)), m_encodedPath(QFile::encodeName(m_path))
 {
 }
 
-bool LogFile::append(const QString &message, QString *why) const noexcept
+LogFile::~LogFile()
+{
+    close();
+}
+
+void LogFile::close() noexcept
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+}
+
+int LogFile::reopenIfGone()
+{
+    // A moved or removed file would go on taking lines nobody looks for: the path is what the
+    // operator opens, so the path's file is the one written.
+    struct stat atPath
+    {
+    };
+    if (m_fd >= 0 && (::stat(m_encodedPath.constData(), &atPath) != 0 ||
+                      atPath.st_dev != m_device || atPath.st_ino != m_inode))
+        close();
+    if (m_fd >= 0)
+        return 0;
+    // The change lines hold what was typed, passwords included: a log we create is the
+    // owner's alone, from its first byte; one that is there keeps its mode. O_APPEND puts
+    // every write at the end as it is then, so lines of another writer are never overwritten.
+    int fd;
+    do {
+        fd = ::open(m_encodedPath.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY,
+                    0600);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return errno;
+    struct stat opened
+    {
+    };
+    if (::fstat(fd, &opened) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return error;
+    }
+    m_fd = fd;
+    m_device = opened.st_dev;
+    m_inode = opened.st_ino;
+    return 0;
+}
+
+bool LogFile::append(const QString &message, QString *why) noexcept
 {
     try {
         const QByteArray line =
             message.isEmpty() ? QByteArray() : formatLine(QDateTime::currentDateTime(), message);
-        // The change lines hold what was typed, passwords included: a log we create is the
-        // owner's alone, from its first byte; one that is there keeps its mode.
-        const QByteArray name = QFile::encodeName(m_path);
-        int fd;
-        do {
-            fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY,
-                        0600);
-        } while (fd < 0 && errno == EINTR);
-        if (fd < 0) {
-            if (why)
-                *why = qt_error_string(errno);
-            return false;
-        }
-        const int error = appendWhole(fd, line);
-        ::close(fd);
+        int error = reopenIfGone();
+        if (error == 0)
+            error = appendWhole(m_fd, line);
         if (error != 0) {
+            // Opened afresh at the next line: the cause (a full disk, a folder made read-only)
+            // may be gone by then.
+            close();
             if (why)
                 *why = qt_error_string(error);
             return false;

@@ -342,6 +342,13 @@ void ProfileFile::writeEntries(const QList<Entry> &entries)
         refuseWrite(0, QStringLiteral("Файл настроек не изменён: ") +
                            cannotBeKept.join(QStringLiteral("; ")) + u'.');
 
+    // A write that would change nothing is not made: the file is left as it is, without the
+    // lock, the replace and the sync to disk (the connection choices are saved at every
+    // Connect, mostly as they were). Read without the lock, the file is what it was at one
+    // moment, and the write would have changed nothing at that moment.
+    if (holdsAlready(entries))
+        return;
+
     // Another window or tavix-cli writing the same file meanwhile would write over this change
     // with what it read before it: the read, the change and the write hold the file's lock.
     // A lock that cannot even be made (a missing or read-only folder, a full disk) means the
@@ -379,6 +386,18 @@ void ProfileFile::writeEntries(const QList<Entry> &entries)
     errno = 0;
     if (!replaceFileContents(m_path, bytes))
         refuseWrite(errno);
+}
+
+bool ProfileFile::holdsAlready(const QList<Entry> &entries) const
+{
+    const FileContents file = readFileContents(m_path, kMaxFileSize);
+    if (file.status != FileContents::Status::Read)
+        return false;
+    QStringList lines = linesOf(FileText::decode(file.bytes).text);
+    for (const Entry &entry : entries)
+        putEntry(lines, entry);
+    // The same bytes: a file read as UTF-8, or with other line ends, would still be rewritten.
+    return bytesOf(lines) == file.bytes;
 }
 
 void ProfileFile::refuseWrite(int systemError, const QString &reason) const

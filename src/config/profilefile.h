@@ -105,7 +105,8 @@ public:
     // window or tavix-cli in between is never lost. Throws ProfileWriteError "Unable to write to
     // <full path>" when an entry would not read back as written (its reason names each one), when
     // the lock cannot be had, or when the file cannot be written, cannot be read or would grow
-    // beyond kMaxFileSize: nothing is written then.
+    // beyond kMaxFileSize: nothing is written then. Entries the file already holds as they
+    // would be written (its bytes would stay the same) write nothing: the file is not touched.
     void writeEntries(const QList<Entry> &entries);
     // One entry, as writeEntries.
     void writeString(const QString &section, const QString &key, const QString &value);
@@ -130,6 +131,8 @@ public:
 private:
     // Nothing when the file is there but cannot be read; `utf8` tells how it was read.
     std::optional<QStringList> readLines(bool *utf8 = nullptr) const;
+    // Whether writing the entries would leave the file's bytes as they are.
+    bool holdsAlready(const QList<Entry> &entries) const;
     [[noreturn]] void refuseWrite(int systemError = 0, const QString &reason = QString()) const;
 
     QString m_path;

@@ -120,6 +120,8 @@ Connection::Connection(LinkEnvironment environment)
 {
     if (!m_env.clock)
         m_env.clock = std::make_shared<SteadyLinkClock>();
+    if (m_env.checkHoldersAside)
+        m_holdersCheck = std::make_unique<HoldersCheck>(m_env.holdersScan);
 }
 
 Connection::~Connection()
@@ -519,11 +521,31 @@ bool Connection::openPort(const Request &request)
         log().log(why, LogColor::Red);
         return false;
     }
+    checkOtherHolders(port, request.port);
+    return true;
+}
+
+void Connection::checkOtherHolders(const std::shared_ptr<TComPort> &port, const QString &path)
+{
     // Exclusive use keeps out later openers only: a program that had the port open before us
     // still reads and writes on it.
-    if (const std::optional<QString> warning = PortDiagnosis::otherHoldersWarning(request.port))
-        log().log(*warning, LogColor::Red);
-    return true;
+    if (!m_holdersCheck) {
+        const std::atomic_bool never{false};
+        const std::optional<QString> warning = m_env.holdersScan
+                                                   ? m_env.holdersScan(path, never)
+                                                   : PortDiagnosis::otherHoldersWarning(path);
+        if (warning)
+            log().log(*warning, LogColor::Red);
+        return;
+    }
+    const std::weak_ptr<TComPort> opened = port;
+    m_holdersCheck->start(path, [this, opened](const QString &warning) {
+        // Said while the port it is about is still the connection's and open; a warning about
+        // a port let go of meanwhile would only confuse.
+        const std::shared_ptr<TComPort> still = opened.lock();
+        if (still && still == m_port && still->Connected())
+            log().log(warning, LogColor::Red);
+    });
 }
 
 bool Connection::dial(const QString &phone)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/connectionsettings.h"
+#include "holderscheck.h"
 #include "linkclock.h"
 #include "replyreader.h"
 #include "unitlink.h"
@@ -44,6 +45,13 @@ struct LinkEnvironment
     // The serial ports' settings file keys DTR and RTS, read afresh at every connection attempt.
     std::function<GsmSet::ModemLines()> modemLines;
     std::function<void(ConnectionState)> stateChanged;
+    // Whether the check for other programs that have the port open, after an open that worked,
+    // runs on a thread of its own, its warning logged when it comes, a few lines later (the
+    // window, whose thread must not wait for the walk through /proc), or at once, before
+    // Connect goes on (tavix-cli, whose log reads in order).
+    bool checkHoldersAside = false;
+    // The check itself; empty: the system's own (PortDiagnosis::otherHoldersWarning).
+    HoldersCheck::Scan holdersScan;
 };
 
 // The connection to the unit: the serial port, the dial-up through the local GSM modem, the
@@ -137,6 +145,9 @@ private:
     class PortLink;
 
     bool openPort(const Request &request);
+    // The warning, when another program has the port just opened open too; see
+    // LinkEnvironment::checkHoldersAside.
+    void checkOtherHolders(const std::shared_ptr<TComPort> &port, const QString &path);
     bool dial(const QString &phone);
     // The connection went under us (no carrier, a dead line): not connected at once.
     void dropConnection();
@@ -184,4 +195,6 @@ private:
     // Watches let go of from inside their own signal, kept until it is over.
     std::vector<std::unique_ptr<QSocketNotifier>> m_retiredWatches;
     int m_watchSignals = 0;
+    // Last, so that it ends first: no warning arrives for a connection that is gone.
+    std::unique_ptr<HoldersCheck> m_holdersCheck; // none: the check runs at once
 };

@@ -272,12 +272,15 @@ bool ch340PluggedIn(const Roots &roots)
 
 } // namespace
 
-QList<Holder> findPortHolders(const QString &devicePath, const Roots &roots, qint64 excludePid)
+QList<Holder> findPortHolders(const QString &devicePath, const Roots &roots, qint64 excludePid,
+                              const std::atomic_bool *stop)
 {
     const Device device = deviceAt(devicePath);
     const QString devRoot = canonical(roots.dev);
     QList<Holder> holders;
     for (const qint64 pid : processIds(roots)) {
+        if (stop && stop->load())
+            return holders;
         if (pid == excludePid)
             continue;
         const QString fdDir = procPath(roots, pid, QStringLiteral("fd"));
@@ -379,10 +382,11 @@ QString diagnoseOpenFailure(const QString &port, EComPort::Code code, int error,
     }
 }
 
-std::optional<QString> otherHoldersWarning(const QString &port, const Roots &roots)
+std::optional<QString> otherHoldersWarning(const QString &port, const Roots &roots,
+                                           const std::atomic_bool *stop)
 {
-    const QList<Holder> holders = findPortHolders(port, roots, ::getpid());
-    if (holders.isEmpty())
+    const QList<Holder> holders = findPortHolders(port, roots, ::getpid(), stop);
+    if (holders.isEmpty() || (stop && stop->load()))
         return std::nullopt;
     return withHolders(Cause::AlsoOpen, port, holders);
 }

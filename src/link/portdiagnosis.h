@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 
+#include <atomic>
 #include <optional>
 
 // Why a serial port would not open, said so that the operator can act on it, and who else has
@@ -33,9 +34,11 @@ struct Holder
 // The processes that have the device open, by pid, each once. A symbolic link (how tavix-sim
 // and socat expose a port) is followed; a device node under another name counts when it is the
 // same character device. Processes whose open files cannot be read are passed over.
-// excludePid: a process not to count (0: none).
+// excludePid: a process not to count (0: none). Reads only its arguments and the system's
+// folders, so it may run on any thread; `stop`, when given and set, ends the walk at the next
+// process with what was found so far.
 QList<Holder> findPortHolders(const QString &devicePath, const Roots &roots = {},
-                              qint64 excludePid = 0);
+                              qint64 excludePid = 0, const std::atomic_bool *stop = nullptr);
 
 // The pid of a running brltty; 0 when none runs.
 qint64 brlttyPid(const Roots &roots = {});
@@ -51,7 +54,9 @@ QString diagnoseOpenFailure(const QString &port, EComPort::Code code, int error,
                             const Roots &roots = {});
 
 // A warning when a process other than this one also has the port open: its bytes would mix
-// with the exchange. Nothing when the port is ours alone.
-std::optional<QString> otherHoldersWarning(const QString &port, const Roots &roots = {});
+// with the exchange. Nothing when the port is ours alone, or when `stop` was set during the
+// walk (as findPortHolders: any thread).
+std::optional<QString> otherHoldersWarning(const QString &port, const Roots &roots = {},
+                                           const std::atomic_bool *stop = nullptr);
 
 } // namespace PortDiagnosis

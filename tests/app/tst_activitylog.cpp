@@ -2,9 +2,12 @@
 #include "support/formfixture.h"
 #include "support/widgetbyname.h"
 
+#include <QAbstractScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QTimer>
 
 namespace {
 
@@ -22,6 +25,53 @@ QColor lastLineColor(const TForm1 &form)
 const QRegularExpression kPaneStamp(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d  "));
 const QRegularExpression
     kFileStamp(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d\\d \\d\\d:\\d\\d:\\d\\d:\\d{3}\\t"));
+
+QStringList numbered(const QString &prefix, int count)
+{
+    QStringList lines;
+    for (int i = 0; i < count; ++i)
+        lines << prefix + QString::number(i);
+    return lines;
+}
+
+// The pane's lines after their stamps, without the pane's empty first line.
+QStringList paneMessages(const TForm1 &form)
+{
+    QStringList messages = paneLines(form).mid(1);
+    for (QString &line : messages)
+        line = line.mid(10);
+    return messages;
+}
+
+// Log.txt's lines after their stamps, each checked whole: stamp, TAB, text, CR LF.
+QStringList fileMessages(const QString &path)
+{
+    QStringList messages;
+    for (const QByteArray &line : readBytes(path).split('\n')) {
+        if (line.isEmpty())
+            continue;
+        if (!line.endsWith('\r') || !kFileStamp.match(QString::fromLatin1(line)).hasMatch())
+            return {QStringLiteral("torn: ") + QString::fromLatin1(line)};
+        messages << QString::fromLatin1(line.mid(22, line.size() - 23));
+    }
+    return messages;
+}
+
+// Counts the paints of a widget.
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(QWidget *widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
 
 } // namespace
 
@@ -104,6 +154,83 @@ private Q_SLOTS:
         QVERIFY(readBytes(fixture.logPath()).endsWith("\treply\r\nOK\r\n\r\n"));
     }
 
+    // A burst of lines, as a read of every setting logs them: all of them in the pane and in
+    // Log.txt, whole and in order.
+    void shouldKeepBurstWholeAndInOrder()
+    {
+        FormFixture fixture;
+        auto form = fixture.start({});
+        form->show();
+        const QStringList burst = numbered(QStringLiteral("line "), 1000);
+        for (const QString &line : burst)
+            form->activityLog().log(line, LogColor::Blue);
+        QCOMPARE(paneMessages(*form), burst);
+        QCOMPARE(fileMessages(fixture.logPath()), burst);
+    }
+
+    // The pane takes each line at once but is painted for a burst together, not once a line.
+    void shouldRepaintPaneOncePerBurst()
+    {
+        FormFixture fixture;
+        auto form = fixture.start({});
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        auto *pane = widget<QTextEdit>(*form, "LogRichEdit");
+        form->activityLog().log(QStringLiteral("first"), LogColor::Blue);
+        QTRY_VERIFY(pane->updatesEnabled());
+        QCoreApplication::processEvents();
+
+        const PaintCounter counter(pane->viewport());
+        const int lines = 400;
+        for (const QString &line : numbered(QStringLiteral("line "), lines))
+            form->activityLog().log(line, LogColor::Blue);
+        // The last of the burst is painted too, once the burst is over.
+        QTRY_VERIFY(pane->updatesEnabled());
+        QTRY_VERIFY(counter.paints > 0);
+        // Without the hold, every line is painted as its events run: one paint a line.
+        QVERIFY2(counter.paints < lines / 4, qPrintable(QString::number(counter.paints)));
+        QCOMPARE(pane->verticalScrollBar()->value(), pane->verticalScrollBar()->maximum());
+    }
+
+    // Every line lets window events run, so a timer due fires inside it, as callers rely on.
+    void shouldLetEventsRunAtEachLine()
+    {
+        FormFixture fixture;
+        auto form = fixture.start({});
+        form->show();
+        bool fired = false;
+        QTimer::singleShot(0, form.get(), [&fired] { fired = true; });
+        form->activityLog().log(QStringLiteral("line"), LogColor::Blue);
+        QVERIFY(fired);
+    }
+
+    // Log.txt moved away or removed while the window runs: the next line starts a new file at
+    // the path.
+    void shouldStartNewLogFileWhenMovedOrRemoved_data()
+    {
+        QTest::addColumn<bool>("moved");
+        QTest::newRow("moved away") << true;
+        QTest::newRow("removed") << false;
+    }
+
+    void shouldStartNewLogFileWhenMovedOrRemoved()
+    {
+        QFETCH(bool, moved);
+        FormFixture fixture;
+        auto form = fixture.start({});
+        const QString aside = fixture.dir.filePath(QStringLiteral("Log.old"));
+        form->activityLog().log(QStringLiteral("before"), LogColor::Blue);
+        if (moved)
+            QVERIFY(QFile::rename(fixture.logPath(), aside));
+        else
+            QVERIFY(QFile::remove(fixture.logPath()));
+        form->activityLog().log(QStringLiteral("after"), LogColor::Blue);
+        QCOMPARE(fileMessages(fixture.logPath()), QStringList{"after"});
+        if (moved)
+            QCOMPARE(fileMessages(aside), QStringList{"before"});
+        QCOMPARE(paneLines(*form).filter(QStringLiteral("Журнал не записывается")).size(), 0);
+    }
+
     void shouldReplaceCountdownLine()
     {
         FormFixture fixture;
@@ -112,9 +239,15 @@ private Q_SLOTS:
         for (int left = 40; left >= 38; --left)
             form->activityLog().replaceLastShown(QStringLiteral("wait (%1)").arg(left),
                                                  LogColor::Green);
-        const QStringList lines = paneLines(*form);
+        QStringList lines = paneLines(*form);
         QCOMPARE(lines.size(), 2);
         QVERIFY(lines.last().endsWith(QStringLiteral("  wait (38)")));
+        // After the pane was painted, too.
+        QTRY_VERIFY(widget<QTextEdit>(*form, "LogRichEdit")->updatesEnabled());
+        form->activityLog().replaceLastShown(QStringLiteral("wait (37)"), LogColor::Green);
+        lines = paneLines(*form);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY(lines.last().endsWith(QStringLiteral("  wait (37)")));
         QVERIFY(readBytes(fixture.logPath()).contains("\xCD\xE0\xE1\xEE\xF0")); // "Набор"
         QVERIFY(!readBytes(fixture.logPath()).contains("wait"));
     }

@@ -348,10 +348,18 @@ private Q_SLOTS:
         s.start(options, QStringLiteral("line"));
         QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
 
-        QTimer::singleShot(100, s.form.get(), [&] {
+        // Disconnect pressed while the operation waits for the unit's answer (the unit is
+        // silent): at the first poll of its reader, not after a time that a loaded machine
+        // may spend before the operation gets that far.
+        bool pressed = false;
+        s.form->setEventPointHookForTests([&](const QString &where) {
+            if (pressed || !where.startsWith(QLatin1String("reader")))
+                return;
+            pressed = true;
             QTest::mouseClick(widget<QPushButton>(*s.form, "Button14"), Qt::LeftButton);
         });
         QTest::mouseClick(s.form->settingsPage()->Button1, Qt::LeftButton);
+        QVERIFY(pressed);
 
         QCOMPARE(s.prompt.boxes.size(), 1);
         QCOMPARE(s.prompt.boxes[0].kind, QStringLiteral("error"));

@@ -120,6 +120,38 @@ private Q_SLOTS:
         QVERIFY(!form->comPort());
     }
 
+    // A Connect whose choices are those saved by the last one leaves the file alone: no
+    // replace and no sync to disk at every Connect.
+    void shouldLeaveSettingsUntouchedWhenChoicesUnchanged()
+    {
+        RecordingPrompt prompt;
+        FormFixture fixture;
+        auto form =
+            fixture.start({QStringLiteral("-pelnax")}, kPorts, "[GSMSET]\r\nTypeConnect=line\r\n");
+        form->show();
+        QTest::mouseClick(widget<QPushButton>(*form, "Button12"), Qt::LeftButton);
+        const QByteArray saved = readBytes(fixture.iniPath());
+        QVERIFY(saved.contains("NumbCom=COM1\r\n"));
+        struct stat first
+        {
+        };
+        QCOMPARE(::stat(QFile::encodeName(fixture.iniPath()).constData(), &first), 0);
+
+        QTest::mouseClick(widget<QPushButton>(*form, "Button12"), Qt::LeftButton);
+        struct stat second
+        {
+        };
+        QCOMPARE(::stat(QFile::encodeName(fixture.iniPath()).constData(), &second), 0);
+        // A replace would have put a new file in its place.
+        QCOMPARE(second.st_ino, first.st_ino);
+        QCOMPARE(readBytes(fixture.iniPath()), saved);
+
+        // A changed choice is saved again.
+        widget<PortSelector>(*form, "CmbComNum")->setCurrentIndex(1);
+        QTest::mouseClick(widget<QPushButton>(*form, "Button12"), Qt::LeftButton);
+        QVERIFY(readBytes(fixture.iniPath()).contains("NumbCom=COM3\r\n"));
+    }
+
     void shouldStopWithMessageWhenNoSpeedChosen()
     {
         RecordingPrompt prompt;

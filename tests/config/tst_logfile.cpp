@@ -2,11 +2,14 @@
 #include "support/filebytes.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
 
+#include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -19,6 +22,28 @@ class LogFileTest : public QObject
 private:
     QTemporaryDir m_dir;
     QString logPath() const { return m_dir.filePath(QStringLiteral("Log.txt")); }
+
+    // The lines after their stamps, each checked whole: stamp, TAB, text, CR LF.
+    static QStringList messagesIn(const QByteArray &bytes)
+    {
+        QStringList messages;
+        for (const QByteArray &line : bytes.split('\n')) {
+            if (line.isEmpty())
+                continue;
+            if (!line.endsWith('\r') || line.size() < 23 || line[21] != '\t')
+                return {QStringLiteral("torn: ") + QString::fromLatin1(line)};
+            messages << QString::fromLatin1(line.mid(22, line.size() - 23));
+        }
+        return messages;
+    }
+
+    static QStringList numbered(const QString &prefix, int count)
+    {
+        QStringList lines;
+        for (int i = 0; i < count; ++i)
+            lines << prefix + QString::number(i);
+        return lines;
+    }
 
 private Q_SLOTS:
     void init()
@@ -111,6 +136,97 @@ private Q_SLOTS:
         QCOMPARE(lines[0], QByteArray("earlier run\r"));
         QVERIFY(lines[1].endsWith("\tone\r"));
         QVERIFY(lines[2].endsWith("\ttwo\r"));
+    }
+
+    // Kept open between lines: a burst opens the file once, not once a line. (The closes are
+    // watched too: the system folds an event into the same one still unread before it.)
+    void shouldOpenFileOnceForBurst()
+    {
+        const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        QVERIFY(watch >= 0);
+        QVERIFY(::inotify_add_watch(watch, QFile::encodeName(m_dir.path()).constData(),
+                                    IN_OPEN | IN_CLOSE_WRITE) >= 0);
+        {
+            LogFile file(logPath());
+            for (const QString &line : numbered(QStringLiteral("line "), 100))
+                QVERIFY(file.append(line));
+        }
+        int opens = 0;
+        alignas(inotify_event) char buffer[64 * 1024];
+        ssize_t got;
+        while ((got = ::read(watch, buffer, sizeof buffer)) > 0) {
+            for (char *at = buffer; at < buffer + got;) {
+                const auto *event = reinterpret_cast<const inotify_event *>(at);
+                if ((event->mask & IN_OPEN) && event->len > 0 &&
+                    QByteArray(event->name) == "Log.txt")
+                    ++opens;
+                at += sizeof(inotify_event) + event->len;
+            }
+        }
+        ::close(watch);
+        QCOMPARE(opens, 1);
+        QCOMPARE(messagesIn(readBytes(logPath())), numbered(QStringLiteral("line "), 100));
+    }
+
+    // The path is what the operator opens: a log moved away or removed is let go of, and the
+    // next line starts a new file there (owner-only, as every new log).
+    void shouldStartNewFileWhenMovedOrRemoved_data()
+    {
+        QTest::addColumn<bool>("moved");
+        QTest::newRow("moved away") << true;
+        QTest::newRow("removed") << false;
+    }
+
+    void shouldStartNewFileWhenMovedOrRemoved()
+    {
+        QFETCH(bool, moved);
+        const QString aside = m_dir.filePath(QStringLiteral("Log.old"));
+        QFile::remove(aside);
+        LogFile file(logPath());
+        QVERIFY(file.append(QStringLiteral("before")));
+        if (moved)
+            QVERIFY(QFile::rename(logPath(), aside));
+        else
+            QVERIFY(QFile::remove(logPath()));
+        QVERIFY(file.append(QStringLiteral("after")));
+        QVERIFY(file.append(QStringLiteral("and on")));
+        QCOMPARE(messagesIn(readBytes(logPath())), (QStringList{"after", "and on"}));
+        if (moved)
+            QCOMPARE(messagesIn(readBytes(aside)), QStringList{"before"});
+        struct stat status
+        {
+        };
+        QCOMPARE(::stat(QFile::encodeName(logPath()).constData(), &status), 0);
+        QCOMPARE(int(status.st_mode & 07777), 0600);
+    }
+
+    // Two programs (two windows, or tavix-cli beside a window) writing one log at once: every
+    // line whole, each writer's lines in its order.
+    void shouldKeepLinesWholeWithTwoWriters()
+    {
+        const int count = 2000;
+        const pid_t pid = ::fork();
+        QVERIFY(pid >= 0);
+        if (pid == 0) {
+            LogFile child(logPath());
+            bool all = true;
+            for (const QString &line : numbered(QStringLiteral("child "), count))
+                all = child.append(line) && all;
+            ::_exit(all ? 0 : 1);
+        }
+        LogFile parent(logPath());
+        for (const QString &line : numbered(QStringLiteral("parent "), count))
+            QVERIFY(parent.append(line));
+        int status = 0;
+        QCOMPARE(::waitpid(pid, &status, 0), pid);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        const QStringList messages = messagesIn(readBytes(logPath()));
+        QCOMPARE(messages.size(), 2 * count);
+        QCOMPARE(messages.filter(QRegularExpression(QStringLiteral("^parent "))),
+                 numbered(QStringLiteral("parent "), count));
+        QCOMPARE(messages.filter(QRegularExpression(QStringLiteral("^child "))),
+                 numbered(QStringLiteral("child "), count));
     }
 
     void shouldCreateFileButWriteNothingForEmptyMessage()

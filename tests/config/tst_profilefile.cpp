@@ -201,6 +201,8 @@ private Q_SLOTS:
     void shouldReadBackCyrillicWritten();
     void shouldKeepNewFileToOwner_data();
     void shouldKeepNewFileToOwner();
+    void shouldLeaveFileUntouchedWhenNothingChanges_data();
+    void shouldLeaveFileUntouchedWhenNothingChanges();
     void shouldRaiseWithFullPathWhenWriteRefused_data();
     void shouldRaiseWithFullPathWhenWriteRefused();
     void shouldRefuseEntryThatWouldNotReadBack_data();
@@ -523,6 +525,51 @@ void ProfileFileTest::shouldReadBackCyrillicWritten()
         QCOMPARE(ini.readString(QStringLiteral("SENSORS"), QStringLiteral("K%1").arg(i), {}),
                  texts[i]);
     QCOMPARE(ini.readInteger(QStringLiteral("GSMSET"), QStringLiteral("Speed"), 0), 19200);
+}
+
+// The connection choices are saved at every Connect, mostly as they were: a write that would
+// leave the file's bytes as they are leaves the file itself alone (no replace, no sync).
+void ProfileFileTest::shouldLeaveFileUntouchedWhenNothingChanges_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("phone");
+    QTest::addColumn<bool>("replaced");
+    QTest::addColumn<QByteArray>("expected");
+    const QByteArray stored = "[GSMSET]\r\nPhone=1\r\nSpeed=9600\r\n";
+    QTest::newRow("every entry as it stands") << stored << "1" << false << stored;
+    QTest::newRow("a value changed")
+        << stored << "2" << true << QByteArray("[GSMSET]\r\nPhone=2\r\nSpeed=9600\r\n");
+    QTest::newRow("the same values in UTF-8: written in Windows-1251")
+        << QByteArray("[GSMSET]\r\nPhone=\xD0\xA1\r\nSpeed=9600\r\n") << QStringLiteral("С") << true
+        << QByteArray("[GSMSET]\r\nPhone=\xD1\r\nSpeed=9600\r\n");
+    QTest::newRow("the same values with LF line ends: written with CR LF")
+        << QByteArray("[GSMSET]\nPhone=1\nSpeed=9600\n") << "1" << true << stored;
+}
+
+void ProfileFileTest::shouldLeaveFileUntouchedWhenNothingChanges()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, phone);
+    QFETCH(bool, replaced);
+    QFETCH(QByteArray, expected);
+    QVERIFY(writeBytes(iniPath(), file));
+    const QByteArray path = QFile::encodeName(iniPath());
+    struct stat before
+    {
+    };
+    QCOMPARE(::stat(path.constData(), &before), 0);
+
+    ProfileFile ini(iniPath());
+    ini.writeEntries({{kSection, QStringLiteral("Phone"), phone},
+                      {kSection, QStringLiteral("Speed"), QStringLiteral("9600")}});
+
+    struct stat after
+    {
+    };
+    QCOMPARE(::stat(path.constData(), &after), 0);
+    // The atomic replace puts a new file in the old one's place.
+    QCOMPARE(after.st_ino != before.st_ino, replaced);
+    QCOMPARE(readBytes(iniPath()), expected);
 }
 
 void ProfileFileTest::shouldRaiseWithFullPathWhenWriteRefused_data()

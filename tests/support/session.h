@@ -25,6 +25,8 @@ struct Session
     QDateTime now;
     // The link's clock instead of the fast one, when set before start.
     std::shared_ptr<LinkClock> linkClock;
+    // The check for other holders of the port instead of the system's, when set before start.
+    HoldersCheck::Scan holdersScan;
 
     QString link() const { return dir.filePath(QStringLiteral("ttySim")); }
     QString logPath() const { return dir.filePath(QStringLiteral("Log.txt")); }
@@ -61,6 +63,7 @@ struct Session
             return QStringList{port};
         };
         start.clock = linkClock ? linkClock : std::shared_ptr<LinkClock>(clock);
+        start.holdersScan = holdersScan;
         if (now.isValid())
             start.now = [this] {
                 return now;

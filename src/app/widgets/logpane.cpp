@@ -13,7 +13,11 @@ void appendLine(QTextEdit *pane, const QString &text, const QColor &color)
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     lines.replace(u'\r', u'\n');
 
-    pane->setUpdatesEnabled(false);
+    // Painted once for the whole line, or later with a burst of them when the caller holds the
+    // pane's paint already.
+    const bool painting = pane->updatesEnabled();
+    if (painting)
+        pane->setUpdatesEnabled(false);
     QTextCursor cursor(pane->document());
     cursor.movePosition(QTextCursor::End);
     QTextCharFormat format;
@@ -24,8 +28,15 @@ void appendLine(QTextEdit *pane, const QString &text, const QColor &color)
     QTextCharFormat normal;
     normal.setForeground(pane->palette().text());
     pane->setCurrentCharFormat(normal);
+    if (painting) {
+        scrollToNewest(pane);
+        pane->setUpdatesEnabled(true);
+    }
+}
+
+void scrollToNewest(QTextEdit *pane)
+{
     pane->verticalScrollBar()->setValue(pane->verticalScrollBar()->maximum());
-    pane->setUpdatesEnabled(true);
 }
 
 void deleteLastLine(QTextEdit *pane)
