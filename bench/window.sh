@@ -2,7 +2,9 @@
 # The window's benchmark: the real window, offscreen, against tavix-sim paced at 9600 bit/s in
 # both directions (10 bits a byte; a command reaches the unit when its last byte would have
 # crossed the line, a reply leaves no earlier than it is made). One simulator is a unit on a
-# direct line, the other a unit behind a GSM modem that answers the dial after 3 s.
+# direct line, another a unit behind a GSM modem that answers the dial after 3 s and hangs up
+# itself after "exit", the third the same but keeping the call (--keep-call): its Disconnect
+# is the row "disconnect, GSM hang-up", the escape "+++" and "ATH" sent by the configurator.
 #
 # For each operation it prints (tavix-bench-window's head comment says how each is measured):
 #   ms       time from the button's press to the operation's end
@@ -16,7 +18,7 @@
 # (/proc/loadavg) before and after. The GSM connect includes the modem's 3 s dial and the
 # pauses the sequence specifies, which are no wire time: its wait and floor are its figures.
 #
-#   bench/window.sh      (builds first; the run takes about a minute and a quarter)
+#   bench/window.sh      (builds first; the run takes about a minute and a half)
 set -euo pipefail
 source "$(dirname "$0")/../scripts/common.sh"
 
@@ -41,13 +43,19 @@ sims+=("$line_sim")
 "$BUILD_DIR/tavix-sim" --link "$work/ttyGsm" --baud 9600 --modem 2>"$work/gsm.err" &
 gsm_sim=$!
 sims+=("$gsm_sim")
-for link in "$work/ttyLine" "$work/ttyGsm"; do
+"$BUILD_DIR/tavix-sim" --link "$work/ttyHangUp" --baud 9600 --modem --keep-call \
+    2>"$work/hangup.err" &
+hangup_sim=$!
+sims+=("$hangup_sim")
+for link in "$work/ttyLine" "$work/ttyGsm" "$work/ttyHangUp"; do
     for _ in $(seq 50); do [ -L "$link" ] && break; sleep 0.1; done
 done
 
-echo "The window against tavix-sim --baud 9600 (direct line; GSM modem answering)"
+echo "The window against tavix-sim --baud 9600 (direct line; GSM modem answering; the same" \
+    "with --keep-call)"
 "$BUILD_DIR/tavix-bench-window" "$work/ttyLine" "$line_sim" "$work/line.err" \
-    "$work/ttyGsm" "$gsm_sim" "$work/gsm.err" 2>"$work/window.err" ||
+    "$work/ttyGsm" "$gsm_sim" "$work/gsm.err" \
+    "$work/ttyHangUp" "$hangup_sim" "$work/hangup.err" 2>"$work/window.err" ||
     { cat "$work/window.err" >&2; exit 1; }
 
 # The simulator's bytes received and sent so far: SIGUSR1 makes it print them.

@@ -1,5 +1,7 @@
-// Drives the real window offscreen against two running simulators paced at 9600 bit/s both
-// ways (a unit on a direct line, and a unit behind an answering GSM modem) and prints one row
+// Drives the real window offscreen against three running simulators paced at 9600 bit/s both
+// ways (a unit on a direct line, a unit behind an answering GSM modem, and one behind such a
+// modem that keeps the call after "exit", so Disconnect escapes with "+++" and hangs up with
+// "ATH" itself: the hang-up's row) and prints one row
 // per operation: the time from the button's press to the operation's end, the bytes each way
 // and their wire time (10 bits a byte at 9600 bit/s), the ratio of the time taken to the wire
 // time of both directions together (the exchanges take turns, so 1.0 would be a line that
@@ -20,6 +22,7 @@
 // to a file): received is what the configurator sent, sent what the unit or modem sent.
 //
 //   tavix-bench-window LINE_PORT LINE_SIM_PID LINE_SIM_ERR GSM_PORT GSM_SIM_PID GSM_SIM_ERR
+//                      HANGUP_PORT HANGUP_SIM_PID HANGUP_SIM_ERR
 //   tavix-bench-window --floor FILE      (started by the above)
 #include "app/tavixapplication.h"
 #include "app/tform1.h"
@@ -384,15 +387,18 @@ int main(int argc, char **argv)
 
     TavixApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
-    if (args.size() != 7) {
+    if (args.size() != 10) {
         std::fprintf(stderr, "usage: tavix-bench-window LINE_PORT LINE_SIM_PID LINE_SIM_ERR "
-                             "GSM_PORT GSM_SIM_PID GSM_SIM_ERR\n");
+                             "GSM_PORT GSM_SIM_PID GSM_SIM_ERR HANGUP_PORT HANGUP_SIM_PID "
+                             "HANGUP_SIM_ERR\n");
         return 2;
     }
     const QString linePort = args[1];
     const SimProcess lineSim{args[2].toLongLong(), args[3]};
     const QString gsmPort = args[4];
     const SimProcess gsmSim{args[5].toLongLong(), args[6]};
+    const QString hangUpPort = args[7];
+    const SimProcess hangUpSim{args[8].toLongLong(), args[9]};
 
     YesPrompt prompt;
     UserPrompt::install(&prompt);
@@ -465,6 +471,23 @@ int main(int argc, char **argv)
         bench.measure(
             QStringLiteral("disconnect, GSM"), gsmSim, widget<QPushButton>(window, "Button14"),
             [&] { return window.connection().state() == ConnectionState::Idle && idle(); });
+    }
+    {
+        // The unit keeps the call: the Connect is no row of its own, the hang-up is.
+        QTemporaryDir hangUpDir;
+        std::unique_ptr<TForm1> form = makeWindow(hangUpDir, hangUpPort, "gsm");
+        TForm1 &window = *form;
+        widget<QPushButton>(window, "Button12")->click();
+        if (!waitUntil(
+                [&] { return window.connection().state() == ConnectionState::Connected && idle(); },
+                180000)) {
+            std::fprintf(stderr, "connect, GSM (the unit keeps the call): TIMED OUT\n");
+        } else {
+            bench.measure(QStringLiteral("disconnect, GSM hang-up"), hangUpSim,
+                          widget<QPushButton>(window, "Button14"), [&] {
+                              return window.connection().state() == ConnectionState::Idle && idle();
+                          });
+        }
     }
 
     floor.closeWriteChannel();

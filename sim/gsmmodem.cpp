@@ -98,6 +98,8 @@ void GsmModem::runCommand(const QString &line)
         m_line.after(milliseconds(m_options.dialDelayMs), [this, attempt] { finishDial(attempt); });
         return;
     } else if (body == QLatin1String("H") || body == QLatin1String("H0")) {
+        if (m_callUp)
+            m_unit.reset();
         m_callUp = false;
     } else if (body == QLatin1String("O") || body == QLatin1String("O0")) {
         if (!m_callUp) {

@@ -22,8 +22,9 @@ struct ModemOptions
 bool parseDialResult(const QString &text, DialResult *result);
 
 // A GSM modem in front of the unit: AT commands in command mode (echo on until ATE0), dialling,
-// then a transparent data call to the unit until "+++" with its guard times, the unit's own
-// hang-up, a dropped carrier or the port being closed (DTR drops).
+// then a transparent data call to the unit until "+++" with its guard times (then "ATO" goes
+// back into the call and "ATH" ends it), the unit's own hang-up, a dropped carrier or the port
+// being closed (DTR drops).
 class GsmModem
 {
 public:

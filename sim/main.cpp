@@ -57,6 +57,9 @@ int main(int argc, char **argv)
     option("latency", "Milliseconds before each reply.", "MS", "0");
     option("chunk", "Send replies in pieces of N bytes with a short gap (0: whole).", "N", "0");
     option("step", "Milliseconds between the progress lines of a procedure.", "MS", "700");
+    option("keep-call",
+           "Behind the modem, the unit answers exit as on a direct line and keeps the call: the "
+           "computer escapes with +++ and hangs up with ATH.");
     option("drop-carrier-after",
            "In a data call, answer the N-th command with NO CARRIER and end the call.", "N", "0");
     option("silent-after", "Stop answering after N commands.", "N", "-1");
@@ -86,6 +89,7 @@ int main(int argc, char **argv)
         intOption(parser, QStringLiteral("drop-carrier-after"), 0, 1000000, &ok);
     options.unitOptions.silentAfter =
         intOption(parser, QStringLiteral("silent-after"), -1, 1000000, &ok);
+    options.unitOptions.keepCall = parser.isSet(QStringLiteral("keep-call"));
     options.unitOptions.stateFile = parser.value(QStringLiteral("state"));
     options.traceFile = parser.value(QStringLiteral("trace"));
     if (!ok)

@@ -183,7 +183,7 @@ void UnitDevice::handle(const QString &command)
     if (upper == QLatin1String("ERASEARCH"))
         return reply(kOk);
     if (upper == QLatin1String("EXIT")) {
-        if (!m_endCall)
+        if (!m_endCall || m_options.keepCall)
             return reply(kEndServiceMode + kCrLf);
         reply(QStringLiteral("+++"));
         m_line.after(milliseconds(m_options.latencyMs + 300), m_endCall);

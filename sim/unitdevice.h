@@ -29,6 +29,9 @@ struct UnitOptions
     QStringList ignored;
     QStringList refused;
     QStringList bareOk;
+    // Behind a modem, "exit" is answered as on a direct line and the data call stays up: the
+    // computer's side has to hang up itself.
+    bool keepCall = false;
 };
 
 // The simulated Тавикс-М on its service port: one command line in, one reply out. Queries,

@@ -10,6 +10,7 @@
 #include "config/cp1251.h"
 #include "link/comport.h"
 #include "support/session.h"
+#include "support/simtrace.h"
 #include "support/widgetbyname.h"
 #include "support/windowprobes.h"
 
@@ -167,6 +168,44 @@ private Q_SLOTS:
         QCOMPARE(s.log().mid(6),
                  (QStringList{"Завершение соединения...", "Cоединение завершено!"}));
         verifyNotConnected(*s.form);
+    }
+
+    void shouldEndGsmCallWhoeverHangsUp_data()
+    {
+        QTest::addColumn<bool>("unitKeepsCall");
+        QTest::addColumn<QString>("lastLine");
+        QTest::addColumn<QStringList>("lastCommands");
+        QTest::newRow("the unit hangs up")
+            << false << "Cоединение завершено. Модем повесил трубку." << QStringList{"exit"};
+        QTest::newRow("the unit keeps the call: we escape and hang up")
+            << true << "Cоединение завершено!" << QStringList{"exit", "+++", "ATH"};
+    }
+
+    void shouldEndGsmCallWhoeverHangsUp()
+    {
+        QFETCH(bool, unitKeepsCall);
+        QFETCH(QString, lastLine);
+        QFETCH(QStringList, lastCommands);
+        Session s;
+        SimOptions options = Session::quickOptions(true);
+        options.unitOptions.keepCall = unitKeepsCall;
+        options.traceFile = s.dir.filePath(QStringLiteral("trace.txt"));
+        s.start(options, QStringLiteral("gsm"), QStringLiteral("1"));
+        s.form->setKeepAliveIntervalForTests(600000);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
+        QVERIFY(s.form->modemSessionActive());
+        QCOMPARE(s.log().last(), QStringLiteral("Считывание настроек завершено"));
+
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button14"), Qt::LeftButton);
+        QCOMPARE(s.log().mid(6), (QStringList{"Завершение соединения...", lastLine}));
+        QCOMPARE(s.form->connection().state(), ConnectionState::Idle);
+        verifyNotConnected(*s.form);
+        // What the unit and its modem were told from the exit on: the escape, then the hang-up.
+        const auto fromExit = [&options] {
+            const QStringList received = tracedCommands(options.traceFile);
+            return received.mid(received.lastIndexOf(QStringLiteral("exit")));
+        };
+        QTRY_COMPARE(fromExit(), lastCommands);
     }
 
     void shouldReportFailedDialling_data()

@@ -328,6 +328,33 @@ private Q_SLOTS:
                  QStringLiteral("\r\nERROR\r\n"));
     }
 
+    void shouldKeepCallAfterExitUntilComputerHangsUp()
+    {
+        SimOptions options = withModem();
+        options.unitOptions.keepCall = true;
+        LineProbe &modem = *startSim(options);
+        QCOMPARE(dial(modem), QStringLiteral("\r\nCONNECT 9600\r\n"));
+        QCOMPARE(modem.exchange(QStringLiteral("exit\r\n"), kCrLf),
+                 QStringLiteral("End service mode\r\n"));
+        // No hang-up follows; after the guard time the escape reaches a modem still in the call.
+        QCOMPARE(modem.readFor(350), QString());
+        modem.send(QStringLiteral("+++"));
+        QCOMPARE(modem.readUntil(QStringLiteral("OK\r\n"), 2000), QStringLiteral("\r\nOK\r\n"));
+        QCOMPARE(modem.exchange(QStringLiteral("ATO\r\n"), QStringLiteral("CONNECT 9600\r\n")),
+                 QStringLiteral("\r\nCONNECT 9600\r\n"));
+        // Back in the call: the unit answers, and the escape needs its guard time again.
+        QCOMPARE(modem.exchange(QStringLiteral("DEVNAME\r\n"), QStringLiteral("OK\r\n")),
+                 QStringLiteral("TAVIX-M\r\nOK\r\n"));
+        QTest::qWait(350);
+        modem.send(QStringLiteral("+++"));
+        QCOMPARE(modem.readUntil(QStringLiteral("OK\r\n"), 2000), QStringLiteral("\r\nOK\r\n"));
+        QCOMPARE(modem.exchange(QStringLiteral("ATH\r\n"), QStringLiteral("OK\r\n")),
+                 QStringLiteral("\r\nOK\r\n"));
+        // The call is over: there is nothing to go back to.
+        QCOMPARE(modem.exchange(QStringLiteral("ATO\r\n"), QStringLiteral("NO CARRIER\r\n")),
+                 QStringLiteral("\r\nNO CARRIER\r\n"));
+    }
+
     void shouldTreatPlusSignsInsideDataAsData()
     {
         LineProbe &modem = *startSim(withModem());
