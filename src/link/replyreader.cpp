@@ -96,6 +96,22 @@ void discardQuietly(TComPort &port)
     }
 }
 
+// Discards both queues after a read that ended. Window events ran after its last read: a port
+// closed meanwhile ends the read as its next poll would ("Port Not Open"), a line gone
+// meanwhile is told as a read would tell it, never as a failed discard.
+void discardAfterRead(TComPort &port)
+{
+    const auto failure = [&port](EComPort error) {
+        error.setPort(port.Port().toStdString());
+        return error;
+    };
+    if (!port.Connected())
+        throw failure(EComPort(EComPort::NotOpen));
+    if (const int lost = port.lineFailure())
+        throw failure(EComPort(EComPort::ReadFailed, lost));
+    port.ClearBuffer(true, true);
+}
+
 } // namespace
 
 Reply readReply(TComPort &port, ReaderContext &context, int limitSeconds)
@@ -134,7 +150,7 @@ Reply readBlock(TComPort &port, ReaderContext &context, int limitSeconds, int mi
         discardQuietly(port);
         throw;
     }
-    port.ClearBuffer(true, true);
+    discardAfterRead(port);
     return reply;
 }
 
@@ -152,17 +168,7 @@ Reply drainUntilQuiet(TComPort &port, ReaderContext &context, int quietMs, int l
         discardQuietly(port);
         throw;
     }
-    // Window events ran after the last read. A port closed meanwhile has nothing left to
-    // discard (the next exchange finds it not open); a line gone meanwhile is told as a read
-    // would tell it.
-    if (!port.Connected())
-        return reply;
-    if (const int failure = port.lineFailure()) {
-        EComPort error(EComPort::ReadFailed, failure);
-        error.setPort(port.Port().toStdString());
-        throw error;
-    }
-    port.ClearBuffer(true, true);
+    discardAfterRead(port);
     return reply;
 }
 
@@ -193,7 +199,7 @@ Reply readProcedure(TComPort &port, ReaderContext &context, int limitSeconds,
         }
     };
     const Reply reply = poll(port, context, limitSeconds, {1000, endTest, false, showNewLines});
-    port.ClearBuffer(true, true);
+    discardAfterRead(port);
     return reply;
 }
 

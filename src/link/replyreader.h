@@ -32,7 +32,11 @@ struct Reply
 // time limit, and lets window events run once. When a read took as many bytes as it may, more
 // are queued and the next read follows at once. The time limit counts whole seconds: the wait ends
 // at the first poll where more than limitSeconds whole seconds have passed since the starting
-// second. A port error ends the reader at once and goes to the caller.
+// second. A port error ends the reader at once and goes to the caller. The readers that
+// discard both port queues at their end (a block, a drain, a procedure) end first as their next
+// poll would when the window's events after their last read closed the port ("Port Not Open")
+// or saw the line go (the read's failure), so a Disconnect or a lost line is told the same
+// whichever poll it lands in.
 namespace ReplyReader {
 
 inline constexpr int kPollMs = 100;

@@ -32,6 +32,8 @@
 
 #include <atomic>
 
+#include <sys/ioctl.h>
+
 namespace {
 
 enum class Stage { Connect, PageRead, Disconnect };
@@ -418,6 +420,78 @@ private Q_SLOTS:
                      QStringLiteral(" закрыт: связь с прибором завершена или потеряна. "
                                     "Подключитесь заново."));
         verifyNotConnected(s, Port::ClosedOrReleased);
+    }
+
+    void shouldEndOperationAsAnyPollWouldWhenReaderEndsUnderDisconnectOrLoss_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("reader"); // the operation's n-th reader takes the last bytes
+        QTest::addColumn<bool>("pulledOut");
+        // The device parameters' read: the drain, then the "header" block.
+        QTest::newRow("a block, Disconnect") << "Button1" << 2 << false;
+        QTest::newRow("a block, the adapter pulled out") << "Button1" << 2 << true;
+        QTest::newRow("a procedure, Disconnect") << "Button15" << 1 << false;
+        QTest::newRow("a procedure, the adapter pulled out") << "Button15" << 1 << true;
+    }
+
+    void shouldEndOperationAsAnyPollWouldWhenReaderEndsUnderDisconnectOrLoss()
+    {
+        // Disconnect pressed, or the line lost, while the window's events run in the poll
+        // that took the reply's last bytes: the reader must not then discard the queues of a
+        // port that is closed or dead.
+        QFETCH(QString, button);
+        QFETCH(int, reader);
+        QFETCH(bool, pulledOut);
+        Session s;
+        s.start(Session::quickOptions(false), QStringLiteral("line"), QStringLiteral("1"));
+        s.form->setKeepAliveIntervalForTests(600000);
+        QTest::mouseClick(widget<QPushButton>(*s.form, "Button12"), Qt::LeftButton);
+        QVERIFY(s.form->portConnected());
+
+        QStringList readers;
+        bool struck = false;
+        s.form->setEventPointHookForTests([&](const QString &where) {
+            if (struck || !where.startsWith(QLatin1String("reader")))
+                return;
+            if (!readers.contains(where))
+                readers.append(where);
+            if (readers.size() != reader)
+                return;
+            // The poll took the last bytes once the unit has nothing more on the way and
+            // nothing is left unread.
+            const qint64 sent = s.sim->bytesSent();
+            QTest::qWait(50);
+            int unread = -1;
+            ::ioctl(s.form->comPort()->readableHandle(), FIONREAD, &unread);
+            if (unread != 0 || s.sim->bytesSent() != sent)
+                return;
+            struck = true;
+            if (pulledOut)
+                s.sim.reset();
+            else
+                QTest::mouseClick(widget<QPushButton>(*s.form, "Button14"), Qt::LeftButton);
+        });
+        QTest::mouseClick(s.form->findChild<QPushButton *>(button), Qt::LeftButton);
+        s.form->setEventPointHookForTests({});
+        QVERIFY(struck);
+
+        const QStringList log = s.log();
+        if (pulledOut) {
+            // Said once, with the port and why, and no box: the red line was the reason.
+            QCOMPARE(log.last(), QStringLiteral("Связь с прибором потеряна: порт ") + s.link() +
+                                     QStringLiteral(" недоступен (устройство отключено)"));
+            QCOMPARE(countOf(log, log.last()), 1);
+            QVERIFY(s.prompt.boxes.isEmpty());
+            verifyNotConnected(s);
+        } else {
+            // As a Disconnect in any other poll of the reader.
+            QCOMPARE(s.prompt.boxes.size(), 1);
+            QCOMPARE(s.prompt.boxes[0].text,
+                     QStringLiteral("Port Not Open\nПорт ") + s.link() +
+                         QStringLiteral(" закрыт: связь с прибором завершена или потеряна. "
+                                        "Подключитесь заново."));
+            verifyNotConnected(s, Port::ClosedOrReleased);
+        }
     }
 
     void shouldSettleRequestsParkedInOneTick_data()
