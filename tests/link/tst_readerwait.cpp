@@ -23,9 +23,7 @@ private:
     ReaderContext context()
     {
         m_polls = 0;
-        ReaderContext waiting{m_clock, [this] {
-                                  ++m_polls;
-                              }};
+        ReaderContext waiting{m_clock, [this] { ++m_polls; }, {}};
         waiting.waitForInput = [this](int ms) {
             return m_clock.waitForInput(m_port->readableHandle(), ms);
         };

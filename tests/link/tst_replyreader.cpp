@@ -39,9 +39,7 @@ private:
                 m_pty->sendToSlave(script[pause]);
         };
         m_pumps = 0;
-        return {*m_clock, [this] {
-                    ++m_pumps;
-                }};
+        return {*m_clock, [this] { ++m_pumps; }, {}};
     }
 
     Reply run(Kind kind, int limitSeconds, const QString &text, int size, ReaderContext &context,
